@@ -1,0 +1,62 @@
+// Class objects and object creation by class identifier.
+#pragma once
+
+#include <functional>
+
+#include "com/object.h"
+
+struct IClassFactory : IUnknown {
+    static constexpr IID iid = make_guid("{00000001-0000-0000-C000-000000000046}");
+    virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
+    virtual HRESULT LockServer(int lock) = 0;
+
+protected:
+    ~IClassFactory() = default;
+};
+
+// A class object that creates T (default-constructed) and counts locks with the module's objects.
+template <class T>
+class ClassFactory final : public ComObject<ClassFactory<T>, IClassFactory> {
+public:
+    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override
+    try {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        ComPtr<T> created = make_com<T>();
+        return created->QueryInterface(riid, object);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT LockServer(int lock) override {
+        if (lock) ++module_object_count();
+        else --module_object_count();
+        return S_OK;
+    }
+};
+
+inline constexpr std::uint32_t CLSCTX_INPROC_SERVER = 1;
+
+// Classes of the running program (the host's own creatable components) register here; anything
+// else is looked up by the resolver that the module loader installs (registry and module file).
+HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory);
+HRESULT CoRevokeClassObject(REFCLSID clsid);
+using ClassResolver = std::function<HRESULT(REFCLSID clsid, REFIID riid, void** factory)>;
+void SetClassResolver(ClassResolver resolver);
+HRESULT CoGetClassObject(REFCLSID clsid, std::uint32_t context, void* reserved, REFIID riid, void** object);
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, std::uint32_t context, REFIID riid, void** object);
+
+// Raises the failure of creating a component: the callee's error, else 429.
+[[noreturn]] void throw_create_failure(HRESULT hr);
+
+// Typed convenience: creates clsid for interface I, raising the platform's error on failure.
+template <class I>
+ComPtr<I> create_instance(REFCLSID clsid);
+
+template <class I>
+ComPtr<I> create_instance(REFCLSID clsid) {
+    ComPtr<I> out;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, uuidof<I>(), out.put_void());
+    if (FAILED(hr)) throw_create_failure(hr);
+    return out;
+}

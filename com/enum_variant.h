@@ -1,0 +1,16 @@
+// IEnumVARIANT: how collections hand out their members one by one.
+#pragma once
+
+#include "com/variant.h"
+
+struct IEnumVARIANT : IUnknown {
+    static constexpr IID iid = make_guid("{00020404-0000-0000-C000-000000000046}");
+    // Fills up to count variants; S_FALSE when fewer than count were left.
+    virtual HRESULT Next(ULONG count, VARIANT* items, ULONG* fetched) = 0;
+    virtual HRESULT Skip(ULONG count) = 0;
+    virtual HRESULT Reset() = 0;
+    virtual HRESULT Clone(IEnumVARIANT** copy) = 0;
+
+protected:
+    ~IEnumVARIANT() = default;
+};

@@ -1,0 +1,50 @@
+// Run-time errors: numbered, with a description and a source. Inside a module code throws
+// ComError; every interface member converts it to an HRESULT plus the thread's error info,
+// and every call into another object converts back with check().
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "com/hresult.h"
+
+struct ComError : std::exception {
+    ComError(std::int32_t number, std::u16string description, std::u16string source = {});
+    const char* what() const noexcept override { return what_.c_str(); }
+    HRESULT hresult() const { return hresult_from_error_number(number); }
+
+    std::int32_t number;
+    std::u16string description;
+    std::u16string source;
+
+private:
+    std::string what_;
+};
+
+[[noreturn]] void raise_error(std::int32_t number, std::u16string description = {},
+                              std::u16string source = {});
+// Raises number with the platform's standard text for it.
+[[noreturn]] void raise_standard_error(std::int32_t number);
+
+// The platform's standard text for a run-time error number or a failure HRESULT; empty if unknown.
+std::u16string standard_error_text(std::int32_t number);
+
+// The thread's error info: left by a failing member, read by its caller.
+struct ErrorRecord {
+    std::int32_t number = 0;
+    std::u16string description;
+    std::u16string source;
+};
+void SetErrorRecord(ErrorRecord record);
+void ClearErrorRecord();
+// The record left for hr, if the last failing member left one for that very HRESULT.
+bool GetErrorRecord(HRESULT hr, ErrorRecord* out);
+
+// A failing HRESULT becomes a ComError carrying the callee's number and description.
+void check(HRESULT hr);
+// Inside catch(...): the HRESULT for the exception in flight, with the thread's error info set.
+HRESULT hresult_from_current_exception() noexcept;
+// Sets the thread's error info for error and returns its HRESULT.
+HRESULT fail_with(const ComError& error) noexcept;

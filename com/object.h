@@ -1,0 +1,69 @@
+// ComObject: reference counting, QueryInterface and the unused IDispatch members for a class
+// that implements one or more interfaces. Objects are created with make_com<T>(...) and handed
+// out with one reference.
+#pragma once
+
+#include <atomic>
+#include <new>
+#include <tuple>
+#include <utility>
+
+#include "com/comptr.h"
+
+// Live objects and server locks of the module that compiles this header (modules are built with
+// hidden visibility, so each has its own count); DllCanUnloadNow reads it.
+inline std::atomic<long>& module_object_count() {
+    static std::atomic<long> count{0};
+    return count;
+}
+
+template <class Derived, class... Interfaces>
+class ComObject : public Interfaces... {
+public:
+    ComObject() { ++module_object_count(); }
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    HRESULT QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (riid == IUnknown::iid || riid == IDispatch::iid) {
+            *out = static_cast<first_interface*>(this);
+        } else {
+            ((riid == uuidof<Interfaces>() ? (*out = static_cast<Interfaces*>(this), true) : false) || ...);
+            if (!*out) *out = static_cast<Derived*>(this)->query_extra(riid);
+        }
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        ULONG left = --refs_;
+        if (left == 0) delete static_cast<Derived*>(this);
+        return left;
+    }
+
+    // Dual interfaces carry IDispatch's members; nothing here binds late.
+    HRESULT GetTypeInfoCount(unsigned* count) { if (count) *count = 0; return E_NOTIMPL; }
+    HRESULT GetTypeInfo(unsigned, std::uint32_t, ITypeInfo** info) { if (info) *info = nullptr; return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, char16_t**, unsigned, std::uint32_t, DISPID*) { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, std::uint32_t, std::uint16_t, void*, VARIANT*, void*, unsigned*) { return E_NOTIMPL; }
+
+    // Further interfaces a class answers for (a base of one of its interfaces, say).
+    void* query_extra(REFIID) { return nullptr; }
+
+protected:
+    virtual ~ComObject() { --module_object_count(); }
+
+private:
+    using first_interface = std::tuple_element_t<0, std::tuple<Interfaces...>>;
+    std::atomic<ULONG> refs_{0};
+};
+
+// Creates T with one reference, held by the returned pointer.
+template <class T, class... Args>
+ComPtr<T> make_com(Args&&... args) {
+    T* object = new T(std::forward<Args>(args)...);
+    return ComPtr<T>(object);
+}

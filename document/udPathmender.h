@@ -1,0 +1,98 @@
+// The page of the plug-in: one document class, its procedures split over this folder by concern
+// (page and start-up, drive list, validation, update run, path search).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/comptr.h"
+#include "com/object.h"
+#include "com/variant.h"
+#include "host/host_services.h"
+#include "host/plugin_interfaces.h"
+#include "platform/file_system.h"
+#include "platform/forms/controls.h"
+#include "platform/forms/form.h"
+#include "platform/ole_control.h"
+#include "platform/wsh_network.h"
+
+class udPathmender final : public ComObject<udPathmender, _udPathmender, _iCallBack> {
+public:
+    // Creates the page's controls from its layout; the container then sends Initialize.
+    udPathmender();
+    ~udPathmender() override;
+
+    // _udPathmender
+    HRESULT Init(ISessionContext** SessionContext) override;
+    HRESULT Closedown() override;
+    // iCallBack: the update run, with the progress window's container.
+    HRESULT Process(IDispatch** oOle) override;
+
+    // Document notifications.
+    void UserDocument_Initialize();
+    void UserDocument_Resize();
+
+    forms::Form& page() { return *page_; }
+
+    // Page and start-up.
+    void StartUp();
+    void OpenStandaloneSession();
+    LONG ShowMessage(const std::u16string& text, LONG style);
+
+    // Mapped drive list.
+    ComPtr<IWshCollection> GetNetworkDrives();
+    void FillMappedDrives();
+
+    // Validation and start of an update.
+    void cmdUpdate_Click();
+    bool ValidateInput();
+    LONG CountMediaRecords();
+
+    // Update run.
+    void ProcessMediaTables();
+    ComPtr<IHostRecordset> OpenMediaRecords(const Variant& tableName);
+    void UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Variant tableName);
+    ComPtr<IHostDataObject> GetDataObject();
+
+    // Path remapping and file search.
+    std::u16string FindLinkedFile(std::u16string linkPath, std::u16string previousServer,
+                                  std::u16string searchRoot, bool exactOnly);
+    static std::u16string ExtractServerName(std::u16string path);
+    std::u16string SearchFolder(const ComPtr<IFolder>& folder, const std::u16string& fileName);
+    ComPtr<IHostFileServices> GetFileServices();
+    ComPtr<IFileSystem> GetFileSystem();
+
+    // State, as the page keeps it.
+    ComPtr<ISessionContext> SessionContext;
+    ComPtr<IKWOpen> StandaloneApi;
+    ComPtr<IWshCollection> NetworkDrives;
+    ComPtr<IHostDataObject> DataObject;
+    ComPtr<IHostFileServices> FileServices;
+    ComPtr<IFileSystem> FileSystem;
+    ComPtr<IOleContainerControl> OleContainer;
+    std::vector<Variant> TableList;
+    LONG UpdatedCount = 0;
+    LONG NotFoundCount = 0;
+
+    // Controls, owned by the page's form.
+    forms::ElasticContainer* VXElastic1;
+    forms::Image* Image1;
+    forms::Frame* Frame1;
+    forms::Label* lblHeader;
+    forms::Label* lblPrevious[2];
+    forms::TextBox* txtPrevious;
+    forms::ComboBox* cboMapped;
+    forms::CheckBox* chkExactMatch;
+    forms::CheckBox* chkUpdatedQuery;
+    forms::CheckBox* chkExceptionQuery;
+    forms::CommandButton* cmdUpdate;
+
+private:
+    std::unique_ptr<forms::Form> page_;
+};
+
+// Message-box styles the page uses.
+inline constexpr LONG vbOKOnly = 0;
+inline constexpr LONG vbExclamation = 48;
+inline constexpr LONG vbInformation = 64;

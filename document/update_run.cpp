@@ -1,0 +1,176 @@
+// The update run: every media record of every table, its link re-made to the file's new place.
+#include <limits>
+
+#include "com/error.h"
+#include "document/server_name.h"
+#include "document/udPathmender.h"
+#include "media/CMediaObjectHandler.h"
+
+namespace {
+
+constexpr char16_t kErrorMessage[] = u"An error occured while trying to update linked media files: ";
+
+Variant field(IHostRecordset& records, std::int32_t column) {
+    Variant value;
+    check(records.get_FieldValue(*Variant(column).get(), value.put()));
+    return value;
+}
+
+bool at_end(IHostRecordset& records) {
+    VARIANT_BOOL eof = VARIANT_TRUE;
+    check(records.get_EOF(&eof));
+    return eof != VARIANT_FALSE;
+}
+
+void count_one(LONG& counter) {
+    if (counter == std::numeric_limits<LONG>::max()) raise_standard_error(6);
+    ++counter;
+}
+
+std::u16string_view trim_blanks(std::u16string_view text) {
+    auto first = text.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
+std::u16string summary(LONG updated, LONG not_found) {
+    if (updated > 0) {
+        return not_found == 0 ? u"Media links have been updated"
+                              : u"Media links have been updated.  Some linked media files could not be located.";
+    }
+    return not_found == 0 ? u"No media links were updated." : u"Unable to locate linked media files.";
+}
+
+// An error without a text of its own is told by the platform's text for its number.
+std::u16string describe(const ComError& e) {
+    if (!e.description.empty()) return e.description;
+    std::u16string text = standard_error_text(e.number);
+    return text.empty() ? u"Application-defined or object-defined error" : text;
+}
+
+}  // namespace
+
+HRESULT udPathmender::Process(IDispatch** oOle)
+try {
+    if (!oOle) return E_POINTER;
+    HRESULT hr = E_POINTER;
+    OleContainer = ComPtr<IDispatch>(*oOle).query<IOleContainerControl>(&hr);
+    if (!OleContainer) raise_standard_error(hr == E_POINTER ? 91 : 13);
+    ProcessMediaTables();
+    OleContainer.reset();
+    return S_OK;
+} catch (...) {
+    OleContainer.reset();
+    return hresult_from_current_exception();
+}
+
+void udPathmender::ProcessMediaTables() {
+    UpdatedCount = 0;
+    NotFoundCount = 0;
+    const std::u16string previousServer = txtPrevious->Text();
+    CMediaObjectHandler loader;
+    loader.Init(SessionContext);
+
+    ComPtr<IHostRecordset> records;
+    try {
+        for (const Variant& table : TableList) {
+            records = OpenMediaRecords(table);
+            while (!at_end(*records)) {
+                loader.LoadObject(OleContainer.get(), field(*records, 1).to_text());
+                SHORT type = kOleTypeNone;
+                check(OleContainer->get_OLEType(&type));
+                if (type == kOleTypeLinked) {
+                    Bstr sourceDoc;
+                    check(OleContainer->get_SourceDoc(sourceDoc.put()));
+                    if (NamesServer(sourceDoc.view(), previousServer)) {
+                        const int entry = cboMapped->ListIndex();
+                        Variant index(std::int32_t{cboMapped->ItemData(entry)}), searchRoot;
+                        check(GetNetworkDrives()->Item(index.get(), searchRoot.put()));
+                        const bool exactOnly = chkExactMatch->Value == 1;
+                        std::u16string found =
+                            FindLinkedFile(sourceDoc.str(), previousServer, searchRoot.to_text(), exactOnly);
+                        if (trim_blanks(found).empty()) {
+                            count_one(NotFoundCount);
+                        } else {
+                            LONG mediaId = round_to_int32(leading_number(field(*records, 0).to_text()));
+                            UpdateMediaLink(found, mediaId, table);
+                        }
+                    }
+                }
+                check(records->MoveNext());
+            }
+            check(records->Close());
+            records.reset();
+        }
+        ShowMessage(summary(UpdatedCount, NotFoundCount), vbInformation);
+    } catch (const ComError& e) {
+        ShowMessage(kErrorMessage + describe(e), vbInformation);
+    }
+    records.reset();
+    loader.Closedown();
+}
+
+ComPtr<IHostRecordset> udPathmender::OpenMediaRecords(const Variant& tableName) {
+    ComPtr<IHostCommand> sources;
+    check(GetDataObject()->get_RecordSources(sources.put()));
+    ComPtr<IHostRecordSource> source;
+    check(sources->CreateRecordSource(*Variant::missing().get(), source.put()));
+    for (const char16_t* column : {u"MEDIAID", u"Object", u"ParentID"})
+        check(source->AddField(Bstr(column).get(), Bstr().get(), *Variant::missing().get()));
+    check(source->SetTable(Bstr(tableName.to_text()).get(), 0));
+    Bstr sql;
+    check(source->get_SQL(sql.put()));
+
+    ComPtr<IHostConnection> connection;
+    check(GetDataObject()->get_Connection(connection.put()));
+    LONG number = 0;
+    Bstr text;
+    ComPtr<IHostRecordset> records;
+    check(connection->OpenRecordset(sql.get(), kRecordsetForward, Bstr().get(), &number, text.put(), records.put()));
+
+    Bstr key;
+    check(source->get_Key(key.put()));
+    check(GetDataObject()->get_RecordSources(sources.put()));
+    check(sources->ReleaseRecordSource(*Variant(key.view()).get()));
+    return records;
+}
+
+void udPathmender::UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Variant tableName) {
+    CMediaObjectHandler saver;
+    saver.Init(SessionContext);
+
+    SHORT options = 0;
+    check(OleContainer->get_UpdateOptions(&options));
+    check(OleContainer->CreateLink(Bstr(newPath).get(), *Variant::missing().get()));
+    check(OleContainer->put_UpdateOptions(options));
+
+    std::u16string flattened = saver.FlattenObject(OleContainer.get());
+    // Storing nothing over the record would destroy its object.
+    if (flattened.empty()) raise_error(kOleErrSaveToFile, u"Disk Error");
+
+    ComPtr<IHostConnection> connection;
+    check(GetDataObject()->get_Connection(connection.put()));
+    LONG number = 0;
+    Bstr text;
+    ComPtr<IHostRecordset> writer;
+    check(connection->OpenRecordset(Bstr().get(), kRecordsetWriteBack, Bstr(u"udPathmender_UpdateMediaLink").get(),
+                                    &number, text.put(), writer.put()));
+    Variant key = Variant::ref(&mediaId);
+    Variant value{std::u16string_view(flattened)};
+    SHORT result = 0;
+    check(writer->UpdateField(Bstr(tableName.to_text()).get(), Bstr(u"Object").get(), Bstr(u"MEDIAID").get(),
+                              key.get(), value.get(), &result));
+    check(writer->Close());
+    writer.reset();
+    count_one(UpdatedCount);
+    saver.Closedown();
+}
+
+ComPtr<IHostDataObject> udPathmender::GetDataObject() {
+    if (!DataObject) {
+        if (!SessionContext) raise_error(91, u"No session with the host is open");
+        Bstr key(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail);
+        check(SessionContext->CreateDataObject(key.get(), DataObject.put()));
+    }
+    return DataObject;
+}

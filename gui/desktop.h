@@ -1,0 +1,57 @@
+// The desktop front end: the window system drawn with real widgets, and the host shell's document
+// window. Plain C++ only, so that callers never see the toolkit behind it.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "platform/forms/form.h"
+#include "platform/forms/window_system.h"
+
+namespace gui {
+
+// The desktop window system. It starts the toolkit's application object on first use and owns it;
+// argc and argv must outlive the returned object (main's own arguments do). Only one may exist.
+std::unique_ptr<forms::WindowSystem> make_qt_window_system(int& argc, char** argv);
+
+// Installs the desktop window system for the process while it lives; puts back the previous one.
+class DesktopSession {
+public:
+    DesktopSession(int& argc, char** argv);
+    ~DesktopSession();
+    DesktopSession(const DesktopSession&) = delete;
+    DesktopSession& operator=(const DesktopSession&) = delete;
+    forms::WindowSystem& window_system() { return *system_; }
+
+private:
+    std::unique_ptr<forms::WindowSystem> system_;
+    forms::WindowSystem* previous_;
+};
+
+// A document page in a window of the host shell. The page's client area follows the window's size
+// (the page's Resize runs); closing the window asks the page, then unloads it. Needs the desktop
+// window system installed.
+class DocumentWindow {
+public:
+    DocumentWindow(forms::Form& page, std::u16string_view title);
+    ~DocumentWindow();
+    DocumentWindow(const DocumentWindow&) = delete;
+    DocumentWindow& operator=(const DocumentWindow&) = delete;
+
+    // Loads the page and shows the window.
+    void show();
+    // Runs the event loop until the window has closed. An exception from the page's code ends the
+    // loop (and every dialog over it) and comes out of here.
+    void run();
+    bool is_open() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Shows page in a document window and runs until the user closes it; returns 0. An exception from
+// the page's code closes the window and comes out of here.
+int run_document_window(forms::Form& page, std::u16string_view title);
+
+}  // namespace gui

@@ -1,0 +1,116 @@
+#include "gui/qt_window_system.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <stdexcept>
+
+#include "com/error.h"
+#include "gui/form_view.h"
+#include "gui/message_box.h"
+#include "gui/modal_dialog.h"
+#include "gui/model_calls.h"
+
+namespace gui {
+namespace {
+
+QtWindowSystem*& the_system() {
+    static QtWindowSystem* system = nullptr;
+    return system;
+}
+
+QSize screen_size() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(1024, 768);
+}
+
+}  // namespace
+
+QtWindowSystem::QtWindowSystem(int& argc, char** argv) {
+    if (the_system()) throw std::logic_error("a desktop window system exists already");
+    if (!QApplication::instance()) application_ = std::make_unique<QApplication>(argc, argv);
+    // Windows come and go with the forms' code; only the document window ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    the_system() = this;
+}
+
+QtWindowSystem::~QtWindowSystem() { the_system() = nullptr; }
+
+QtWindowSystem* QtWindowSystem::current() { return the_system(); }
+
+int QtWindowSystem::message_box(std::u16string_view prompt, int style, std::u16string_view caption) {
+    // The windows behind the box show what the form's code has done so far.
+    sync_all();
+    QWidget* parent = QApplication::activeModalWidget();
+    if (!parent) parent = QApplication::activeWindow();
+    if (!parent && !windows_.empty() && windows_.back().window->isVisible()) parent = windows_.back().window;
+    const int result = show_message_box(prompt, style, caption, parent);
+    sync_all();
+    rethrow_model_failure();
+    return result;
+}
+
+void QtWindowSystem::show_modal(forms::Form& form) {
+    if (form.loaded()) raise_error(400, u"Form already displayed; can't show modally");
+    form.load();
+    if (!form.loaded()) return;  // Form_Load unloaded it
+
+    ModalDialog dialog(form);
+    FormView view(form, &dialog, [this] { sync_all(); });
+    add_window({&form, &dialog, &view, [&dialog] { dialog.unload(); }});
+    // The form's own position: its code (Form_Load) may have placed it.
+    dialog.move(to_pixels(form.Left), to_pixels(form.Top));
+
+    QEventLoop loop;
+    QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    dialog.show();
+    run_loop(loop);
+
+    remove_window(form);
+    // A loop ended by a failure leaves the form loaded; it goes away with its window.
+    if (form.loaded()) form.mark_unloaded();
+    dialog.hide();
+    rethrow_model_failure();
+}
+
+void QtWindowSystem::unload(forms::Form& form) {
+    if (const OpenWindow* window = find_window(form)) {
+        auto close = window->close;
+        close();
+    }
+    form.mark_unloaded();
+}
+
+void QtWindowSystem::refresh(forms::Form& form) {
+    const OpenWindow* window = find_window(form);
+    if (!window) return;
+    QWidget* widget = window->window;
+    window->view->sync();
+    // The form's code keeps the thread after this (a whole update run): paint now, and let the
+    // window system deliver what it needs to show the window, but no input.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    widget->repaint();
+}
+
+int QtWindowSystem::screen_width() { return screen_size().width() * kTwipsPerPixel; }
+int QtWindowSystem::screen_height() { return screen_size().height() * kTwipsPerPixel; }
+
+void QtWindowSystem::add_window(const OpenWindow& window) { windows_.push_back(window); }
+
+void QtWindowSystem::remove_window(const forms::Form& form) {
+    std::erase_if(windows_, [&](const OpenWindow& w) { return w.form == &form; });
+}
+
+const QtWindowSystem::OpenWindow* QtWindowSystem::find_window(const forms::Form& form) const {
+    for (const OpenWindow& w : windows_)
+        if (w.form == &form) return &w;
+    return nullptr;
+}
+
+void QtWindowSystem::sync_all() {
+    for (const OpenWindow& w : windows_) w.view->sync();
+}
+
+}  // namespace gui

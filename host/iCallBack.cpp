@@ -1,0 +1,3 @@
+#include "host/iCallBack.h"
+
+HRESULT iCallBack::Process(IDispatch**) { return S_OK; }

@@ -1,0 +1,20 @@
+// The subcommands of the pathmender program, one file each; main wires them together.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+// register / unregister: self-registration of a module (default: the one beside the program).
+void add_registration_commands(CLI::App& app);
+// info: loads the plug-in as the host does and prints its header.
+void add_info_command(CLI::App& app);
+
+// Shared by the commands.
+std::filesystem::path program_folder();
+std::filesystem::path default_module_path();  // <program folder>/Pathmender.so
+// Ends the command with exit status 1 after printing "pathmender: " and message on stderr.
+[[noreturn]] void fail_command(const std::string& message);
+// The text of a ComError or other exception in flight, for fail_command.
+std::string current_error_text();

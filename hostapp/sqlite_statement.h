@@ -1,0 +1,53 @@
+// One prepared SQLite statement, finalized when it goes. Failures become the host's database error.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqliteStatement {
+public:
+    SqliteStatement() = default;
+    // Prepares one statement; text after it (other than blanks and ';') is refused.
+    SqliteStatement(sqlite3* db, std::string_view sql);
+    SqliteStatement(SqliteStatement&& o) noexcept
+        : db_(std::exchange(o.db_, nullptr)), stmt_(std::exchange(o.stmt_, nullptr)) {}
+    SqliteStatement& operator=(SqliteStatement&& o) noexcept;
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+    ~SqliteStatement();
+
+    explicit operator bool() const { return stmt_ != nullptr; }
+    bool read_only() const;
+
+    void bind_null(int index);
+    void bind_int64(int index, std::int64_t value);
+    void bind_double(int index, double value);
+    void bind_text(int index, std::string_view utf8);
+    void bind_blob(int index, std::span<const std::uint8_t> bytes);
+
+    // True while a row is available.
+    bool step();
+    // Ends the statement's run so that it holds no transaction open.
+    void reset();
+    void finalize();
+
+    int column_count() const;
+    std::string column_name(int column) const;
+    int column_type(int column) const;  // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
+    std::int64_t column_int64(int column) const;
+    double column_double(int column) const;
+    // The stored bytes of a text or blob value (text as stored, without conversion).
+    std::span<const std::uint8_t> column_bytes(int column) const;
+
+private:
+    void check_bind(int rc) const;
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+};

@@ -1,0 +1,243 @@
+#include "media/CMediaObjectHandler.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "com/bstr.h"
+#include "com/class_factory.h"
+#include "com/error.h"
+#include "platform/ansi_codepage.h"
+#include "platform/binary_files.h"
+
+namespace {
+
+constexpr char16_t kTempFileExtension[] = u".OLE";
+// Bounds each piece of text converted for writing.
+constexpr std::size_t kWriteChunk = 10256;
+// Bytes 0x15 0x1C, as desktop database programs put in front of their OLE fields.
+constexpr unsigned kHeaderSignature = 0x1C15;
+// The signature and the 16-bit header length.
+constexpr std::size_t kHeaderFixedLength = 4;
+
+constexpr LONG kInvalidArgument = 5;
+constexpr LONG kOutOfMemory = 7;
+constexpr LONG kOverflow = 6;
+constexpr LONG kObjectNotSet = 91;
+
+// The temporary file of one operation, with the host service objects that named it: all of it
+// lives for that operation only.
+struct TransferFile {
+    ComPtr<IHostFileServices> file_services;
+    ComPtr<IHostOleServices> ole_services;
+    std::u16string path;
+    int number = 0;
+    bool open = false;
+    // Only a file this operation created is ever deleted: a name that turned out to be taken
+    // belongs to someone else.
+    bool owned = false;
+
+    TransferFile() = default;
+    TransferFile(const TransferFile&) = delete;
+    TransferFile& operator=(const TransferFile&) = delete;
+    ~TransferFile() { discard(); }
+
+    void close() {
+        if (!open) return;
+        open = false;
+        Close(number);
+    }
+    void reopen() {
+        OpenBinary(path, number, Create::Never);
+        open = true;
+    }
+    void remove() {
+        Kill(path);
+        owned = false;
+    }
+    // The error trap's clean-up. Its own failures give way to the error being handled.
+    void discard() noexcept {
+        try {
+            close();
+        } catch (...) {
+        }
+        if (!owned) return;
+        owned = false;
+        try {
+            Kill(path);
+        } catch (...) {
+        }
+    }
+};
+
+// Creates the file services, the OLE services and, under the next free file number, a new file
+// at the temporary path the host names for this session.
+void create_temporary_file(TransferFile& file, ISessionContext* session) {
+    file.file_services = create_instance<IHostFileServices>(CLSID_HostFileServices);
+    file.ole_services = create_instance<IHostOleServices>(CLSID_HostOleServices);
+
+    Bstr location;
+    check(file.ole_services->get_TempPath(location.put()));
+    if (!session) raise_standard_error(kObjectNotSet);
+    LONG session_id = 0;
+    check(session->get_SessionID(&session_id));
+
+    // The host takes all three by reference.
+    BSTR location_arg = location.release();
+    BSTR extension_arg = make_bstr(kTempFileExtension);
+    Bstr path;
+    HRESULT hr = file.file_services->MakeTempFileName(&location_arg, &extension_arg, &session_id, path.put());
+    SysFreeString(location_arg);
+    SysFreeString(extension_arg);
+    check(hr);
+
+    file.path = path.str();
+    file.number = FreeFile();
+    OpenBinary(file.path, file.number, Create::Exclusive);
+    file.open = true;
+    file.owned = true;
+}
+
+std::uint8_t ansi_byte(char16_t c) {
+    auto byte = char_to_ansi(c);
+    if (!byte) raise_standard_error(kInvalidArgument);
+    return *byte;
+}
+
+unsigned little_endian_word(char16_t low, char16_t high) {
+    return unsigned(ansi_byte(low)) | unsigned(ansi_byte(high)) << 8;
+}
+
+// The number of the error in flight, inside a catch block.
+LONG current_error_number() noexcept {
+    try {
+        throw;
+    } catch (const ComError& e) {
+        return e.number;
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+}  // namespace
+
+void CMediaObjectHandler::Init(ComPtr<ISessionContext>& context) {
+    SessionContext = context;
+    Initialized = true;
+}
+
+void CMediaObjectHandler::Closedown() {
+    if (!Initialized) return;
+    SessionContext.reset();
+    Initialized = false;
+}
+
+void CMediaObjectHandler::LoadObject(IOleContainerControl* oOle, const std::u16string& Data) {
+    TransferFile file;
+    try {
+        if (!oOle) raise_standard_error(kObjectNotSet);
+        create_temporary_file(file, SessionContext.get());
+
+        const std::size_t n = Data.size();
+        if (n < 2) raise_standard_error(kInvalidArgument);
+        std::size_t start = 0;
+        std::size_t remaining = n;
+        if (little_endian_word(Data[0], Data[1]) == kHeaderSignature) {
+            if (n < kHeaderFixedLength) raise_standard_error(kInvalidArgument);
+            const std::size_t header_length = little_endian_word(Data[2], Data[3]);
+            // A header that ends inside its own fields, or beyond the data, leaves no image to trust.
+            if (header_length < kHeaderFixedLength || header_length > n) raise_error(kOleErrLoadFromFile);
+            start = header_length;
+            remaining = n - header_length;
+        }
+
+        std::size_t chunk = kWriteChunk;
+        const std::u16string_view data(Data);
+        while (remaining > 0) {
+            chunk = std::min(chunk, remaining);
+            WriteText(file.number, data.substr(start, chunk));
+            remaining -= chunk;
+            start += chunk;
+        }
+
+        // The control reads from the start of a freshly opened file.
+        file.close();
+        file.reopen();
+        check(oOle->ReadFromFile(SHORT(file.number)));
+        file.close();
+        file.remove();
+    } catch (...) {
+        file.discard();
+        RaiseObjectError(current_error_number());
+    }
+}
+
+std::u16string CMediaObjectHandler::SaveObjectToFile(IOleContainerControl* oOle, LONG& FileLength) {
+    FileLength = 0;
+    TransferFile file;
+    // Failures up to here leave directly: no file was created.
+    create_temporary_file(file, SessionContext.get());
+    try {
+        if (!oOle) raise_standard_error(kObjectNotSet);
+        check(oOle->SaveToFile(SHORT(file.number)));
+        file.close();
+        const std::int64_t length = FileLen(file.path);
+        if (length > std::numeric_limits<LONG>::max()) raise_standard_error(kOverflow);
+        FileLength = LONG(length);
+        file.owned = false;  // the caller deletes it
+        return file.path;
+    } catch (...) {
+        file.discard();
+        RaiseObjectError(current_error_number());
+    }
+}
+
+std::u16string CMediaObjectHandler::FlattenObject(IOleContainerControl* oOle) {
+    std::u16string result;
+    TransferFile file;
+    try {
+        LONG length = 0;
+        file.path = SaveObjectToFile(oOle, length);
+        if (!file.path.empty()) {
+            file.owned = true;
+            file.number = FreeFile();
+            file.reopen();
+            if (length > 0) {
+                // One read of the whole image, converted in one step.
+                std::vector<std::uint8_t> bytes = ReadBytes(file.number, std::size_t(length));
+                result = ansi_decode(bytes);
+            }
+            file.close();
+            file.remove();
+        }
+        return result;
+    } catch (...) {
+        file.discard();
+        RaiseObjectError(current_error_number());
+    }
+}
+
+void CMediaObjectHandler::RaiseObjectError(LONG number) {
+    struct ObjectErrorText {
+        LONG number;
+        const char16_t* text;
+    };
+    static constexpr ObjectErrorText kTexts[] = {
+        {kOleErrOutOfMemory, u"Out of Memory"},
+        {kOleErrNoObject, u"Invalid data found"},
+        {kOleErrClassNotSet, u"Corresponding Application needs to be re-installed"},
+        {kOleErrCannotActivate, u"Corresponding Application needs to be re-installed"},
+        {kOleErrCannotCreateEmbedded, u"Corresponding Application needs to be re-installed"},
+        {kOleErrSaveToFile, u"Disk Error"},
+        {kOleErrLoadFromFile, u"Invalid data found"},
+    };
+    std::u16string description;
+    for (const auto& entry : kTexts)
+        if (entry.number == number) description = entry.text;
+    raise_error(number, std::move(description));
+}

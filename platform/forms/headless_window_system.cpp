@@ -1,0 +1,19 @@
+#include "platform/forms/headless_window_system.h"
+
+#include "com/error.h"
+
+namespace forms {
+
+void HeadlessWindowSystem::show_modal(Form& form) {
+    form.load();
+    form.activate();
+    if (form.loaded()) {
+        // Nothing could ever close it: take it down rather than hang, and say so.
+        form.mark_unloaded();
+        raise_error(5, u"The window \"" + form.Caption + u"\" stayed open with no one to close it");
+    }
+}
+
+void HeadlessWindowSystem::unload(Form& form) { form.mark_unloaded(); }
+
+}  // namespace forms

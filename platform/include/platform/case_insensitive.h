@@ -1,0 +1,32 @@
+// Text compared without regard to case, as the home platform's user locale compares it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Equal without regard to case, by full case folding ("STRASSE" equals "straße").
+bool equal_ignoring_case(std::u16string_view a, std::u16string_view b);
+
+// A key under which texts that are equal without regard to case collide (their full case folding).
+std::u16string case_fold_key(std::u16string_view text);
+
+// Where an occurrence lies in the text that was searched, in UTF-16 code units of that text.
+struct TextMatch {
+    std::size_t position;
+    std::size_t length;
+};
+
+// The first occurrence of needle in text at or after from, without regard to case. Code points are
+// folded one by one (simple folding), so the match maps back onto the original text; an empty
+// needle has no occurrence.
+std::optional<TextMatch> find_ignoring_case(std::u16string_view text, std::u16string_view needle,
+                                            std::size_t from = 0);
+
+// The order in which folder listings hand out names: without regard to case, ties broken by code
+// point order so that names differing only in case still come out in one fixed order.
+int compare_for_listing(std::u16string_view a, std::u16string_view b);
+inline bool listing_order_less(std::u16string_view a, std::u16string_view b) {
+    return compare_for_listing(a, b) < 0;
+}

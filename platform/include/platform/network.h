@@ -1,0 +1,29 @@
+// The stand-in network: a folder whose <server>/<share>/<rest> is \\server\share\rest, and the
+// workstation's network connections (its "mapped drives"), one a line in a text file.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The network folder. Until set, it comes from the environment variable PATHMENDER_NETWORK; when
+// neither gives one, it is empty and no UNC path resolves. Setting an empty path returns to the default.
+std::filesystem::path network_root();
+void set_network_root(std::filesystem::path root);
+
+// The connections file. Until set, it comes from PATHMENDER_DRIVES, else <network folder>/drives.txt.
+// Setting an empty path returns to those defaults.
+std::filesystem::path connections_file();
+void set_connections_file(std::filesystem::path file);
+
+struct NetworkConnection {
+    std::u16string local_name;   // "Z:", or empty for a connection without a drive letter
+    std::u16string remote_name;  // \\server\share
+};
+
+// The connections of the file, in its order. Each line reads "LOCAL REMOTE": LOCAL a drive letter
+// with a colon, or "-" for none; REMOTE a UNC share name. Blank lines and lines starting with '#'
+// are skipped. A malformed line raises error 5 naming the file and the line. The default file
+// missing means no connections; a file that was named explicitly must exist (error 53).
+std::vector<NetworkConnection> read_network_connections();
+std::vector<NetworkConnection> read_network_connections(const std::filesystem::path& file);

@@ -1,0 +1,121 @@
+#include "folder_listing.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include "com/utf.h"
+#include "platform/case_insensitive.h"
+#include "platform/os_errors.h"
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+bool lies_within(const std::filesystem::path& inner, const std::filesystem::path& outer) {
+    auto [outer_end, inner_at] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+    return outer_end == outer.end();
+}
+
+// A link counts as a file when it ends at a regular file inside its share; links to folders are
+// never followed, so a walk cannot loop and cannot leave the share.
+std::optional<NetworkItemKind> link_kind(const std::filesystem::path& link,
+                                         const std::optional<std::filesystem::path>& share) {
+    if (!share) return std::nullopt;
+    std::error_code error;
+    std::filesystem::path target = std::filesystem::canonical(link, error);
+    if (error) return std::nullopt;
+    std::filesystem::path share_on_disk = std::filesystem::canonical(*share, error);
+    if (error || !lies_within(target, share_on_disk)) return std::nullopt;
+    struct stat info;
+    if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return NetworkItemKind::file;
+}
+
+std::optional<NetworkItemKind> kind_of_mode(mode_t mode, const std::filesystem::path& path,
+                                            const std::optional<std::filesystem::path>& share) {
+    if (S_ISDIR(mode)) return NetworkItemKind::folder;
+    if (S_ISREG(mode)) return NetworkItemKind::file;
+    if (S_ISLNK(mode)) return link_kind(path, share);
+    return std::nullopt;
+}
+
+// The name as the home platform would spell it, if the bytes on disk are a name it could hold.
+std::optional<std::u16string> network_name(const char* disk_name) {
+    std::string_view bytes(disk_name);
+    if (bytes == "." || bytes == "..") return std::nullopt;
+    std::u16string name = utf16(bytes);
+    if (utf8(name) != bytes || !is_valid_network_name(name)) return std::nullopt;
+    return name;
+}
+
+}  // namespace
+
+bool is_valid_network_name(std::u16string_view name) {
+    if (name.empty() || name == u"." || name == u"..") return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char16_t c = name[i];
+        if (c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) return false;
+        // Unpaired surrogates cannot be stored as a name on disk.
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF) return false;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<NetworkItemKind> network_entry_kind(const std::filesystem::path& folder,
+                                                  const std::filesystem::path& disk_name,
+                                                  const std::optional<std::filesystem::path>& share) {
+    std::filesystem::path path = folder / disk_name;
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+    return kind_of_mode(info.st_mode, path, share);
+}
+
+std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path& folder,
+                                                    const std::optional<std::filesystem::path>& share) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) raise_os_error(errno, true);
+    std::vector<NetworkFolderEntry> entries;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) {
+            if (errno) raise_os_error(errno, true);
+            break;
+        }
+        std::optional<std::u16string> name = network_name(entry->d_name);
+        if (!name) continue;
+        std::optional<NetworkItemKind> kind;
+        switch (entry->d_type) {
+        case DT_DIR: kind = NetworkItemKind::folder; break;
+        case DT_REG: kind = NetworkItemKind::file; break;
+        case DT_LNK: kind = link_kind(folder / entry->d_name, share); break;
+        case DT_UNKNOWN: {
+            struct stat info;
+            std::filesystem::path path = folder / entry->d_name;
+            if (::lstat(path.c_str(), &info) != 0) {
+                if (errno == ENOENT) continue;  // removed while we listed
+                raise_os_error(errno, true);
+            }
+            kind = kind_of_mode(info.st_mode, path, share);
+            break;
+        }
+        default: break;
+        }
+        if (kind) entries.push_back({std::move(*name), entry->d_name, *kind});
+    }
+    std::sort(entries.begin(), entries.end(), [](const NetworkFolderEntry& a, const NetworkFolderEntry& b) {
+        return listing_order_less(a.name, b.name);
+    });
+    return entries;
+}

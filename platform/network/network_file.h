@@ -1,0 +1,19 @@
+// A file of the network folder, as the FileSystemObject hands it out.
+#pragma once
+
+#include <string>
+
+#include "com/object.h"
+#include "platform/file_system.h"
+
+class NetworkFile final : public ComObject<NetworkFile, IFile> {
+public:
+    NetworkFile(std::u16string unc_path, std::u16string name);
+
+    HRESULT get_Path(BSTR* path) override;
+    HRESULT get_Name(BSTR* name) override;
+
+private:
+    std::u16string unc_path_;
+    std::u16string name_;
+};

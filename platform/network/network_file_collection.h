@@ -1,0 +1,25 @@
+// A folder's Files: the files it held when asked, in listing order.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/object.h"
+#include "platform/file_system.h"
+
+class NetworkFileCollection final : public ComObject<NetworkFileCollection, IFileCollection> {
+public:
+    struct Member {
+        std::u16string unc;
+        std::u16string name;
+    };
+    explicit NetworkFileCollection(std::vector<Member> members);
+
+    HRESULT get_Count(LONG* count) override;
+    HRESULT get__NewEnum(IUnknown** enumerator) override;
+
+private:
+    // Shared with the enumerators, which may outlive the collection.
+    std::shared_ptr<const std::vector<Member>> members_;
+};

@@ -1,0 +1,59 @@
+#include "network_folder.h"
+
+#include "com/error.h"
+#include "folder_listing.h"
+#include "network_file_collection.h"
+#include "network_folder_collection.h"
+
+NetworkFolder::NetworkFolder(NetworkFolderPlace place) : place_(std::move(place)) {}
+
+HRESULT NetworkFolder::get_Path(BSTR* path)
+try {
+    if (!path) return E_POINTER;
+    *path = nullptr;
+    *path = make_bstr(place_.unc);
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT NetworkFolder::get_Name(BSTR* name)
+try {
+    if (!name) return E_POINTER;
+    *name = nullptr;
+    *name = make_bstr(place_.name);
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT NetworkFolder::get_SubFolders(IFolderCollection** folders)
+try {
+    if (!folders) return E_POINTER;
+    *folders = nullptr;
+    std::vector<NetworkFolderPlace> members;
+    for (NetworkFolderEntry& entry : list_network_folder(place_.disk, place_.share)) {
+        if (entry.kind != NetworkItemKind::folder) continue;
+        members.push_back({place_.disk / entry.disk_name, place_.share, place_.unc + u'\\' + entry.name,
+                           std::move(entry.name)});
+    }
+    *folders = make_com<NetworkFolderCollection>(std::move(members)).detach();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT NetworkFolder::get_Files(IFileCollection** files)
+try {
+    if (!files) return E_POINTER;
+    *files = nullptr;
+    std::vector<NetworkFileCollection::Member> members;
+    for (NetworkFolderEntry& entry : list_network_folder(place_.disk, place_.share)) {
+        if (entry.kind != NetworkItemKind::file) continue;
+        members.push_back({place_.unc + u'\\' + entry.name, std::move(entry.name)});
+    }
+    *files = make_com<NetworkFileCollection>(std::move(members)).detach();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}

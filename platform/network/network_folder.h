@@ -1,0 +1,30 @@
+// A folder of the network folder, as the FileSystemObject hands it out.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "com/object.h"
+#include "platform/file_system.h"
+
+struct NetworkFolderPlace {
+    std::filesystem::path disk;   // the folder on disk
+    std::filesystem::path share;  // its share's folder on disk
+    std::u16string unc;           // \\server\share\..., spelled as the disk does
+    std::u16string name;
+};
+
+class NetworkFolder final : public ComObject<NetworkFolder, IFolder> {
+public:
+    explicit NetworkFolder(NetworkFolderPlace place);
+
+    HRESULT get_Path(BSTR* path) override;
+    HRESULT get_Name(BSTR* name) override;
+    // Both list the folder when asked, each in listing order; a folder that cannot be listed
+    // raises 70 "Permission denied", one that is gone 76 "Path not found".
+    HRESULT get_SubFolders(IFolderCollection** folders) override;
+    HRESULT get_Files(IFileCollection** files) override;
+
+private:
+    NetworkFolderPlace place_;
+};

@@ -1,0 +1,21 @@
+// A folder's SubFolders: the real folders it held when asked, in listing order.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "com/object.h"
+#include "network_folder.h"
+#include "platform/file_system.h"
+
+class NetworkFolderCollection final : public ComObject<NetworkFolderCollection, IFolderCollection> {
+public:
+    explicit NetworkFolderCollection(std::vector<NetworkFolderPlace> members);
+
+    HRESULT get_Count(LONG* count) override;
+    HRESULT get__NewEnum(IUnknown** enumerator) override;
+
+private:
+    // Shared with the enumerators, which may outlive the collection.
+    std::shared_ptr<const std::vector<NetworkFolderPlace>> members_;
+};

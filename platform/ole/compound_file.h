@@ -1,0 +1,46 @@
+#pragma once
+
+#include "byte_io.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pathmender::ole {
+
+using ClassId = std::array<std::uint8_t, 16>;  // as stored: little-endian GUID fields
+
+struct CompoundStream {
+    std::string name;  // UTF-8; control characters kept ("\1Ole" is U+0001 "Ole")
+    Bytes data;
+};
+
+struct CompoundStorage {
+    std::string name;  // "Root Entry" for the root; the writer ignores it there
+    ClassId class_id{};
+    std::uint64_t modified_time = 0;  // FILETIME, 0 when not set
+    std::vector<CompoundStream> streams;
+    std::vector<CompoundStorage> storages;
+
+    const CompoundStream* find_stream(std::string_view stream_name) const;
+    CompoundStream* find_stream(std::string_view stream_name);
+};
+
+// A compound file as a tree of storages and streams. Times below a microsecond are not kept.
+struct CompoundFile {
+    CompoundStorage root;
+};
+
+// Fails with 31037 on anything libgsf rejects or warns about (bad chains, cycles, short streams).
+CompoundFile read_compound_file(ByteView bytes);
+
+// 512-byte sectors, 64-byte mini sectors, streams under 4096 bytes in the mini stream; unused
+// directory entries and sibling trees are fixed up after libgsf so the result is strictly valid.
+Bytes write_compound_file(const CompoundFile& file);
+
+inline constexpr std::array<std::uint8_t, 8> kCompoundFileSignature = {0xD0, 0xCF, 0x11, 0xE0,
+                                                                       0xA1, 0xB1, 0x1A, 0xE1};
+
+}  // namespace pathmender::ole

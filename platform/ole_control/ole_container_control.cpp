@@ -1,0 +1,140 @@
+// The OLE container control: holds at most one object and moves it through open binary files.
+#include <optional>
+#include <vector>
+
+#include "com/error.h"
+#include "com/object.h"
+#include "com/utf.h"
+#include "platform/binary_files.h"
+#include "platform/ole_control.h"
+#include "platform/ole/ole_object.h"
+
+namespace {
+
+namespace ole = pathmender::ole;
+
+[[noreturn]] void raise_ole_error(const ole::OleError& e) {
+    raise_error(e.number(), utf16(e.what()));
+}
+
+class OleContainerControl final : public ComObject<OleContainerControl, IOleContainerControl> {
+public:
+    HRESULT ReadFromFile(SHORT file_number) override
+    try {
+        BinaryFile& file = open_file(file_number);
+        const std::int64_t start = file.position();
+        const std::int64_t available = std::max<std::int64_t>(0, file.length() - start);
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(available));
+        file.read(bytes);
+        std::size_t consumed = 0;
+        ole::OleObject read = read_object(bytes, consumed);
+        // The file is left just after the object; the container changes only on success.
+        file.seek(start + std::int64_t(consumed));
+        object_ = std::move(read);
+        return S_OK;
+    } catch (...) {
+        return hresult_from_current_exception();
+    }
+
+    HRESULT SaveToFile(SHORT file_number) override
+    try {
+        BinaryFile& file = open_file(file_number);
+        if (!object_) return S_OK;  // an empty container writes nothing
+        ole::Bytes bytes;
+        try {
+            bytes = ole::write_ole_object(*object_);
+        } catch (const ole::OleError& e) {
+            raise_error(kOleErrSaveToFile, u"Unable to save to file: " + utf16(e.what()));
+        }
+        try {
+            file.write(bytes);
+        } catch (const ComError& e) {
+            raise_error(kOleErrSaveToFile, u"Unable to save to file: " + e.description);
+        }
+        return S_OK;
+    } catch (...) {
+        return hresult_from_current_exception();
+    }
+
+    HRESULT get_OLEType(SHORT* type) override {
+        if (!type) return E_POINTER;
+        *type = object_ ? SHORT(ole::ole_type(*object_)) : kOleTypeNone;
+        return S_OK;
+    }
+
+    HRESULT get_SourceDoc(BSTR* path) override
+    try {
+        if (!path) return E_POINTER;
+        *path = nullptr;
+        *path = make_bstr(object_ ? ole::source_doc(*object_) : std::u16string());
+        return S_OK;
+    } catch (...) {
+        return hresult_from_current_exception();
+    }
+
+    HRESULT CreateLink(BSTR source_doc, VARIANT source_item) override
+    try {
+        held();
+        // The item of a link to part of a file stays as it is; naming a new one is not supported.
+        if (!(source_item.vt == VT_ERROR && source_item.scode == DISP_E_PARAMNOTFOUND) && source_item.vt != VT_EMPTY)
+            raise_standard_error(5);
+        try {
+            ole::create_link(*object_, bstr_view(source_doc));
+        } catch (const ole::OleError& e) {
+            raise_ole_error(e);
+        }
+        return S_OK;
+    } catch (...) {
+        return hresult_from_current_exception();
+    }
+
+    HRESULT get_UpdateOptions(SHORT* options) override
+    try {
+        if (!options) return E_POINTER;
+        *options = 0;
+        *options = ole::update_options(held());
+        return S_OK;
+    } catch (...) {
+        return hresult_from_current_exception();
+    }
+
+    HRESULT put_UpdateOptions(SHORT options) override
+    try {
+        try {
+            ole::set_update_options(held(), options);
+        } catch (const ole::OleError& e) {
+            raise_ole_error(e);
+        }
+        return S_OK;
+    } catch (...) {
+        return hresult_from_current_exception();
+    }
+
+private:
+    static ole::OleObject read_object(std::span<const std::uint8_t> bytes, std::size_t& consumed) {
+        try {
+            return ole::read_ole_object(bytes, consumed);
+        } catch (const ole::OleError& e) {
+            raise_error(kOleErrLoadFromFile, u"Unable to load from file: " + utf16(e.what()));
+        }
+    }
+
+    ole::OleObject& held() {
+        if (!object_) raise_error(kOleErrNoObject, u"No object");
+        return *object_;
+    }
+
+    std::optional<ole::OleObject> object_;
+};
+
+}  // namespace
+
+HRESULT CreateOleContainerControl(IOleContainerControl** control)
+try {
+    if (!control) return E_POINTER;
+    *control = nullptr;
+    *control = make_com<OleContainerControl>().detach();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}

@@ -1,0 +1,121 @@
+#include "plugin_host.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "com/class_factory.h"
+
+namespace test_host {
+
+std::filesystem::path built_module() { return std::filesystem::path(PATHMENDER_BIN_DIR) / "Pathmender.so"; }
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pm-host-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+ScopedRegistry::ScopedRegistry() : file_(dir_.path() / "config" / "registry") {
+    const char* previous = std::getenv("PATHMENDER_REGISTRY");
+    had_previous_ = previous != nullptr;
+    if (previous) previous_ = previous;
+    ::setenv("PATHMENDER_REGISTRY", file_.c_str(), 1);
+}
+
+ScopedRegistry::~ScopedRegistry() {
+    if (had_previous_) ::setenv("PATHMENDER_REGISTRY", previous_.c_str(), 1);
+    else ::unsetenv("PATHMENDER_REGISTRY");
+}
+
+HRESULT call_export(const ServerModule& module, const char* name) {
+    auto entry = reinterpret_cast<HRESULT (*)()>(module.symbol(name));
+    if (!entry) throw std::runtime_error(std::string("the module lacks ") + name);
+    return entry();
+}
+
+ULONG ref_count(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+HRESULT TestSession::get_SessionID(LONG* id) {
+    if (!id) return E_POINTER;
+    *id = 7;
+    return S_OK;
+}
+
+HRESULT TestSession::get_ApplicationTitle(BSTR* title) {
+    if (!title) return E_POINTER;
+    *title = make_bstr(u"Test Host");
+    return S_OK;
+}
+
+HRESULT TestSession::CreateDataObject(BSTR, IHostDataObject** data) {
+    if (!data) return E_POINTER;
+    *data = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT TestApplicationContext::get_Session(IDispatch** session) {
+    if (!session) return E_POINTER;
+    *session = ComPtr<IDispatch>(session_).detach();
+    return S_OK;
+}
+
+HRESULT TestApplication::get_ApplicationContext(IHostApplicationContext** context) {
+    if (!context) return E_POINTER;
+    *context = ComPtr<IHostApplicationContext>(context_.get()).detach();
+    return S_OK;
+}
+
+HRESULT EchoStringServices::FormatText(BSTR text, SAFEARRAY** values, BSTR* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    if (!values || !*values || (*values)->count != 0) return E_INVALIDARG;  // the plug-in passes no values
+    *result = make_bstr(bstr_view(text));
+    return S_OK;
+}
+
+std::u16string& FixedPathServices::folder_text() {
+    static std::u16string text = u"/srv/host/pages/";
+    return text;
+}
+
+HRESULT FixedPathServices::FolderPath(LONG folder_id, BSTR* path) {
+    if (!path) return E_POINTER;
+    *path = nullptr;
+    if (folder_id != kPageFileFolder) return fail_with(ComError(5, u"no such folder"));
+    *path = make_bstr(folder_text());
+    return S_OK;
+}
+
+HRESULT RecordingPage::Init(ISessionContext** SessionContext) {
+    ++init_calls;
+    if (!SessionContext) return E_POINTER;
+    received = *SessionContext;
+    if (init_failure.number != 0) return fail_with(init_failure);
+    return S_OK;
+}
+
+HRESULT RecordingPage::Closedown() {
+    ++closedown_calls;
+    if (closedown_failure.number != 0) return fail_with(closedown_failure);
+    return S_OK;
+}
+
+ScopedHostServices::ScopedHostServices() {
+    check(CoRegisterClassObject(CLSID_HostStringServices, make_com<ClassFactory<EchoStringServices>>().get()));
+    check(CoRegisterClassObject(CLSID_HostPathServices, make_com<ClassFactory<FixedPathServices>>().get()));
+}
+
+ScopedHostServices::~ScopedHostServices() {
+    CoRevokeClassObject(CLSID_HostStringServices);
+    CoRevokeClassObject(CLSID_HostPathServices);
+}
+
+}  // namespace test_host

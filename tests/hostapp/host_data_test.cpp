@@ -1,0 +1,314 @@
+// The data object over real SQLite files: reading the media tables, counting, writing back.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "com/error.h"
+#include "com/utf.h"
+#include "hostapp/database_error.h"
+#include "hostapp/host_environment.h"
+#include "hostapp/host_session_context.h"
+#include "hostapp/media_database.h"
+#include "hostapp/media_tables.h"
+#include "hostapp/support/host_session.h"
+#include "hostapp/support/temp_folder.h"
+
+namespace {
+
+std::vector<std::uint8_t> bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
+
+ErrorRecord error_of(HRESULT hr) {
+    ErrorRecord record;
+    EXPECT_TRUE(GetErrorRecord(hr, &record)) << std::hex << hr;
+    return record;
+}
+
+class HostDataTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = host_environment();
+        file_ = folder_.path() / "host.db";
+        MediaDatabase database = MediaDatabase::create(file_);
+        database.insert(u"AP7VENDORMEDIA", 1, bytes_of("first"), 10);
+        database.insert(u"AP7VENDORMEDIA", 2, bytes_of("second"), 20);
+        database.insert(u"AP7VENDORMEDIA", 3, bytes_of("third"));
+    }
+    void TearDown() override { configure_host(saved_); }
+
+    TempFolder folder_;
+    std::filesystem::path file_;
+    HostEnvironment saved_;
+};
+
+TEST_F(HostDataTest, MediaRecordsComeInColumnOrder) {
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    ComPtr<IHostRecordset> records = open_media_records(data.get(), u"AP7VENDORMEDIA");
+    struct Row { std::int32_t id; std::u16string object; VARTYPE parent_type; std::int32_t parent; };
+    std::vector<Row> rows;
+    for (; !at_end(records.get()); check(records->MoveNext())) {
+        Variant parent = field_value(records.get(), 2);
+        rows.push_back({field_value(records.get(), 0).to_int32(), field_value(records.get(), 1).to_text(),
+                        parent.type(), parent.is_null() ? 0 : parent.to_int32()});
+        EXPECT_EQ(field_value(records.get(), 0).type(), VT_I4);
+        EXPECT_EQ(field_value(records.get(), 1).type(), VT_BSTR);
+    }
+    check(records->Close());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].id, 1);
+    EXPECT_EQ(rows[0].object, u"first");
+    EXPECT_EQ(rows[0].parent, 10);
+    EXPECT_EQ(rows[1].object, u"second");
+    EXPECT_EQ(rows[2].id, 3);
+    EXPECT_EQ(rows[2].parent_type, VT_NULL);
+}
+
+TEST_F(HostDataTest, RecordSourceQuotesNamesAndServesOnlyMediaTables) {
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    ComPtr<IHostCommand> command;
+    check(data->get_RecordSources(command.put()));
+    ComPtr<IHostRecordSource> source;
+    check(command->CreateRecordSource(*Variant::missing().get(), source.put()));
+    check(source->AddField(Bstr(u"MEDIAID").get(), Bstr().get(), *Variant::missing().get()));
+    check(source->AddField(Bstr(u"Object").get(), Bstr().get(), *Variant::missing().get()));
+    check(source->SetTable(Bstr(u"ap7vendormedia").get(), 0));
+    Bstr sql;
+    check(source->get_SQL(sql.put()));
+    EXPECT_EQ(sql.view(), u"SELECT \"MEDIAID\", \"Object\" FROM dbo.\"AP7VENDORMEDIA\"");
+
+    HRESULT hr = source->SetTable(Bstr(u"sqlite_master").get(), 0);
+    EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
+    hr = source->SetTable(Bstr(u"AP7VENDORMEDIA; DROP TABLE AR7CLIENTMEDIA").get(), 0);
+    EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
+
+    // A field name that is no column of the table fails in the query, never reads as a text.
+    check(source->AddField(Bstr(u"No\"Such").get(), Bstr().get(), *Variant::missing().get()));
+    check(source->get_SQL(sql.put()));
+    ComPtr<IHostConnection> connection;
+    check(data->get_Connection(connection.put()));
+    ComPtr<IHostRecordset> records;
+    hr = connection->OpenRecordset(sql.get(), kRecordsetForward, nullptr, nullptr, nullptr, records.put());
+    EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
+    EXPECT_NE(error_of(hr).description.find(u"no such column"), std::u16string::npos);
+
+    Bstr key;
+    check(source->get_Key(key.put()));
+    check(command->ReleaseRecordSource(*Variant(key.view()).get()));
+    // Released once: a second release names no source.
+    EXPECT_TRUE(FAILED(command->ReleaseRecordSource(*Variant(key.view()).get())));
+}
+
+TEST_F(HostDataTest, CountQueryRunsAsWritten) {
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    for (std::u16string_view table : kMediaTables) {
+        ComPtr<IHostRecordset> records = open_query(data.get(), u"Select count(MEDIAID) from dbo." + std::u16string(table));
+        ASSERT_FALSE(at_end(records.get()));
+        EXPECT_EQ(field_value(records.get(), 0).to_text(), table == u"AP7VENDORMEDIA" ? u"3" : u"0");
+        check(records->Close());
+    }
+    // Bare names reach the same tables.
+    ComPtr<IHostRecordset> records = open_query(data.get(), u"select count(*) from AP7VENDORMEDIA");
+    EXPECT_EQ(field_value(records.get(), 0).to_int32(), 3);
+}
+
+TEST_F(HostDataTest, MissingTableFailsWithSqliteDescription) {
+    {
+        MediaDatabase database = MediaDatabase::open(file_);
+        database.connection().execute("DROP TABLE PY7EVENTMEDIA");
+    }
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    ComPtr<IHostConnection> connection;
+    check(data->get_Connection(connection.put()));
+    ComPtr<IHostRecordset> records;
+    HRESULT hr = connection->OpenRecordset(Bstr(u"Select count(MEDIAID) from dbo.PY7EVENTMEDIA").get(),
+                                           kRecordsetForward, nullptr, nullptr, nullptr, records.put());
+    EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
+    EXPECT_FALSE(records);
+    EXPECT_EQ(error_of(hr).description, u"no such table: dbo.PY7EVENTMEDIA");
+
+    EXPECT_THROW(update_media_object(data.get(), u"PY7EVENTMEDIA", 1, u"x"), ComError);
+}
+
+TEST_F(HostDataTest, ForwardRecordSetOnlyReads) {
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    ComPtr<IHostConnection> connection;
+    check(data->get_Connection(connection.put()));
+    for (std::u16string_view query : {u"DELETE FROM dbo.AP7VENDORMEDIA", u"select 1; DELETE FROM dbo.AP7VENDORMEDIA",
+                                      u"", u"PRAGMA dbo.journal_mode = DELETE"}) {
+        ComPtr<IHostRecordset> records;
+        HRESULT hr = connection->OpenRecordset(Bstr(query).get(), kRecordsetForward, nullptr, nullptr, nullptr,
+                                               records.put());
+        EXPECT_TRUE(FAILED(hr)) << utf8(query);
+    }
+    EXPECT_EQ(MediaDatabase::open(file_).count(u"AP7VENDORMEDIA"), 3);
+}
+
+TEST_F(HostDataTest, LargeMediaIdComesThroughWhole) {
+    MediaDatabase::open(file_).insert(u"AR7CLIENTMEDIA", 4294967296LL + 5, bytes_of("big"));
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    ComPtr<IHostRecordset> records = open_media_records(data.get(), u"AR7CLIENTMEDIA");
+    Variant id = field_value(records.get(), 0);
+    EXPECT_EQ(id.to_text(), u"4294967301");
+    try {
+        (void)id.to_int32();
+        ADD_FAILURE() << "no overflow";
+    } catch (const ComError& e) {
+        EXPECT_EQ(e.number, 6);
+    }
+}
+
+TEST_F(HostDataTest, EveryByteValueRoundTrips) {
+    std::vector<std::uint8_t> all(256);
+    for (int i = 0; i < 256; ++i) all[i] = std::uint8_t(i);
+    std::vector<std::uint8_t> reversed(all.rbegin(), all.rend());
+    MediaDatabase::open(file_).insert(u"FAASSETMEDIA", 7, all);
+
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    ComPtr<IHostRecordset> records = open_media_records(data.get(), u"FAASSETMEDIA");
+    std::u16string text = field_value(records.get(), 1).to_text();
+    EXPECT_EQ(text, ansi_text(all));
+    check(records->Close());
+
+    update_media_object(data.get(), u"FAASSETMEDIA", 7, ansi_text(reversed));
+    EXPECT_EQ(MediaDatabase::open(file_).read(u"FAASSETMEDIA", 7), reversed);
+    records = open_media_records(data.get(), u"FAASSETMEDIA");
+    EXPECT_EQ(field_value(records.get(), 1).to_text(), ansi_text(reversed));
+}
+
+// The heart of the write-back: while one record set walks a table, each record written back is
+// committed at once (a third connection sees it while the walk is open), and the walk goes on
+// over its own snapshot, seeing every row exactly once.
+TEST_F(HostDataTest, WriteBackCommitsAtOnceWhileWalkGoesOn) {
+    {
+        MediaDatabase database = MediaDatabase::open(file_);
+        database.in_transaction([&] {
+            for (int id = 4; id <= 200; ++id) database.insert(u"AP7VENDORMEDIA", id, bytes_of("row" + std::to_string(id)));
+        });
+    }
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
+    std::map<std::int32_t, int> seen;
+    for (; !at_end(walk.get()); check(walk->MoveNext())) {
+        std::int32_t id = field_value(walk.get(), 0).to_int32();
+        std::u16string object = field_value(walk.get(), 1).to_text();
+        ++seen[id];
+        EXPECT_EQ(object.find(u"relinked"), std::u16string::npos) << "the walk saw its own write-back, id " << id;
+        // Write this row and one far ahead of the walk.
+        update_media_object(data.get(), u"AP7VENDORMEDIA", id, u"relinked " + object);
+        if (id + 50 <= 200) update_media_object(data.get(), u"AP7VENDORMEDIA", id + 50, u"ahead");
+
+        MediaDatabase third = MediaDatabase::open(file_);
+        EXPECT_EQ(third.read(u"AP7VENDORMEDIA", id), bytes_of("relinked " + utf8(object))) << id;
+    }
+    check(walk->Close());
+    ASSERT_EQ(seen.size(), 200u);
+    for (auto [id, times] : seen) EXPECT_EQ(times, 1) << id;
+}
+
+// A crash after some write-backs keeps every one of them, whole.
+TEST_F(HostDataTest, WriteBacksSurviveAProcessThatDies) {
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        ComPtr<IHostDataObject> data = open_data_object(file_);
+        ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
+        update_media_object(data.get(), u"AP7VENDORMEDIA", 1, u"written one");
+        update_media_object(data.get(), u"AP7VENDORMEDIA", 2, u"written two");
+        _exit(0);  // no close, no clean-up: the walk and both connections are still open
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    MediaDatabase database = MediaDatabase::open(file_);
+    EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 1), bytes_of("written one"));
+    EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 2), bytes_of("written two"));
+    EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 3), bytes_of("third"));
+}
+
+TEST_F(HostDataTest, WriteBackFailuresWriteNothing) {
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    struct Case { const char* what; std::u16string table; std::u16string field; std::int32_t id; std::u16string text; };
+    const Case cases[] = {
+        {"no such record", u"AP7VENDORMEDIA", u"Object", 99, u"x"},
+        {"not a media table", u"sqlite_master", u"Object", 1, u"x"},
+        {"no such column", u"AP7VENDORMEDIA", u"Objekt", 1, u"x"},
+        {"quote in a column name", u"AP7VENDORMEDIA", u"Object\" = 1 --", 1, u"x"},
+        {"outside the code page", u"AP7VENDORMEDIA", u"Object", 1, u"\u4E2D"},
+    };
+    for (const Case& c : cases) {
+        ComPtr<IHostConnection> connection;
+        check(data->get_Connection(connection.put()));
+        ComPtr<IHostRecordset> writer;
+        check(connection->OpenRecordset(nullptr, kRecordsetWriteBack, Bstr(u"udPathmender_UpdateMediaLink").get(),
+                                        nullptr, nullptr, writer.put()));
+        std::int32_t id = c.id;
+        Variant key = Variant::ref(&id);
+        Variant value(std::u16string_view(c.text));
+        SHORT result = 77;
+        HRESULT hr = writer->UpdateField(Bstr(c.table).get(), Bstr(c.field).get(), Bstr(u"MEDIAID").get(), key.get(),
+                                         value.get(), &result);
+        EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError)) << c.what;
+        EXPECT_EQ(result, 0) << c.what;
+        EXPECT_FALSE(error_of(hr).description.empty()) << c.what;
+    }
+    MediaDatabase database = MediaDatabase::open(file_);
+    EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 1), bytes_of("first"));
+    EXPECT_EQ(database.count(u"AP7VENDORMEDIA"), 3);
+}
+
+TEST_F(HostDataTest, LockedDatabaseFailsWithSqliteDescription) {
+    HostEnvironment environment = host_environment();
+    environment.busy_timeout_ms = 0;
+    configure_host(environment);
+    ComPtr<IHostDataObject> data = open_data_object(file_);
+    {
+        MediaDatabase other = MediaDatabase::open(file_);
+        other.connection().execute("BEGIN IMMEDIATE");
+        try {
+            update_media_object(data.get(), u"AP7VENDORMEDIA", 1, u"blocked");
+            ADD_FAILURE() << "wrote past another writer's lock";
+        } catch (const ComError& e) {
+            EXPECT_EQ(e.number, kDatabaseError);
+            EXPECT_EQ(e.description, u"database is locked");
+        }
+        other.connection().execute("ROLLBACK");
+    }
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 1, u"after the lock");
+    EXPECT_EQ(MediaDatabase::open(file_).read(u"AP7VENDORMEDIA", 1), bytes_of("after the lock"));
+}
+
+TEST_F(HostDataTest, DataObjectKeyIsChecked) {
+    ComPtr<ISessionContext> session = open_host_session(file_);
+    for (std::u16string_view key : {u"", u"KWMDATAOBJ ", u"kwmdataobj", u"KWMD", u"KWMDATAOBX"}) {
+        ComPtr<IHostDataObject> data;
+        HRESULT hr = session->CreateDataObject(Bstr(key).get(), data.put());
+        EXPECT_EQ(hr, hresult_from_error_number(5)) << utf8(key);
+        EXPECT_FALSE(data);
+        EXPECT_NE(error_of(hr).description.find(u"is not the key of a data object"), std::u16string::npos);
+    }
+}
+
+TEST_F(HostDataTest, SessionReportsTitleAndMissingDatabase) {
+    HostEnvironment environment = host_environment();
+    environment.application_title = u"Test Host";
+    configure_host(environment);
+    ComPtr<ISessionContext> session = open_host_session(file_);
+    Bstr title;
+    check(session->get_ApplicationTitle(title.put()));
+    EXPECT_EQ(title.view(), u"Test Host");
+    LONG first = 0, second = 0;
+    check(session->get_SessionID(&first));
+    check(open_host_session(file_)->get_SessionID(&second));
+    EXPECT_NE(first, second);
+
+    ComPtr<ISessionContext> lost = open_host_session(folder_.path() / "gone.db");
+    ComPtr<IHostDataObject> data;
+    HRESULT hr = lost->CreateDataObject(Bstr(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail).get(), data.put());
+    EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
+    EXPECT_NE(error_of(hr).description.find(u"does not exist"), std::u16string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "gone.db"));
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// The stand-alone API: a session on the installation's default database, or a reason why not.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "com/class_factory.h"
+#include "com/error.h"
+#include "com/utf.h"
+#include "hostapp/host_classes.h"
+#include "hostapp/host_environment.h"
+#include "hostapp/media_database.h"
+#include "hostapp/support/host_session.h"
+#include "hostapp/support/temp_folder.h"
+
+namespace {
+
+class KWOpenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* value = std::getenv(kDefaultDatabaseVariable)) saved_variable_ = value;
+        saved_ = host_environment();
+        register_host_classes();
+    }
+    void TearDown() override {
+        revoke_host_classes();
+        configure_host(saved_);
+        if (saved_variable_) setenv(kDefaultDatabaseVariable, saved_variable_->c_str(), 1);
+        else unsetenv(kDefaultDatabaseVariable);
+    }
+
+    // Initialize as the page calls it; the LastError text after it.
+    std::pair<bool, std::u16string> initialize(IKWOpen* api, std::u16string_view key = kStandaloneApplicationKey) {
+        VARIANT_BOOL opened = 7;
+        check(api->Initialize(Bstr(key).get(), Bstr().get(), Bstr().get(), 0, Bstr().get(), 0, &opened));
+        Bstr error;
+        check(api->get_LastError(error.put()));
+        return {opened != VARIANT_FALSE, error.str()};
+    }
+
+    TempFolder folder_;
+    HostEnvironment saved_;
+    std::optional<std::string> saved_variable_;
+};
+
+TEST_F(KWOpenTest, OpensTheDefaultDatabase) {
+    std::filesystem::path file = folder_.path() / "host.db";
+    MediaDatabase::create(file).insert(u"GL7PROJECTMEDIA", 5, std::vector<std::uint8_t>{'o', 'k'});
+    setenv(kDefaultDatabaseVariable, file.c_str(), 1);
+
+    ComPtr<IKWOpen> api = create_instance<IKWOpen>(CLSID_KWOpen);
+    auto [opened, error] = initialize(api.get());
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(error, u"");
+    ComPtr<ISessionContext> session;
+    check(api->get_SessionContext(session.put()));
+    ComPtr<IHostDataObject> data;
+    check(session->CreateDataObject(Bstr(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail).get(), data.put()));
+    ComPtr<IHostRecordset> records = open_query(data.get(), u"Select count(MEDIAID) from dbo.GL7PROJECTMEDIA");
+    EXPECT_EQ(field_value(records.get(), 0).to_int32(), 1);
+}
+
+TEST_F(KWOpenTest, SaysWhatIsMissing) {
+    std::filesystem::path not_a_database = folder_.path() / "notes.txt";
+    std::ofstream(not_a_database) << "this is not a database file, just some text that is long enough";
+    struct Case { std::optional<std::string> variable; std::u16string key; std::u16string error; };
+    const std::string missing = (folder_.path() / "missing.db").string();
+    const Case cases[] = {
+        {std::nullopt, kStandaloneApplicationKey, u"PATHMENDER_DB is not set"},
+        {"", kStandaloneApplicationKey, u"PATHMENDER_DB is not set"},
+        {missing, kStandaloneApplicationKey, u"the database file " + utf16(missing) + u" does not exist"},
+        {not_a_database.string(), kStandaloneApplicationKey,
+         u"the database file " + utf16(not_a_database.string()) + u" cannot be opened: file is not a database"},
+        {missing, u"OTHER", u"the application key \"OTHER\" is not registered with this host"},
+    };
+    for (const Case& c : cases) {
+        if (c.variable) setenv(kDefaultDatabaseVariable, c.variable->c_str(), 1);
+        else unsetenv(kDefaultDatabaseVariable);
+        ComPtr<IKWOpen> api = create_instance<IKWOpen>(CLSID_KWOpen);
+        auto [opened, error] = initialize(api.get(), c.key);
+        EXPECT_FALSE(opened) << utf8(c.error);
+        EXPECT_EQ(error, c.error);
+        ComPtr<ISessionContext> session;
+        EXPECT_TRUE(FAILED(api->get_SessionContext(session.put())));
+        EXPECT_FALSE(session);
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(KWOpenTest, ConfiguredDatabaseBecomesTheProcessDefault) {
+    std::filesystem::path file = folder_.path() / "configured.db";
+    MediaDatabase::create(file);
+    unsetenv(kDefaultDatabaseVariable);
+    HostEnvironment environment = host_environment();
+    environment.database = file;
+    configure_host(environment);
+    ComPtr<IKWOpen> api = create_instance<IKWOpen>(CLSID_KWOpen);
+    EXPECT_TRUE(initialize(api.get()).first);
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+// Reaching the media data of a host database the way the plug-in does.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "com/comptr.h"
+#include "com/variant.h"
+#include "host/host_services.h"
+
+// The data object of a new session on database, asked for with the plug-in's key.
+ComPtr<IHostDataObject> open_data_object(const std::filesystem::path& database);
+
+// The media records of table (MEDIAID, Object, ParentID) through a record source, as the update run opens them.
+ComPtr<IHostRecordset> open_media_records(IHostDataObject* data, std::u16string_view table);
+
+// A forward record set over query.
+ComPtr<IHostRecordset> open_query(IHostDataObject* data, std::u16string_view query);
+
+// Writes text into the Object column of the record of table with that MEDIAID, as the update run does.
+void update_media_object(IHostDataObject* data, std::u16string_view table, std::int32_t media_id,
+                         std::u16string_view text);
+
+Variant field_value(IHostRecordset* records, std::int32_t column);
+bool at_end(IHostRecordset* records);
+
+// The text whose characters are the given bytes in the ANSI code page.
+std::u16string ansi_text(const std::vector<std::uint8_t>& bytes);

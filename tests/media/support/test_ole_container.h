@@ -1,0 +1,33 @@
+// A test container for the media object handler: it really reads and writes the bytes of the
+// file it is given, through the platform's file table, and records what it saw.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "com/object.h"
+#include "platform/ole_control.h"
+
+class TestOleContainer final : public ComObject<TestOleContainer, IOleContainerControl> {
+public:
+    // The object's image: what ReadFromFile last read, or what a test gave it to save.
+    std::vector<std::uint8_t> held;
+    // Non-zero: ReadFromFile fails with this number and keeps the object it held.
+    LONG fail_read_with = 0;
+    LONG fail_save_with = 0;
+
+    // What ReadFromFile saw of its file.
+    int read_calls = 0;
+    std::int64_t read_position = -1;
+    std::u16string read_path;
+    unsigned read_file_mode = 0;
+
+    HRESULT ReadFromFile(SHORT file_number) override;
+    HRESULT SaveToFile(SHORT file_number) override;
+    HRESULT get_OLEType(SHORT* type) override;
+    HRESULT get_SourceDoc(BSTR* path) override;
+    HRESULT CreateLink(BSTR source_doc, VARIANT source_item) override;
+    HRESULT get_UpdateOptions(SHORT* options) override;
+    HRESULT put_UpdateOptions(SHORT options) override;
+};

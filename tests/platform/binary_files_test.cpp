@@ -1,0 +1,263 @@
+#include "platform/binary_files.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+
+#include "com/error.h"
+#include "com/utf.h"
+
+namespace fs = std::filesystem;
+using namespace std::literals;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The run-time error number action raises, or 0.
+int error_number(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ComError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+std::u16string u16(const fs::path& path) { return utf16(path.string()); }
+
+class BinaryFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "pm-files-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        for (int number = kFirstFileNumber; number <= kLastFileNumber; ++number) Close(number);
+        fs::remove_all(dir_);
+    }
+    // Opens a new file at name under the next free number.
+    int create(const char* name) {
+        int number = FreeFile();
+        OpenBinary(u16(dir_ / name), number, Create::Exclusive);
+        return number;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(BinaryFilesTest, FreeFileGivesTheLowestNumberNotInUse) {
+    EXPECT_EQ(FreeFile(), 1);
+    int first = create("a");
+    int second = create("b");
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 2);
+    Close(first);
+    EXPECT_EQ(FreeFile(), 1);
+}
+
+TEST_F(BinaryFilesTest, FreeFileRunsOutAfterTheLastNumber) {
+    for (int number = kFirstFileNumber; number <= kLastFileNumber; ++number)
+        OpenBinary(u16(dir_ / std::to_string(number)), number, Create::Exclusive);
+    EXPECT_EQ(error_number([] { FreeFile(); }), 67);
+    Close(300);
+    EXPECT_EQ(FreeFile(), 300);
+}
+
+TEST_F(BinaryFilesTest, ExclusiveCreationMakesAPrivateEmptyFile) {
+    int number = create("new.OLE");
+    struct stat status {};
+    ASSERT_EQ(::lstat((dir_ / "new.OLE").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(LOF(number), 0);
+    EXPECT_EQ(open_file(number).path(), u16(dir_ / "new.OLE"));
+}
+
+TEST_F(BinaryFilesTest, OpeningRefusesWhatItMustNotTouch) {
+    const Bytes theirs = {1, 2, 3};
+    write_file(dir_ / "existing", theirs);
+    write_file(dir_ / "target", theirs);
+    fs::create_symlink(dir_ / "target", dir_ / "link");
+    fs::create_symlink(dir_ / "nowhere", dir_ / "dangling");
+    fs::create_directory(dir_ / "folder");
+
+    struct Case {
+        const char* name;
+        Create create;
+        int expected;
+    };
+    const Case cases[] = {
+        {"existing", Create::Exclusive, 58}, {"link", Create::Exclusive, 58},
+        {"dangling", Create::Exclusive, 58}, {"folder", Create::Exclusive, 58},
+        {"missing", Create::Never, 53},      {"link", Create::Never, 75},
+        {"dangling", Create::Never, 75},     {"folder", Create::Never, 75},
+        {"no-folder/file", Create::Exclusive, 76}, {"no-folder/file", Create::Never, 76},
+        {"existing/file", Create::Exclusive, 76},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.create == Create::Exclusive ? " exclusive" : " existing"));
+        EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_ / c.name), 1, c.create); }), c.expected);
+        EXPECT_EQ(FreeFile(), 1);  // a failed open keeps the number free
+    }
+    EXPECT_EQ(read_file(dir_ / "existing"), theirs);
+    EXPECT_EQ(read_file(dir_ / "target"), theirs);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+    EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(BinaryFilesTest, BadNumbersAndNamesAreRefused) {
+    for (int number : {0, -1, 512, 100000}) {
+        SCOPED_TRACE(number);
+        EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_ / "x"), number, Create::Exclusive); }), 52);
+        EXPECT_EQ(error_number([&] { open_file(number); }), 52);
+    }
+    EXPECT_EQ(error_number([] { open_file(7); }), 52);  // not open
+    EXPECT_EQ(error_number([] { OpenBinary(u"", 1, Create::Exclusive); }), 52);
+    EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_) + u"/a\0b"s, 1, Create::Exclusive); }), 52);
+    EXPECT_FALSE(fs::exists(dir_ / "x"));
+}
+
+TEST_F(BinaryFilesTest, ANumberInUseIsAlreadyOpenAndKeepsItsFile) {
+    int number = create("first");
+    EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_ / "second"), number, Create::Exclusive); }), 55);
+    EXPECT_FALSE(fs::exists(dir_ / "second"));
+    WriteBytes(number, Bytes{9});
+    EXPECT_EQ(read_file(dir_ / "first"), Bytes{9});
+}
+
+TEST_F(BinaryFilesTest, ReopeningAnExistingFileKeepsItsBytesAndStartsAtTheFront) {
+    write_file(dir_ / "kept", {10, 20, 30, 40});
+    OpenBinary(u16(dir_ / "kept"), 3, Create::Never);
+    EXPECT_EQ(FilePosition(3), 0);
+    EXPECT_EQ(LOF(3), 4);
+    EXPECT_EQ(ReadBytes(3, 2), (Bytes{10, 20}));
+    WriteBytes(3, Bytes{99});
+    Close(3);
+    EXPECT_EQ(read_file(dir_ / "kept"), (Bytes{10, 20, 99, 40}));
+}
+
+TEST_F(BinaryFilesTest, TextIsWrittenAsAnsiBytes) {
+    int number = create("text");
+    WriteText(number, u"A\u20AC\u00FF\u0081\u0000z"sv);
+    Close(number);
+    EXPECT_EQ(read_file(dir_ / "text"), (Bytes{'A', 0x80, 0xFF, 0x81, 0x00, 'z'}));
+}
+
+TEST_F(BinaryFilesTest, TextOutsideTheCodePageIsRefusedBeforeWriting) {
+    int number = create("text");
+    WriteText(number, u"ok");
+    EXPECT_EQ(error_number([&] { WriteText(number, u"ab\u4E00cd"); }), 5);
+    EXPECT_EQ(error_number([&] { WriteText(number, u"\u0100"); }), 5);
+    EXPECT_EQ(LOF(number), 2);
+    EXPECT_EQ(FilePosition(number), 2);
+}
+
+TEST_F(BinaryFilesTest, ReadingPastTheEndReadsNothing) {
+    int number = create("short");
+    WriteBytes(number, Bytes{1, 2, 3, 4, 5});
+    SeekFile(number, 2);
+    EXPECT_EQ(error_number([&] { ReadBytes(number, 4); }), 62);
+    EXPECT_EQ(FilePosition(number), 2);
+    EXPECT_EQ(ReadBytes(number, 3), (Bytes{3, 4, 5}));
+    EXPECT_EQ(ReadBytes(number, 0), Bytes{});
+    EXPECT_EQ(error_number([&] { ReadBytes(number, 1); }), 62);
+}
+
+TEST_F(BinaryFilesTest, TheOpenFileMovesBytesAtItsPosition) {
+    int number = create("bytes");
+    BinaryFile& file = open_file(number);
+    const Bytes all = {0, 1, 2, 3, 4, 5, 6, 7};
+    file.write(all);
+    EXPECT_EQ(file.position(), 8);
+    EXPECT_EQ(file.length(), 8);
+    file.seek(3);
+    Bytes middle(3);
+    file.read(middle);
+    EXPECT_EQ(middle, (Bytes{3, 4, 5}));
+    EXPECT_EQ(file.position(), 6);
+    EXPECT_EQ(error_number([&] { file.seek(-1); }), 5);
+    file.seek(10);
+    file.write(Bytes{0xEE});
+    EXPECT_EQ(file.length(), 11);
+    Close(number);
+    EXPECT_EQ(read_file(dir_ / "bytes"), (Bytes{0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0xEE}));
+    EXPECT_EQ(FileLen(u16(dir_ / "bytes")), 11);
+}
+
+TEST_F(BinaryFilesTest, CloseFreesTheNumberAndIgnoresOneNotOpen) {
+    int number = create("closed");
+    Close(number);
+    Close(number);
+    EXPECT_EQ(error_number([&] { LOF(number); }), 52);
+    EXPECT_EQ(error_number([] { Close(0); }), 52);
+    OpenBinary(u16(dir_ / "closed"), number, Create::Never);
+}
+
+TEST_F(BinaryFilesTest, KillDeletesFilesOnly) {
+    write_file(dir_ / "gone", {1});
+    write_file(dir_ / "target", {2});
+    fs::create_symlink(dir_ / "target", dir_ / "link");
+    fs::create_directory(dir_ / "folder");
+
+    Kill(u16(dir_ / "gone"));
+    EXPECT_FALSE(fs::exists(dir_ / "gone"));
+    EXPECT_EQ(error_number([&] { Kill(u16(dir_ / "gone")); }), 53);
+    EXPECT_EQ(error_number([&] { Kill(u16(dir_ / "folder")); }), 53);
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+    Kill(u16(dir_ / "link"));  // the link, not what it names
+    EXPECT_FALSE(fs::is_symlink(dir_ / "link"));
+    EXPECT_EQ(read_file(dir_ / "target"), Bytes{2});
+}
+
+TEST_F(BinaryFilesTest, KillRefusesAFileThatIsOpen) {
+    int number = create("busy");
+    EXPECT_EQ(error_number([&] { Kill(u16(dir_ / "busy")); }), 55);
+    EXPECT_TRUE(fs::exists(dir_ / "busy"));
+    Close(number);
+    Kill(u16(dir_ / "busy"));
+    EXPECT_FALSE(fs::exists(dir_ / "busy"));
+    EXPECT_EQ(error_number([&] { FileLen(u16(dir_ / "busy")); }), 53);
+}
+
+// The process may write no more than a few bytes: the device is as good as full.
+TEST_F(BinaryFilesTest, AWriteThatCannotCompleteIsDiskFull) {
+    int number = create("full");
+    WriteBytes(number, Bytes(100, 1));
+
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    int whole = error_number([&] { WriteBytes(number, Bytes(5000, 2)); });
+    int text = error_number([&] { WriteText(number, u"more"); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+
+    EXPECT_EQ(whole, 61);
+    EXPECT_EQ(text, 61);
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+#include "platform/file_system_object.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include "com/error.h"
+#include "com/utf.h"
+#include "platform/os_errors.h"
+#include "support/network_tree.h"
+
+namespace {
+
+ComPtr<IFileSystem> file_system() {
+    ComPtr<IFileSystem> fso;
+    EXPECT_EQ(CreateFileSystemObject(fso.put()), S_OK);
+    return fso;
+}
+
+bool file_exists(IFileSystem* fso, std::u16string_view path) {
+    VARIANT_BOOL exists = 7;
+    EXPECT_EQ(fso->FileExists(Bstr(path).get(), &exists), S_OK);
+    return exists == VARIANT_TRUE;
+}
+
+bool folder_exists(IFileSystem* fso, std::u16string_view path) {
+    VARIANT_BOOL exists = 7;
+    EXPECT_EQ(fso->FolderExists(Bstr(path).get(), &exists), S_OK);
+    return exists == VARIANT_TRUE;
+}
+
+ComPtr<IFolder> get_folder(IFileSystem* fso, std::u16string_view path) {
+    ComPtr<IFolder> folder;
+    check(fso->GetFolder(Bstr(path).get(), folder.put()));
+    return folder;
+}
+
+std::string path_of(IDispatch* item) {
+    Bstr path;
+    if (auto file = ComPtr<IDispatch>(item).query<IFile>()) check(file->get_Path(path.put()));
+    else check(ComPtr<IDispatch>(item).query<IFolder>()->get_Path(path.put()));
+    return utf8(path.view());
+}
+
+// Every member an enumerator yields, by path, one Next at a time.
+std::vector<std::string> enumerate(IUnknown* collection_enum) {
+    auto enumerator = ComPtr<IUnknown>(collection_enum).query<IEnumVARIANT>();
+    std::vector<std::string> paths;
+    Variant item;
+    while (enumerator->Next(1, item.put(), nullptr) == S_OK) {
+        EXPECT_EQ(item.type(), VT_DISPATCH);
+        paths.push_back(path_of(item.get()->pdispVal));
+    }
+    return paths;
+}
+
+std::vector<std::string> files_of(IFolder* folder) {
+    ComPtr<IFileCollection> files;
+    check(folder->get_Files(files.put()));
+    ComPtr<IUnknown> enumerator;
+    check(files->get__NewEnum(enumerator.put()));
+    return enumerate(enumerator.get());
+}
+
+std::vector<std::string> subfolders_of(IFolder* folder) {
+    ComPtr<IFolderCollection> folders;
+    check(folder->get_SubFolders(folders.put()));
+    ComPtr<IUnknown> enumerator;
+    check(folders->get__NewEnum(enumerator.put()));
+    return enumerate(enumerator.get());
+}
+
+// The run-time error number a failing call left, with its description.
+std::pair<std::int32_t, std::string> error_of(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ComError& e) {
+        return {e.number, utf8(e.description)};
+    }
+    return {0, ""};
+}
+
+ULONG reference_count(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+TEST(NetworkFileSystem, ExistenceNeverFailsForABadPath) {
+    NetworkTree tree;
+    tree.file("Srv/Share/Docs/Report.DOC");
+    auto fso = file_system();
+    EXPECT_TRUE(file_exists(fso.get(), u"\\\\srv\\share\\docs\\report.doc"));
+    EXPECT_FALSE(file_exists(fso.get(), u"\\\\srv\\share\\docs"));
+    EXPECT_FALSE(file_exists(fso.get(), u"\\\\srv\\share\\docs\\..\\docs\\report.doc"));
+    EXPECT_FALSE(file_exists(fso.get(), u"not a path at all"));
+    EXPECT_TRUE(folder_exists(fso.get(), u"\\\\SRV\\SHARE\\DOCS"));
+    EXPECT_FALSE(folder_exists(fso.get(), u"\\\\srv\\share\\docs\\report.doc"));
+    EXPECT_FALSE(folder_exists(fso.get(), u"\\\\srv"));
+
+    VARIANT_BOOL exists = 7;
+    EXPECT_EQ(fso->FileExists(nullptr, &exists), S_OK);
+    EXPECT_EQ(exists, VARIANT_FALSE);
+    EXPECT_EQ(fso->FolderExists(nullptr, nullptr), E_POINTER);
+}
+
+TEST(NetworkFileSystem, GetFolderOfNothingIsPathNotFound) {
+    NetworkTree tree;
+    tree.file("Srv/Share/a.txt");
+    auto fso = file_system();
+    for (std::u16string path : {u"\\\\srv\\share\\missing", u"\\\\srv\\share\\a.txt", u"\\\\srv", u""}) {
+        SCOPED_TRACE(utf8(path));
+        IFolder* folder = reinterpret_cast<IFolder*>(0x1);  // poisoned: the failure must reset it
+        HRESULT hr = fso->GetFolder(Bstr(path).get(), &folder);
+        EXPECT_EQ(hr, hresult_from_error_number(76));
+        EXPECT_EQ(folder, nullptr);
+        ErrorRecord record;
+        ASSERT_TRUE(GetErrorRecord(hr, &record));
+        EXPECT_EQ(record.description, u"Path not found");
+    }
+}
+
+TEST(NetworkFileSystem, FoldersListInOneOrderAndSpellPathsAsTheDisk) {
+    NetworkTree tree;
+    auto share = tree.folder("Srv/Share");
+    tree.file("Srv/Share/Docs/b.txt");
+    tree.file("Srv/Share/Docs/A.txt");
+    tree.file("Srv/Share/Docs/a.TXT");
+    tree.file("Srv/Share/Docs/Ärger.doc");
+    tree.file("Srv/Share/Docs/zeta.doc");
+    tree.folder("Srv/Share/Docs/sub2");
+    tree.folder("Srv/Share/Docs/Sub1");
+    tree.folder("Srv/Share/Docs/SUB3");
+    std::filesystem::create_directory_symlink(share, share / "Docs/loop");
+    std::filesystem::create_symlink(tree.outside() / "network", share / "Docs/out.txt");
+    std::filesystem::create_symlink(share / "Docs/zeta.doc", share / "Docs/link.doc");
+
+    auto fso = file_system();
+    auto docs = get_folder(fso.get(), u"\\\\SRV\\share\\DOCS");
+    Bstr text;
+    check(docs->get_Path(text.put()));
+    EXPECT_EQ(text.view(), u"\\\\Srv\\Share\\Docs");
+    check(docs->get_Name(text.put()));
+    EXPECT_EQ(text.view(), u"Docs");
+
+    EXPECT_EQ(files_of(docs.get()),
+              (std::vector<std::string>{"\\\\Srv\\Share\\Docs\\A.txt", "\\\\Srv\\Share\\Docs\\a.TXT",
+                                        "\\\\Srv\\Share\\Docs\\b.txt", "\\\\Srv\\Share\\Docs\\link.doc",
+                                        "\\\\Srv\\Share\\Docs\\zeta.doc", "\\\\Srv\\Share\\Docs\\Ärger.doc"}));
+    EXPECT_EQ(subfolders_of(docs.get()),
+              (std::vector<std::string>{"\\\\Srv\\Share\\Docs\\Sub1", "\\\\Srv\\Share\\Docs\\sub2",
+                                        "\\\\Srv\\Share\\Docs\\SUB3"}));
+
+    ComPtr<IFileCollection> files;
+    check(docs->get_Files(files.put()));
+    LONG count = -1;
+    check(files->get_Count(&count));
+    EXPECT_EQ(count, 6);
+}
+
+TEST(NetworkFileSystem, EnumeratorsHandOutCountedObjectsAndOutliveTheirCollection) {
+    NetworkTree tree;
+    tree.file("Srv/Share/1.txt");
+    tree.file("Srv/Share/2.txt");
+    tree.file("Srv/Share/3.txt");
+    auto fso = file_system();
+    auto share = get_folder(fso.get(), u"\\\\srv\\share");
+    ComPtr<IEnumVARIANT> enumerator;
+    {
+        ComPtr<IFileCollection> files;
+        check(share->get_Files(files.put()));
+        ComPtr<IUnknown> unknown;
+        check(files->get__NewEnum(unknown.put()));
+        enumerator = unknown.query<IEnumVARIANT>();
+    }
+    VARIANT items[6];
+    ULONG fetched = 99;
+    EXPECT_EQ(enumerator->Next(2, items, &fetched), S_OK);
+    EXPECT_EQ(fetched, 2u);
+    EXPECT_EQ(reference_count(items[0].pdispVal), 1u);
+    EXPECT_EQ(path_of(items[1].pdispVal), "\\\\Srv\\Share\\2.txt");
+
+    ComPtr<IEnumVARIANT> copy;
+    check(enumerator->Clone(copy.put()));
+    EXPECT_EQ(enumerator->Next(4, items + 2, &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 1u);
+    EXPECT_EQ(path_of(items[2].pdispVal), "\\\\Srv\\Share\\3.txt");
+    EXPECT_EQ(items[3].vt, VT_EMPTY);
+    for (int i = 0; i < 3; ++i) VariantClear(&items[i]);
+
+    EXPECT_EQ(enumerate(copy.get()), std::vector<std::string>{"\\\\Srv\\Share\\3.txt"});
+    EXPECT_EQ(enumerator->Reset(), S_OK);
+    EXPECT_EQ(enumerator->Skip(2), S_OK);
+    EXPECT_EQ(enumerator->Skip(2), S_FALSE);
+    EXPECT_EQ(enumerator->Next(2, items, nullptr), E_POINTER);
+}
+
+TEST(NetworkFileSystem, AFolderThatVanishedIsPathNotFound) {
+    NetworkTree tree;
+    tree.file("Srv/Share/Gone/a.txt");
+    tree.folder("Srv/Share/Replaced");
+    auto fso = file_system();
+    auto gone = get_folder(fso.get(), u"\\\\srv\\share\\gone");
+    auto replaced = get_folder(fso.get(), u"\\\\srv\\share\\replaced");
+    std::filesystem::remove_all(tree.root() / "Srv/Share/Gone");
+    std::filesystem::remove(tree.root() / "Srv/Share/Replaced");
+    tree.file("Srv/Share/Replaced");
+    EXPECT_EQ(error_of([&] { files_of(gone.get()); }), std::make_pair(76, std::string("Path not found")));
+    EXPECT_EQ(error_of([&] { subfolders_of(gone.get()); }).first, 76);
+    EXPECT_EQ(error_of([&] { files_of(replaced.get()); }).first, 76);
+}
+
+TEST(NetworkFileSystem, AFolderThatCannotBeListedIsPermissionDenied) {
+    NetworkTree tree;
+    tree.file("Srv/Share/Locked/a.txt");
+    std::filesystem::permissions(tree.root() / "Srv/Share/Locked", std::filesystem::perms::none);
+    auto fso = file_system();
+    auto locked = get_folder(fso.get(), u"\\\\srv\\share\\locked");
+    // The super-user reads anything: the check runs where access rights apply.
+    auto denied = [&] {
+        return error_of([&] { files_of(locked.get()); }) == std::make_pair(70, std::string("Permission denied")) &&
+               error_of([&] { subfolders_of(locked.get()); }).first == 70 &&
+               !file_exists(fso.get(), u"\\\\srv\\share\\locked\\a.txt");
+    };
+    EXPECT_EXIT(exit_unprivileged(denied), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(NetworkFileSystem, RunningOutOfFileHandlesIsTooManyFiles) {
+    NetworkTree tree;
+    tree.file("Srv/Share/a.txt");
+    auto fso = file_system();
+    auto share = get_folder(fso.get(), u"\\\\srv\\share");
+    auto exhausted = [&] {
+        rlimit none{0, 0};
+        ::setrlimit(RLIMIT_NOFILE, &none);
+        bool ok = error_of([&] { files_of(share.get()); }) == std::make_pair(67, std::string("Too many files"));
+        std::_Exit(ok ? 0 : 1);
+    };
+    EXPECT_EXIT(exhausted(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(OsErrors, OneMappingToRunTimeErrors) {
+    struct Case {
+        int err;
+        bool folder;
+        std::int32_t number;
+    };
+    const Case cases[] = {
+        {ENOENT, false, 53}, {ENOENT, true, 76}, {ENOTDIR, true, 76}, {EACCES, false, 70}, {EPERM, true, 70},
+        {ENOSPC, false, 61}, {EMFILE, false, 67}, {EROFS, false, 75}, {EEXIST, false, 58}, {EIO, false, 57},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        EXPECT_EQ(run_time_error_for_os_error(c.err, c.folder), c.number);
+        try {
+            raise_os_error(std::error_code(c.err, std::generic_category()), c.folder);
+        } catch (const ComError& e) {
+            EXPECT_EQ(e.number, c.number);
+            EXPECT_EQ(e.description, standard_error_text(c.number));
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include "test_support.h"
+
+#include "class_ids.h"
+#include "compound_file.h"
+#include "moniker.h"
+#include "ole_info_stream.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace pathmender::ole::testing {
+
+std::string corpus_path(const std::string& file_name) {
+    return std::string(PATHMENDER_CORPUS_DIR) + "/" + file_name;
+}
+
+Bytes read_corpus_file(const std::string& file_name) {
+    std::ifstream in(corpus_path(file_name), std::ios::binary);
+    if (!in)
+        throw std::runtime_error("corpus file missing: " + file_name);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> corpus_file_names() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(PATHMENDER_CORPUS_DIR))
+        if (entry.path().extension() == ".bin")
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ObjectSpan object_span_in(const std::string& file_name, const Bytes& file) {
+    constexpr std::size_t kTrailerSize = 4;
+    if (file_name.starts_with("access-headed-")) {
+        const std::size_t header_size = load_u16(file, 2);
+        return {header_size, file.size() - header_size - kTrailerSize};
+    }
+    return {0, file.size()};
+}
+
+int load_error_of(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const OleError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+Bytes container_with_ole_stream(const Bytes& image, const Bytes& ole_stream) {
+    constexpr std::size_t kHeader = 24;
+    CompoundFile storage = read_compound_file(ByteView(image).subspan(kHeader));
+    storage.root.find_stream(kOleInfoStreamName)->data = ole_stream;
+    const Bytes compound = write_compound_file(storage);
+    Bytes result(image.begin(), image.begin() + kHeader);
+    store_u32(result, 2, static_cast<std::uint32_t>(compound.size()));
+    result.insert(result.end(), compound.begin(), compound.end());
+    return result;
+}
+
+Bytes ole_stream_of(const OleObject& object) {
+    return std::get<ContainerObject>(object.layout).storage.root.find_stream(kOleInfoStreamName)->data;
+}
+
+Bytes item_moniker(const std::string& item) {
+    ByteWriter out;
+    out.bytes(kItemMonikerClass);
+    out.u32(2);
+    out.bytes(as_bytes(std::string_view("!", 2)));
+    out.u32(static_cast<std::uint32_t>(item.size() + 1));
+    out.bytes(as_bytes(std::string_view(item.c_str(), item.size() + 1)));
+    return out.take();
+}
+
+namespace {
+
+void write_moniker_stream(ByteWriter& out, const Bytes& moniker) {
+    out.u32(static_cast<std::uint32_t>(moniker.size() + 4));
+    out.bytes(moniker);
+}
+
+}  // namespace
+
+Bytes composite_link_ole_stream(const OleInfoStream& real, const Bytes& item) {
+    ByteWriter composite;
+    composite.bytes(kCompositeMonikerClass);
+    composite.u32(2);
+    composite.bytes(real.absolute_source->stored);
+    composite.bytes(item);
+
+    ByteWriter out;
+    out.u32(real.version);
+    out.u32(real.flags);
+    out.u32(kLinkUpdateOnCall);
+    out.u32(0);
+    write_moniker_stream(out, file_moniker_for(u"C:\\reserved.xls"));
+    write_moniker_stream(out, file_moniker_for(u"..\\relative.xls"));
+    write_moniker_stream(out, composite.data());
+    out.bytes(real.tail);
+    return out.take();
+}
+
+std::chrono::system_clock::time_point fixed_now() {
+    // 2024-03-01 12:34:56.789 UTC, with sub-millisecond noise the writer must drop.
+    return std::chrono::system_clock::time_point(std::chrono::microseconds(1'709'296'496'789'456));
+}
+
+std::uint64_t fixed_now_filetime() {
+    return (1'709'296'496'789ULL + 11'644'473'600'000ULL) * 10'000ULL;
+}
+
+}  // namespace pathmender::ole::testing

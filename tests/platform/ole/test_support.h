@@ -1,0 +1,47 @@
+#pragma once
+
+#include "byte_io.h"
+#include "ole_info_stream.h"
+#include "ole_object.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pathmender::ole::testing {
+
+std::string corpus_path(const std::string& file_name);
+Bytes read_corpus_file(const std::string& file_name);
+std::vector<std::string> corpus_file_names();
+
+// Where the object starts inside a corpus file, and how long it is (the database header and
+// trailer around some of them are not part of the object).
+struct ObjectSpan {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+};
+ObjectSpan object_span_in(const std::string& file_name, const Bytes& file);
+
+// The error number `read` fails with, or 0 when it does not fail.
+int load_error_of(const std::function<void()>& read);
+
+// A container object image whose "\1Ole" stream is replaced by `ole_stream`.
+Bytes container_with_ole_stream(const Bytes& image, const Bytes& ole_stream);
+Bytes ole_stream_of(const OleObject& object);
+
+Bytes item_moniker(const std::string& item);
+// `real`'s "\1Ole" with its absolute moniker wrapped as a composite of it and `item`, and with a
+// reserved and a relative moniker in front, as older containers wrote them.
+Bytes composite_link_ole_stream(const OleInfoStream& real, const Bytes& item);
+
+std::chrono::system_clock::time_point fixed_now();
+std::uint64_t fixed_now_filetime();
+
+inline constexpr char kLinkedExcel[] = "container-blob-linked-excel-frx-tambosoft.bin";
+inline constexpr char kLinkedExcelIcon[] = "container-blob-linked-excel-frx-tambosoft-tanque.bin";
+inline constexpr char kEmbeddedChart[] = "container-blob-embedded-excelchart8-frx-tambosoft.bin";
+inline constexpr char kEquationOle1[] = "ole1-embedded-equation3-rtfjs.bin";
+inline constexpr char kTruncatedOle1Link[] = "ole1-linked-word8-classonly-tika.bin";
+
+}  // namespace pathmender::ole::testing
