@@ -1,5 +1,6 @@
 #include "gui/form_view.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -62,10 +63,22 @@ void copy_selection(const QLineEdit& edit, forms::TextBox& box) {
     box.set_SelLength(length);
 }
 
+// The font the layouts were designed for: the platform's 8-point default. Positions are pixels at
+// 96 dots per inch, so the font is sized in pixels too, whatever the desktop's own font size: 10
+// pixels, a little under 8 points, as the faces found on this desktop run wider than the one the
+// layouts were measured with, and texts must fit their controls as designed.
+QFont design_font() {
+    QFont font = QApplication::font();
+    font.setFamilies({"Tahoma", "Liberation Sans", "Arial", "DejaVu Sans Condensed", font.family()});
+    font.setPixelSize(10);
+    return font;
+}
+
 }  // namespace
 
 FormView::FormView(forms::Form& form, QWidget* client, std::function<void()> after_input)
     : form_(form), client_(client), after_input_(std::move(after_input)) {
+    client_->setFont(design_font());
     for (const auto& owned : form_.controls()) {
         forms::Control& control = *owned;
         QWidget* parent = client_;
@@ -199,8 +212,10 @@ void FormView::user_input(const std::function<void()>& call) {
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
     // The focus moved by the user (a click, the tab key) is the form's active control.
     if (event->type() == QEvent::FocusIn && !syncing_) {
-        if (const Entry* entry = entry_of(watched); entry && entry->control->can_focus())
+        if (const Entry* entry = entry_of(watched); entry && entry->control->can_focus()) {
             form_.set_focus(entry->control);
+            shown_focus_ = entry->control;
+        }
     }
     return QObject::eventFilter(watched, event);
 }
@@ -296,8 +311,11 @@ void FormView::sync_entry(Entry& entry) {
 }
 
 void FormView::sync_focus() {
+    // Signals that come while the focus moves (a text box losing its selection) must not pull it
+    // back: the model's focus wins only when the form's code has changed it.
     forms::Control* active = form_.ActiveControl();
-    if (!active || !active->can_focus()) return;
+    if (!active || active == shown_focus_ || !active->can_focus()) return;
+    shown_focus_ = active;
     QWidget* widget = widget_of(*active);
     if (widget && widget->window()->focusWidget() != widget) widget->setFocus(Qt::OtherFocusReason);
 }

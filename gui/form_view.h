@@ -53,6 +53,8 @@ private:
     QWidget* client_;
     std::function<void()> after_input_;
     std::vector<Entry> entries_;
+    // The active control the widgets last showed: only a focus the model moved is put back.
+    const forms::Control* shown_focus_ = nullptr;
     bool syncing_ = false;
 };
 

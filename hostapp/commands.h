@@ -10,6 +10,10 @@
 void add_registration_commands(CLI::App& app);
 // info: loads the plug-in as the host does and prints its header.
 void add_info_command(CLI::App& app);
+// update: one scripted press of Update on the page.
+void add_update_command(CLI::App& app);
+// demo: makes a demo once, runs the update on it as a user would, shows what changed.
+void add_demo_command(CLI::App& app);
 
 // Shared by the commands.
 std::filesystem::path program_folder();

@@ -1,5 +1,7 @@
 // pathmender: the stand-in host's program. Each subcommand lives in a file of its own
 // (command_*.cpp); this file only puts them together.
+#include <iostream>
+
 #include <CLI/CLI.hpp>
 
 #include "hostapp/commands.h"
@@ -9,6 +11,20 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     add_registration_commands(app);
     add_info_command(app);
-    CLI11_PARSE(app, argc, argv);
+    add_update_command(app);
+    add_demo_command(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::RuntimeError& e) {
+        return e.get_exit_code();  // the command has said why
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        // Bad arguments: one line saying why, and status 2.
+        std::cerr << "pathmender: " << e.what() << "\n";
+        return 2;
+    }
     return 0;
 }

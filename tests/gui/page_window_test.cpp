@@ -219,14 +219,16 @@ TEST_F(PageWindow, ResizingTheWindowRunsResizeAndTheElasticContainerFillsIt) {
         sizes.emplace_back(page->ScaleWidth, page->ScaleHeight);
         elastic->Move(0, 0, float(page->ScaleWidth), float(page->ScaleHeight));
     };
-    const int frame_width = widget("Frame1")->width();
     shell->resize(900, 420);
     gui_test::settle();
 
     ASSERT_FALSE(sizes.empty());
     EXPECT_EQ(sizes.back(), std::pair(client->width() * 15, client->height() * 15));
     EXPECT_EQ(widget("VXElastic1")->geometry(), QRect(QPoint(0, 0), client->size()));
-    EXPECT_EQ(widget("Frame1")->width(), frame_width + (900 - 10515 / 15));
+    // The frame grows with the window, from its design width for the design size of the container.
+    const int grow = client->width() * 15 - 10365;
+    EXPECT_EQ(page->find("Frame1")->Width, 7395 + grow);
+    EXPECT_EQ(widget("Frame1")->width(), (2910 + 7395 + grow) / 15 - 2910 / 15);
     // Children keep their model positions, in pixels.
     auto* update = page->find("cmdUpdate");
     EXPECT_EQ(widget("cmdUpdate")->mapTo(client, QPoint(0, 0)),

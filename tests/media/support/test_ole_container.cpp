@@ -44,7 +44,10 @@ HRESULT TestOleContainer::get_SourceDoc(BSTR* path) {
     return S_OK;
 }
 
-HRESULT TestOleContainer::CreateLink(BSTR, VARIANT) { return E_NOTIMPL; }
+HRESULT TestOleContainer::CreateLink(BSTR source_doc, VARIANT) {
+    linked_to = std::u16string(bstr_view(source_doc));
+    return S_OK;
+}
 
 HRESULT TestOleContainer::get_UpdateOptions(SHORT* options) {
     if (!options) return E_POINTER;
