@@ -6,6 +6,7 @@
 #include <atomic>
 #include <new>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include "com/comptr.h"
@@ -27,7 +28,7 @@ public:
     HRESULT QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (riid == IUnknown::iid || riid == IDispatch::iid) {
+        if (riid == IUnknown::iid || (riid == IDispatch::iid && std::is_base_of_v<IDispatch, first_interface>)) {
             *out = static_cast<first_interface*>(this);
         } else {
             ((riid == uuidof<Interfaces>() ? (*out = static_cast<Interfaces*>(this), true) : false) || ...);

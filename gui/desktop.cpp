@@ -53,7 +53,9 @@ DocumentWindow::DocumentWindow(forms::Form& page, std::u16string_view title)
 }
 
 DocumentWindow::~DocumentWindow() {
-    if (impl_->open) impl_->system.remove_window(impl_->page);
+    if (!impl_->open) return;
+    impl_->system.remove_window(impl_->page);
+    impl_->page.mark_unloaded();  // its window goes now
 }
 
 void DocumentWindow::show() {

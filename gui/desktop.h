@@ -40,8 +40,8 @@ public:
 
     // Loads the page and shows the window.
     void show();
-    // Runs the event loop until the window has closed. An exception from the page's code ends the
-    // loop (and every dialog over it) and comes out of here.
+    // Runs the event loop until the window has closed. An exception that escapes the page's code
+    // (a click handler, Resize) closes the window and comes out of here.
     void run();
     bool is_open() const;
 

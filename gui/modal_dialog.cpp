@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QTimer>
+#include <utility>
 
 #include "gui/form_view.h"
 #include "gui/model_calls.h"

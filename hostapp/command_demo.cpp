@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <set>
 
 #include "com/error.h"
 #include "com/module_loader.h"
@@ -14,6 +15,7 @@
 #include "hostapp/demo_folder.h"
 #include "hostapp/demo_scenario.h"
 #include "hostapp/media_database.h"
+#include "hostapp/media_tables.h"
 #include "hostapp/page_script.h"
 #include "platform/case_insensitive.h"
 #include "platform/ole/object_builder.h"
@@ -58,19 +60,7 @@ void register_plugin_if_needed() {
     CLSID clsid{};
     if (SUCCEEDED(CLSIDFromProgID(kPluginProgID, &clsid))) return;
     const fs::path module = default_module_path();
-    try {
-        auto loaded = ServerModule::open(module);
-        auto entry = reinterpret_cast<HRESULT (*)()>(loaded->symbol("DllRegisterServer"));
-        if (!entry) fail_command(module.string() + " has no DllRegisterServer");
-        check(entry());
-    } catch (const CLI::RuntimeError&) {
-        throw;
-    } catch (...) {
-        std::string why = current_error_text();
-        CoFreeUnusedLibraries();
-        fail_command("DllRegisterServer failed for " + module.string() + ": " + why);
-    }
-    CoFreeUnusedLibraries();
+    register_module_file(module, "DllRegisterServer");
     // Not on standard output: every demo run prints the same story there.
     std::cerr << "pathmender: " << utf8(kPluginProgID) << " was not registered; registered " << module.string()
               << " in " << Registry::default_path().string() << "\n";
@@ -91,7 +81,7 @@ void print_changes(const DemoFolder& folder, const std::vector<DemoRecord>& reco
     int changed = 0, not_located = 0, other_links = 0, embedded = 0;
     std::cout << "\nRecords the update changed (SourceDoc read back from host.db):\n"
               << std::left << std::setw(34) << "  TABLE" << std::right << std::setw(7) << "MEDIAID"
-              << "  SOURCEDOC BEFORE, -> AFTER\n";
+              << "  SOURCEDOC before, -> after\n";
     for (const DemoRecord& record : records) {
         const auto old_bytes = before.read(record.table, record.media_id);
         const auto new_bytes = after.read(record.table, record.media_id);
@@ -108,9 +98,10 @@ void print_changes(const DemoFolder& folder, const std::vector<DemoRecord>& reco
                   << record.media_id << "  " << utf8(old_object.source_doc) << "\n"
                   << std::string(41, ' ') << "-> " << utf8(new_object.source_doc) << "\n";
     }
-    std::cout << changed << " links re-linked. Left as they were, byte for byte: " << not_located
-              << " links to " << utf8(kDemoPreviousServer) << " files that could not be located, " << other_links
-              << " links to other servers, " << embedded << " embedded objects.\n";
+    std::cout << changed << " links re-linked. Left as they were, byte for byte:\n"
+              << "  " << not_located << " links to " << utf8(kDemoPreviousServer) << " files that could not be located\n"
+              << "  " << other_links << " links to files of other servers\n"
+              << "  " << embedded << " embedded objects\n";
 }
 
 void print_how_to_go_on(const DemoFolder& folder) {
@@ -140,11 +131,14 @@ void run_demo(const std::string& folder_argument) {
     register_plugin_if_needed();
 
     const std::vector<DemoRecord> records = demo_records();
+    std::set<std::u16string_view> tables;
+    for (const DemoRecord& record : records) tables.insert(record.table);
     std::cout << "Demo: " << folder.root.string() << "\n"
-              << "The media files moved from \\\\OldServer to \\\\NewServer, and \\\\OldServer is gone: most kept their\n"
-              << "folders, some were filed elsewhere on \\\\NewServer\\Media, some were lost. host.db holds "
-              << records.size() << " media records:\n"
-              << "links to both servers' files and to \\\\Archive, and embedded objects.\n"
+              << "The host's media files moved from \\\\OldServer to \\\\NewServer, and \\\\OldServer is gone. Most files\n"
+              << "kept their folders, some were filed elsewhere on \\\\NewServer\\Media, some were lost on the way.\n"
+              << "host.db holds " << records.size() << " media records in " << tables.size() << " of the "
+              << kMediaTables.size() << " media tables: links to files of \\\\OldServer and of \\\\Archive,\n"
+              << "and embedded objects.\n"
               << "\nThe update, as a user runs it: previous server " << utf8(kDemoPreviousServer) << ", drive "
               << utf8(kDemoDrive) << " (\\\\NewServer\\Media), search all folders, Update.\n"
               << std::flush;
@@ -156,7 +150,13 @@ void run_demo(const std::string& folder_argument) {
     request.previous_server = kDemoPreviousServer;
     request.drive = std::u16string(kDemoDrive);
     try {
-        run_page_update(request);
+        if (auto open_window = desktop_page_runner()) {
+            std::cout << "\nThe page opens in a window: type " << utf8(kDemoPreviousServer)
+                      << ", keep drive " << utf8(kDemoDrive) << ", press Update, then close the window.\n" << std::flush;
+            open_window(request);
+        } else {
+            run_page_update(request);
+        }
     } catch (const PageScriptError& e) {
         std::cerr << "pathmender: " << e.what() << "\n";
         throw CLI::RuntimeError(e.exit_status);

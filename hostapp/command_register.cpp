@@ -15,6 +15,14 @@ using RegistrationFn = HRESULT (*)();
 
 void run_registration(const std::string& module_argument, const char* entry_point, const char* done) {
     std::filesystem::path module = module_argument.empty() ? default_module_path() : std::filesystem::path(module_argument);
+    register_module_file(module, entry_point);
+    std::cout << done << " " << std::filesystem::absolute(module).lexically_normal().string() << " in "
+              << Registry::default_path().string() << "\n";
+}
+
+}  // namespace
+
+void register_module_file(const std::filesystem::path& module, const char* entry_point) {
     HRESULT hr = S_OK;
     try {
         auto loaded = ServerModule::open(module);
@@ -30,11 +38,7 @@ void run_registration(const std::string& module_argument, const char* entry_poin
         fail_command(std::string(entry_point) + " failed for " + module.string() + ": " + why);
     }
     CoFreeUnusedLibraries();
-    std::cout << done << " " << std::filesystem::absolute(module).lexically_normal().string() << " in "
-              << Registry::default_path().string() << "\n";
 }
-
-}  // namespace
 
 void add_registration_commands(CLI::App& app) {
     auto register_module = std::make_shared<std::string>();

@@ -12,10 +12,14 @@ void add_registration_commands(CLI::App& app);
 void add_info_command(CLI::App& app);
 // update: one scripted press of Update on the page.
 void add_update_command(CLI::App& app);
+// page: the page in a desktop window (built with the desktop front end only).
+void add_page_command(CLI::App& app);
 // demo: makes a demo once, runs the update on it as a user would, shows what changed.
 void add_demo_command(CLI::App& app);
 
 // Shared by the commands.
+// Loads module and calls its DllRegisterServer or DllUnregisterServer (entry_point); fails the command.
+void register_module_file(const std::filesystem::path& module, const char* entry_point);
 std::filesystem::path program_folder();
 std::filesystem::path default_module_path();  // <program folder>/Pathmender.so
 // Ends the command with exit status 1 after printing "pathmender: " and message on stderr.

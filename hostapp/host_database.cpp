@@ -78,6 +78,26 @@ std::u16string key_text(const VARIANT& key) {
     }
 }
 
+// Runs a prepared statement that returns no rows, and leaves it ready for the next run.
+void run_once(SqliteStatement& statement) {
+    statement.step();
+    statement.reset();
+}
+
+// Resets a reused statement however its use ends, so that it holds nothing open between uses.
+class ResetOnExit {
+public:
+    explicit ResetOnExit(SqliteStatement& statement) : statement_(statement) {}
+    ~ResetOnExit() { statement_.reset(); }
+    ResetOnExit(const ResetOnExit&) = delete;
+    ResetOnExit& operator=(const ResetOnExit&) = delete;
+
+private:
+    SqliteStatement& statement_;
+};
+
+constexpr std::size_t kMostKeptUpdates = 64;
+
 // Rolls back the open transaction unless it was committed.
 class TransactionGuard {
 public:
@@ -137,14 +157,25 @@ void HostDatabase::write_field(std::u16string_view table, std::u16string_view fi
                       " = ?1 WHERE " + column_sql(key_field) + " = ?2";
 
     sqlite3* db = writer_.handle();
+    if (!begin_) begin_ = writer_.prepare("BEGIN IMMEDIATE");
+    if (!commit_) commit_ = writer_.prepare("COMMIT");
+    auto kept = updates_.find(sql);
+    if (kept == updates_.end()) {
+        SqliteStatement prepared = writer_.prepare(sql);
+        if (updates_.size() >= kMostKeptUpdates) updates_.clear();
+        kept = updates_.emplace(sql, std::move(prepared)).first;
+    }
+    SqliteStatement& update = kept->second;
+
     TransactionGuard guard(db);
     // IMMEDIATE takes the write lock now, so the commit below cannot meet a busy reader.
-    writer_.execute("BEGIN IMMEDIATE");
-    SqliteStatement update = writer_.prepare(sql);
-    bind_value(update, 1, value);
-    bind_key(update, 2, key);
-    update.step();
-    update.finalize();
+    run_once(begin_);
+    {
+        ResetOnExit reset(update);
+        bind_value(update, 1, value);
+        bind_key(update, 2, key);
+        update.step();
+    }
     sqlite3_int64 changed = sqlite3_changes64(db);
     if (changed != 1) {
         std::u16string where = std::u16string(*media_table) + u" where " + std::u16string(key_field) + u" = " +
@@ -152,5 +183,5 @@ void HostDatabase::write_field(std::u16string_view table, std::u16string_view fi
         if (changed == 0) raise_database_error(u"No record of " + where + u"; nothing was written.");
         raise_database_error(u"More than one record of " + where + u"; nothing was written.");
     }
-    writer_.execute("COMMIT");
+    run_once(commit_);
 }

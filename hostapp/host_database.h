@@ -8,6 +8,8 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "com/variant.h"
@@ -34,6 +36,9 @@ private:
     std::filesystem::path file_;
     int busy_timeout_ms_;
     SqliteConnection writer_;
+    // Prepared once and reused: a run writes back thousands of records into the same few tables.
+    SqliteStatement begin_, commit_;
+    std::map<std::string, SqliteStatement> updates_;
 };
 
 // Settings every host connection shares: double-quoted names are names, never text.

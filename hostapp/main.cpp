@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
     add_registration_commands(app);
     add_info_command(app);
     add_update_command(app);
+#ifdef PATHMENDER_WITH_GUI
+    add_page_command(app);
+#endif
     add_demo_command(app);
     try {
         app.parse(argc, argv);

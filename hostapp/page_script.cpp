@@ -1,5 +1,7 @@
 #include "hostapp/page_script.h"
 
+#include <cstdlib>
+
 #include "com/error.h"
 #include "com/utf.h"
 #include "hostapp/host_application.h"
@@ -56,17 +58,34 @@ void prepare_host(const PageRequest& request) {
     register_platform_classes();
 }
 
-void run_page_update(const PageRequest& request) {
-    prepare_host(request);
-    std::unique_ptr<LoadedPlugin> plugin;
+std::unique_ptr<LoadedPlugin> load_plugin_with_page() {
     try {
         auto session = open_host_session(host_environment().database);
-        plugin = LoadedPlugin::load(kPluginProgID, create_host_application(session));
+        auto plugin = LoadedPlugin::load(kPluginProgID, create_host_application(session));
         plugin->open_page();
+        return plugin;
     } catch (...) {
         throw PageScriptError(1, "cannot load the plug-in " + utf8(kPluginProgID) + ": " + error_text() +
                                      " (pathmender register records it)");
     }
+}
+
+namespace {
+DesktopPageRunner g_desktop_runner = nullptr;
+}
+
+void set_desktop_page_runner(DesktopPageRunner runner) { g_desktop_runner = runner; }
+
+DesktopPageRunner desktop_page_runner() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool display = (x11 && *x11) || (wayland && *wayland);
+    return display ? g_desktop_runner : nullptr;
+}
+
+void run_page_update(const PageRequest& request) {
+    prepare_host(request);
+    auto plugin = load_plugin_with_page();
 
     forms::Form& page = plugin->page_form();
     auto* drives = page.get<forms::ComboBox>("cboMapped");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,8 +31,20 @@ inline constexpr char16_t kPluginProgID[] = u"Pathmender.cUpdateLinks";
 // the host's and the platform's classes.
 void prepare_host(const PageRequest& request);
 
+class LoadedPlugin;
+// Loads the plug-in as the host does and opens its page (prepare_host first). Raises
+// PageScriptError with status 1 when the plug-in cannot be loaded.
+std::unique_ptr<LoadedPlugin> load_plugin_with_page();
+
 // prepare_host, then one scripted press of Update. Raises PageScriptError.
 void run_page_update(const PageRequest& request);
+
+// The page in a desktop window, where the program has one (the Qt front end installs it): prepare
+// the host, open the page in a window of the host shell, and return when the user closes it.
+using DesktopPageRunner = void (*)(const PageRequest& request);
+void set_desktop_page_runner(DesktopPageRunner runner);
+// The runner, when the program has a desktop front end and a display to show it on.
+DesktopPageRunner desktop_page_runner();
 
 // The local name of a drive-list entry: its text before the blanks and the share in parentheses.
 std::u16string entry_local_name(std::u16string_view entry);

@@ -95,6 +95,32 @@ GDateTimePtr datetime_from(std::uint64_t filetime) {
 
 // ---- reading ----
 
+// libgsf reads the root entry's siblings, which the format says it has none of, as further roots:
+// it complains and loses what it allocated for them. Such a file is refused before libgsf sees it,
+// as libgsf's complaints would have it refused anyway. Headers libgsf cannot use at all are left
+// for it to refuse.
+void check_root_entry(ByteView bytes) {
+    constexpr std::size_t kHeaderSize = 512;
+    constexpr std::size_t kEntrySize = 128;
+    constexpr std::size_t kEntryType = 0x42;
+    constexpr std::size_t kLeftSibling = 0x44;
+    constexpr std::size_t kRightSibling = 0x48;
+    constexpr std::uint8_t kRootStorage = 5;
+    constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
+    if (bytes.size() < kHeaderSize)
+        return;
+    const unsigned shift = load_u16(bytes, 0x1E);
+    if (shift != 9 && shift != 12)
+        return;
+    const std::uint64_t first_directory_sector = load_u32(bytes, 0x30);
+    const std::uint64_t entry = (first_directory_sector + 1) << shift;
+    if (entry + kEntrySize > bytes.size())
+        return;
+    if (bytes[entry + kEntryType] != kRootStorage || load_u32(bytes, entry + kLeftSibling) != kNoStream ||
+        load_u32(bytes, entry + kRightSibling) != kNoStream)
+        fail_loading("compound file whose root entry is no single root storage");
+}
+
 ClassId class_id_of(GsfInput* entry) {
     ClassId id{};
     if (!gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(entry), id.data()))
@@ -180,6 +206,7 @@ CompoundStream* CompoundStorage::find_stream(std::string_view stream_name) {
 }
 
 CompoundFile read_compound_file(ByteView bytes) {
+    check_root_entry(bytes);
     prepare_libgsf();
     LibgsfComplaints complaints;
     GObjectPtr<GsfInput> input(

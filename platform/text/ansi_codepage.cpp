@@ -12,33 +12,58 @@ constexpr char16_t kHigh[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+constexpr std::array<char16_t, 256> kToChar = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b) table[b] = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b);
+    return table;
+}();
+
+// The byte of every character up to the highest the code page holds (U+2122); 0 where it holds
+// none (U+0000 itself never reaches the table). One look-up a character: stored objects are
+// converted byte by byte, and their payloads hold every byte value.
+constexpr char16_t kHighestCharacter = 0x2122;
+constexpr std::array<std::uint8_t, kHighestCharacter + 1> kToByte = [] {
+    std::array<std::uint8_t, kHighestCharacter + 1> table{};
+    for (int b = 1; b < 256; ++b) table[kToChar[b]] = std::uint8_t(b);
+    return table;
+}();
+
+bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
 }  // namespace
 
-char16_t ansi_to_char(std::uint8_t byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : char16_t(byte);
-}
+char16_t ansi_to_char(std::uint8_t byte) { return kToChar[byte]; }
 
 std::optional<std::uint8_t> char_to_ansi(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return std::uint8_t(c);
-    for (int i = 0; i < 32; ++i)
-        if (kHigh[i] == c) return std::uint8_t(0x80 + i);
-    return std::nullopt;
+    if (c == 0) return std::uint8_t(0);
+    if (c > kHighestCharacter || kToByte[c] == 0) return std::nullopt;
+    return kToByte[c];
 }
 
 std::u16string ansi_decode(std::span<const std::uint8_t> bytes) {
     std::u16string out(bytes.size(), u'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = ansi_to_char(bytes[i]);
+    for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = kToChar[bytes[i]];
     return out;
 }
 
 std::vector<std::uint8_t> ansi_encode(std::u16string_view text, bool* ok) {
     std::vector<std::uint8_t> out(text.size());
+    std::size_t length = 0;
     bool all = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        auto byte = char_to_ansi(text[i]);
-        all = all && byte.has_value();
-        out[i] = byte.value_or(std::uint8_t('?'));
+        const char16_t c = text[i];
+        const std::uint8_t byte = c <= kHighestCharacter ? kToByte[c] : 0;
+        if (byte != 0 || c == 0) {
+            out[length++] = byte;
+            continue;
+        }
+        all = false;
+        // One '?' a character: a surrogate pair is one character.
+        if (is_high_surrogate(c) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) ++i;
+        out[length++] = std::uint8_t('?');
     }
+    out.resize(length);
     if (ok) *ok = all;
     return out;
 }

@@ -117,7 +117,7 @@ TEST_F(ProgressLikeForm, AMessageBoxDuringTheActivationSitsOverTheWindow) {
     gui_test::when_modal([](QWidget* w) { return w->inherits("QMessageBox"); },
                          [&](QWidget* w) {
                              if (w->parentWidget()) parent = w->parentWidget()->objectName();
-                             gui_test::save_screenshot(w, "summary");
+                             gui_test::save_screenshot(w, "progress_message");
                              QTest::keyClick(w, Qt::Key_Enter);
                          });
     form->Form_Activate = [&] {

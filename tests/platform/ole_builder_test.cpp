@@ -196,7 +196,8 @@ TEST(ObjectBuilder, ContainerLinkHoldsTheFieldsAsRealLinksDo) {
 TEST(ObjectBuilder, LocalPathHasNoServerPartAndKeepsItsTruePathInTheLongPathBlock) {
     const Bytes built = build_container_link({.path = u"C:\\M\u00FCller \u03A9.doc", .seed = 22});
     std::size_t consumed = 0;
-    const Moniker& moniker = *container_of(read_ole_object(built, consumed)).info.absolute_source;
+    const OleObject object = read_ole_object(built, consumed);
+    const Moniker& moniker = *container_of(object).info.absolute_source;
     EXPECT_EQ(moniker.file.end_server, 0xFFFF);
     EXPECT_EQ(decode_ansi(moniker.file.ansi_path), std::u16string(u"C:\\M\u00FCller ?.doc") + u'\0');
     EXPECT_EQ(moniker.file.long_path(), u"C:\\M\u00FCller \u03A9.doc");
