@@ -31,7 +31,7 @@ public:
         if (riid == IUnknown::iid || (riid == IDispatch::iid && std::is_base_of_v<IDispatch, first_interface>)) {
             *out = static_cast<first_interface*>(this);
         } else {
-            ((riid == uuidof<Interfaces>() ? (*out = static_cast<Interfaces*>(this), true) : false) || ...);
+            (void)((riid == uuidof<Interfaces>() ? (*out = static_cast<Interfaces*>(this), true) : false) || ...);
             if (!*out) *out = static_cast<Derived*>(this)->query_extra(riid);
         }
         if (!*out) return E_NOINTERFACE;
@@ -45,11 +45,19 @@ public:
         return left;
     }
 
-    // Dual interfaces carry IDispatch's members; nothing here binds late.
+    // Dual interfaces carry IDispatch's members; nothing here binds late. They override where an
+    // interface is dual and are plain members where none is, so they cannot say `override`.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Winconsistent-missing-override"
+#endif
     HRESULT GetTypeInfoCount(unsigned* count) { if (count) *count = 0; return E_NOTIMPL; }
     HRESULT GetTypeInfo(unsigned, std::uint32_t, ITypeInfo** info) { if (info) *info = nullptr; return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, char16_t**, unsigned, std::uint32_t, DISPID*) { return E_NOTIMPL; }
     HRESULT Invoke(DISPID, REFIID, std::uint32_t, std::uint16_t, void*, VARIANT*, void*, unsigned*) { return E_NOTIMPL; }
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
     // Further interfaces a class answers for (a base of one of its interfaces, say).
     void* query_extra(REFIID) { return nullptr; }

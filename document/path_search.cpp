@@ -6,23 +6,61 @@
 #include "document/udPathmender.h"
 #include "platform/case_insensitive.h"
 
+#include <vector>
+
 namespace {
 
-// Calls visit with each member of a collection's enumeration, in its order, until visit says stop.
-template <class Member, class Visit>
-void for_each_member(IUnknown* enumeration, Visit visit) {
+// The enumeration a collection's _NewEnum hands out.
+ComPtr<IEnumVARIANT> members_of(IUnknown* enumeration) {
     ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
     if (!members) raise_standard_error(438);
+    return members;
+}
+
+// The enumeration's next member, or nothing at its end.
+template <class Member>
+ComPtr<Member> next_member(IEnumVARIANT* members) {
     Variant item;
-    for (;;) {
-        HRESULT hr = members->Next(1, item.put(), nullptr);
-        check(hr);
-        if (hr != S_OK) return;
-        if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
-        ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
-        if (!member) raise_standard_error(13);
-        if (!visit(member)) return;
+    HRESULT hr = members->Next(1, item.put(), nullptr);
+    check(hr);
+    if (hr != S_OK) return {};
+    if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
+    ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
+    if (!member) raise_standard_error(13);
+    return member;
+}
+
+// The path of the folder's own file called fileName (without regard to case), or empty.
+std::u16string FindFileIn(IFolder* folder, const std::u16string& fileName) {
+    ComPtr<IFileCollection> files;
+    check(folder->get_Files(files.put()));
+    ComPtr<IUnknown> fileEnumeration;
+    check(files->get__NewEnum(fileEnumeration.put()));
+    ComPtr<IEnumVARIANT> members = members_of(fileEnumeration.get());
+    while (ComPtr<IFile> file = next_member<IFile>(members.get())) {
+        Bstr name;
+        check(file->get_Name(name.put()));
+        if (!equal_ignoring_case(fileName, name.view())) continue;
+        Bstr path;
+        check(file->get_Path(path.put()));
+        return path.str();
     }
+    return {};
+}
+
+// A folder whose own files were searched, and where its subfolders' enumeration stands.
+struct PendingSubFolders {
+    ComPtr<IFolderCollection> collection;
+    ComPtr<IEnumVARIANT> members;
+};
+
+PendingSubFolders SubFoldersOf(IFolder* folder) {
+    PendingSubFolders pending;
+    check(folder->get_SubFolders(pending.collection.put()));
+    ComPtr<IUnknown> folderEnumeration;
+    check(pending.collection->get__NewEnum(folderEnumeration.put()));
+    pending.members = members_of(folderEnumeration.get());
+    return pending;
 }
 
 }  // namespace
@@ -54,6 +92,8 @@ std::u16string udPathmender::FindLinkedFile(std::u16string linkPath, std::u16str
         if (exists != VARIANT_FALSE) {
             ComPtr<IFolder> start;
             check(fileSystem->GetFolder(root.get(), start.put()));
+            // Inside an update run the share is walked once and looked up after that.
+            if (SearchIndexes.is_open()) return SearchIndexes.find(searchRoot, start, fileName.str());
             return SearchFolder(start, fileName.str());
         }
     }
@@ -75,33 +115,23 @@ std::u16string udPathmender::ExtractServerName(std::u16string path) {
     return u"\\\\" + name;
 }
 
+// Depth first, a folder's own files before its subfolders, the first match wins. The folders on
+// the way down are kept on a stack of our own rather than the call stack, so a share tree
+// thousands of folders deep is walked in the same order with the same errors, without running
+// out of stack.
 std::u16string udPathmender::SearchFolder(const ComPtr<IFolder>& folder, const std::u16string& fileName) {
-    std::u16string result;
-
-    ComPtr<IFileCollection> files;
-    check(folder->get_Files(files.put()));
-    ComPtr<IUnknown> fileEnumeration;
-    check(files->get__NewEnum(fileEnumeration.put()));
-    for_each_member<IFile>(fileEnumeration.get(), [&](const ComPtr<IFile>& file) {
-        Bstr name;
-        check(file->get_Name(name.put()));
-        if (!equal_ignoring_case(fileName, name.view())) return true;
-        Bstr path;
-        check(file->get_Path(path.put()));
-        result = path.str();
-        return false;
-    });
-    if (!result.empty()) return result;
-
-    ComPtr<IFolderCollection> subFolders;
-    check(folder->get_SubFolders(subFolders.put()));
-    ComPtr<IUnknown> folderEnumeration;
-    check(subFolders->get__NewEnum(folderEnumeration.put()));
-    for_each_member<IFolder>(folderEnumeration.get(), [&](const ComPtr<IFolder>& subFolder) {
-        result = SearchFolder(subFolder, fileName);
-        return result.empty();
-    });
-    return result;
+    std::vector<PendingSubFolders> path;
+    ComPtr<IFolder> next = folder;
+    for (;;) {
+        if (next) {
+            std::u16string found = FindFileIn(next.get(), fileName);
+            if (!found.empty()) return found;
+            path.push_back(SubFoldersOf(next.get()));
+        }
+        if (path.empty()) return {};
+        next = next_member<IFolder>(path.back().members.get());
+        if (!next) path.pop_back();
+    }
 }
 
 ComPtr<IHostFileServices> udPathmender::GetFileServices() {

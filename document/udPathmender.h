@@ -10,6 +10,7 @@
 #include "com/object.h"
 #include "com/variant.h"
 #include "host/host_services.h"
+#include "document/share_index.h"
 #include "host/plugin_interfaces.h"
 #include "platform/file_system.h"
 #include "platform/forms/controls.h"
@@ -74,6 +75,9 @@ public:
     std::vector<Variant> TableList;
     LONG UpdatedCount = 0;
     LONG NotFoundCount = 0;
+    // The share walked once per update run and then looked up, instead of walked for every link;
+    // opened and emptied at the start and the end of each run, never kept between runs.
+    ShareIndexes SearchIndexes;
 
     // Controls, owned by the page's form.
     forms::ElasticContainer* VXElastic1;

@@ -4,8 +4,12 @@
 #include <cerrno>
 #include <memory>
 
+#include <climits>
+
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "com/utf.h"
 #include "platform/case_insensitive.h"
@@ -17,16 +21,66 @@ struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
+// A descriptor for a folder. A path longer than one system call takes (a share tree thousands of
+// folders deep) is opened a piece at a time, each piece relative to the folder before it, so deep
+// folders list and resolve like shallow ones. -1 with errno set when it cannot be opened.
+int open_folder(const std::filesystem::path& folder) {
+    const std::string& text = folder.native();
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (text.size() < PATH_MAX) return ::open(text.c_str(), kFlags);
+    int at = AT_FDCWD;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.size();
+        if (end - begin >= PATH_MAX) {
+            end = text.rfind('/', begin + PATH_MAX - 1);
+            if (end == std::string::npos || end < begin) {
+                if (at != AT_FDCWD) ::close(at);
+                errno = ENAMETOOLONG;  // one name longer than any folder can have
+                return -1;
+            }
+        }
+        const std::string piece = text.substr(begin, end - begin);
+        const bool from_root = piece.empty() && begin == 0;
+        if (!piece.empty() || from_root) {
+            int next = ::openat(at, from_root ? "/" : piece.c_str(), kFlags);
+            int saved = errno;
+            if (at != AT_FDCWD) ::close(at);
+            if (next < 0) {
+                errno = saved;
+                return -1;
+            }
+            at = next;
+        }
+        begin = end + 1;
+    }
+    return at;
+}
+
+// lstat of a member of folder, however deep the folder lies.
+int stat_member(const std::filesystem::path& folder, const std::filesystem::path& name, struct stat& info) {
+    const std::filesystem::path path = folder / name;
+    if (path.native().size() < PATH_MAX) return ::lstat(path.c_str(), &info);
+    int descriptor = open_folder(folder);
+    if (descriptor < 0) return -1;
+    int result = ::fstatat(descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW);
+    int saved = errno;
+    ::close(descriptor);
+    errno = saved;
+    return result;
+}
+
 bool lies_within(const std::filesystem::path& inner, const std::filesystem::path& outer) {
     auto [outer_end, inner_at] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
     return outer_end == outer.end();
 }
 
 // A link counts as a file when it ends at a regular file inside its share; links to folders are
-// never followed, so a walk cannot loop and cannot leave the share.
+// never followed, so a walk cannot loop and cannot leave the share. Beyond PATH_MAX a link's
+// target cannot be proved to stay inside, so the link is left out.
 std::optional<NetworkItemKind> link_kind(const std::filesystem::path& link,
                                          const std::optional<std::filesystem::path>& share) {
-    if (!share) return std::nullopt;
+    if (!share || link.native().size() >= PATH_MAX) return std::nullopt;
     std::error_code error;
     std::filesystem::path target = std::filesystem::canonical(link, error);
     if (error) return std::nullopt;
@@ -75,16 +129,21 @@ bool is_valid_network_name(std::u16string_view name) {
 std::optional<NetworkItemKind> network_entry_kind(const std::filesystem::path& folder,
                                                   const std::filesystem::path& disk_name,
                                                   const std::optional<std::filesystem::path>& share) {
-    std::filesystem::path path = folder / disk_name;
     struct stat info;
-    if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
-    return kind_of_mode(info.st_mode, path, share);
+    if (stat_member(folder, disk_name, info) != 0) return std::nullopt;
+    return kind_of_mode(info.st_mode, folder / disk_name, share);
 }
 
 std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path& folder,
                                                     const std::optional<std::filesystem::path>& share) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir) raise_os_error(errno, true);
+    const int descriptor = open_folder(folder);
+    if (descriptor < 0) raise_os_error(errno, true);
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(descriptor));
+    if (!dir) {
+        const int error = errno;
+        ::close(descriptor);
+        raise_os_error(error, true);
+    }
     std::vector<NetworkFolderEntry> entries;
     for (;;) {
         errno = 0;
@@ -103,7 +162,7 @@ std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path&
         case DT_UNKNOWN: {
             struct stat info;
             std::filesystem::path path = folder / entry->d_name;
-            if (::lstat(path.c_str(), &info) != 0) {
+            if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno == ENOENT) continue;  // removed while we listed
                 raise_os_error(errno, true);
             }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "com/class_factory.h"
+#include "com/error.h"
 #include "document/support/page_fixture.h"
 #include "hostapp/host_environment.h"
 #include "hostapp/host_ole_services.h"

@@ -1,0 +1,37 @@
+// The ANSI code page answers by table; every character must get exactly the byte that decodes back
+// to it, and no other character a byte.
+#include "platform/ansi_codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+TEST(AnsiTable, EveryCharacterMapsToTheByteThatDecodesToIt) {
+    std::map<char16_t, std::uint8_t> bytes_of;
+    for (int b = 0; b < 256; ++b) bytes_of[ansi_to_char(std::uint8_t(b))] = std::uint8_t(b);
+    ASSERT_EQ(bytes_of.size(), 256u);  // the code page is one to one
+    for (std::uint32_t c = 0; c <= 0xFFFF; ++c) {
+        auto expected = bytes_of.find(char16_t(c));
+        std::optional<std::uint8_t> byte = char_to_ansi(char16_t(c));
+        if (expected == bytes_of.end()) {
+            EXPECT_FALSE(byte) << "U+" << std::hex << c;
+        } else {
+            ASSERT_TRUE(byte) << "U+" << std::hex << c;
+            EXPECT_EQ(*byte, expected->second) << "U+" << std::hex << c;
+        }
+    }
+}
+
+TEST(AnsiTable, TextRoundTripsThroughBytes) {
+    std::vector<std::uint8_t> all(256);
+    for (int b = 0; b < 256; ++b) all[b] = std::uint8_t(b);
+    bool fitted = false;
+    EXPECT_EQ(ansi_encode(ansi_decode(all), &fitted), all);
+    EXPECT_TRUE(fitted);
+    EXPECT_EQ(ansi_encode(u"\u20AC\u0080x", &fitted), (std::vector<std::uint8_t>{0x80, '?', 'x'}));
+    EXPECT_FALSE(fitted);
+}
+
+}  // namespace
