@@ -1,6 +1,7 @@
 // The list of mapped network drives that the search can start in.
 #include "com/class_factory.h"
 #include "com/error.h"
+#include "document/blank_text.h"
 #include "document/udPathmender.h"
 
 ComPtr<IWshCollection> udPathmender::GetNetworkDrives() {
@@ -12,12 +13,6 @@ ComPtr<IWshCollection> udPathmender::GetNetworkDrives() {
 }
 
 namespace {
-
-std::u16string_view trim_blanks(std::u16string_view text) {
-    auto first = text.find_first_not_of(u' ');
-    if (first == std::u16string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
-}
 
 std::u16string item_text(IWshCollection& drives, LONG index) {
     Variant at(std::int32_t{index}), value;

@@ -3,6 +3,7 @@
 
 #include "com/error.h"
 #include "document/server_name.h"
+#include "document/blank_text.h"
 #include "document/udPathmender.h"
 #include "media/CMediaObjectHandler.h"
 
@@ -25,12 +26,6 @@ bool at_end(IHostRecordset& records) {
 void count_one(LONG& counter) {
     if (counter == std::numeric_limits<LONG>::max()) raise_standard_error(6);
     ++counter;
-}
-
-std::u16string_view trim_blanks(std::u16string_view text) {
-    auto first = text.find_first_not_of(u' ');
-    if (first == std::u16string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
 }
 
 std::u16string summary(LONG updated, LONG not_found) {

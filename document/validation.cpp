@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "com/error.h"
+#include "document/blank_text.h"
 #include "document/udPathmender.h"
 #include "media/frmProgress.h"
 
@@ -9,8 +10,6 @@ namespace {
 
 constexpr std::u16string_view kInvalidCharacters = u"\\/:*?<>|\"";
 constexpr char16_t kInvalidName[] = u"Please specify a valid server name (e.g. \\\\MyPreviousServer)";
-
-bool blank(std::u16string_view text) { return text.find_first_not_of(u' ') == std::u16string_view::npos; }
 
 }  // namespace
 
@@ -33,7 +32,7 @@ bool udPathmender::ValidateInput() {
         return false;
     }
     const std::u16string& text = txtPrevious->Text();
-    if (blank(text)) {
+    if (trim_blanks(text).empty()) {
         ShowMessage(u"Required field missing: Previous server name", vbInformation);
         txtPrevious->SetFocus();
         return false;
