@@ -30,7 +30,7 @@ constexpr std::uint64_t kFiletimeTicksPerMillisecond = 10'000;
 constexpr std::uint64_t kEarliestCreation = 131'012'640'000'000'000;
 constexpr std::uint64_t kThreeYearsOfMilliseconds = 3ull * 365 * 24 * 3600 * 1000;
 
-// Everything an object holds that is not given by its specification comes from here, so one
+// Everything an object holds that is not given by its options comes from here, so one
 // seed gives one object. mt19937_64's output is fixed by the standard, unlike the distributions.
 class SeededBytes {
 public:
@@ -158,30 +158,30 @@ Bytes item_moniker(std::string_view item) {
     return out.take();
 }
 
-Bytes source_moniker(const ContainerLinkSpec& spec) {
-    if (!spec.item)
-        return file_moniker_for(spec.path);
+Bytes source_moniker(const ContainerLinkOptions& options) {
+    if (!options.item)
+        return file_moniker_for(options.path);
     ByteWriter out;
     out.bytes(kCompositeMonikerClass);
     out.u32(2);
-    out.bytes(file_moniker_for(spec.path));
-    out.bytes(item_moniker(*spec.item));
+    out.bytes(file_moniker_for(options.path));
+    out.bytes(item_moniker(*options.item));
     return out.take();
 }
 
-Bytes link_ole_stream(const ContainerLinkSpec& spec, const StorageTimes& times) {
-    const Bytes moniker = source_moniker(spec);
+Bytes link_ole_stream(const ContainerLinkOptions& options, const StorageTimes& times) {
+    const Bytes moniker = source_moniker(options);
     ByteWriter out;
     out.u32(kOleStreamVersion);
     out.u32(kLinkedFlag);
-    out.u32(spec.link_update_option);
+    out.u32(options.link_update_option);
     out.u32(0);  // Reserved1
     out.u32(0);  // no reserved moniker
     out.u32(0);  // no relative moniker
     out.u32(checked_u32_size(4 + moniker.size()));
     out.bytes(moniker);
     out.u32(0xFFFFFFFF);  // ClsidIndicator
-    out.bytes(spec.source_class);
+    out.bytes(options.source_class);
     out.u32(0);  // empty reserved display name
     out.u32(0);  // Reserved2
     out.u64(times.saved), out.u64(times.saved), out.u64(times.created);
@@ -252,30 +252,30 @@ Bytes stored_string(std::string_view text) {
 
 }  // namespace
 
-Bytes build_container_link(const ContainerLinkSpec& spec) {
-    SeededBytes random(spec.seed);
+Bytes build_container_link(const ContainerLinkOptions& options) {
+    SeededBytes random(options.seed);
     const StorageTimes times = times_from(random);
     CompoundFile storage;
     storage.root.class_id = kStdOleLinkClass;
     storage.root.modified_time = times.saved;
-    add_stream(storage, kOleInfoStreamName, link_ole_stream(spec, times));
+    add_stream(storage, kOleInfoStreamName, link_ole_stream(options, times));
     add_stream(storage, "\2OlePres000", presentation_stream(random));
-    if (spec.with_comp_obj)
+    if (options.with_comp_obj)
         add_stream(storage, "\1CompObj", comp_obj_stream(kStdOleLinkClass, "OLE Link"));
     return container_image(storage, times);
 }
 
-Bytes build_container_embedded(const ContainerEmbeddedSpec& spec) {
-    SeededBytes random(spec.seed);
+Bytes build_container_embedded(const ContainerEmbeddedOptions& options) {
+    SeededBytes random(options.seed);
     const StorageTimes times = times_from(random);
     CompoundFile storage;
-    storage.root.class_id = spec.server_class;
+    storage.root.class_id = options.server_class;
     storage.root.modified_time = times.saved;
     add_stream(storage, kOleInfoStreamName, embedded_ole_stream());
-    add_stream(storage, "\1CompObj", comp_obj_stream(spec.server_class, spec.prog_id));
+    add_stream(storage, "\1CompObj", comp_obj_stream(options.server_class, options.prog_id));
     add_stream(storage, "\2OlePres000", presentation_stream(random));
-    Bytes payload = random.bytes(spec.payload_size);
-    if (spec.native_stream == NativeStream::ole10_native) {
+    Bytes payload = random.bytes(options.payload_size);
+    if (options.native_stream == NativeStream::ole10_native) {
         ByteWriter native;
         native.u32(checked_u32_size(payload.size()));
         native.bytes(payload);
@@ -286,29 +286,29 @@ Bytes build_container_embedded(const ContainerEmbeddedSpec& spec) {
     return container_image(storage, times);
 }
 
-Bytes build_ole1_link(const Ole1LinkSpec& spec) {
-    SeededBytes random(spec.seed);
+Bytes build_ole1_link(const Ole1LinkSpec& options) {
+    SeededBytes random(options.seed);
     Ole1Object object;
     object.ole_version = kOle1Version;
     object.format = Ole1Format::linked;
-    object.class_name = stored_string(spec.class_name);
-    object.topic_name = encode_ansi(spec.path);
+    object.class_name = stored_string(options.class_name);
+    object.topic_name = encode_ansi(options.path);
     if (!object.topic_name.empty())
         object.topic_name.push_back(0);
-    object.item_name = stored_string(spec.item);
-    object.link_update_option = spec.link_update_option;
-    object.presentation = ole1_presentation(spec.picture, random);
+    object.item_name = stored_string(options.item);
+    object.link_update_option = options.link_update_option;
+    object.presentation = ole1_presentation(options.picture, random);
     return write_ole1_object(object);
 }
 
-Bytes build_ole1_embedded(const Ole1EmbeddedSpec& spec) {
-    SeededBytes random(spec.seed);
+Bytes build_ole1_embedded(const Ole1EmbeddedSpec& options) {
+    SeededBytes random(options.seed);
     Ole1Object object;
     object.ole_version = kOle1Version;
     object.format = Ole1Format::embedded;
-    object.class_name = stored_string(spec.class_name);
-    object.native_data = random.bytes(spec.native_size);
-    object.presentation = ole1_presentation(spec.picture, random);
+    object.class_name = stored_string(options.class_name);
+    object.native_data = random.bytes(options.native_size);
+    object.presentation = ole1_presentation(options.picture, random);
     return write_ole1_object(object);
 }
 

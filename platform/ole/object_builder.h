@@ -3,7 +3,7 @@
 // Makes stored objects of our own, in both layouts and behind the desktop database header, for
 // demos, end-to-end tests and benchmark data. Each object is written straight from its fields,
 // never parsed back, and everything in it (times, pictures, payloads) follows from its seed, so
-// the same specification always gives the same bytes.
+// the same options always give the same bytes.
 
 #include "byte_io.h"
 #include "compound_file.h"
@@ -24,7 +24,7 @@ inline constexpr ClassId kPaintPictureClass = {0x0A, 0x00, 0x03, 0, 0, 0, 0, 0, 
 
 // ---- A. the container layout ----
 
-struct ContainerLinkSpec {
+struct ContainerLinkOptions {
     std::u16string path = {};                           // the source file; its long path goes in the key-3 block
     std::uint32_t link_update_option = kLinkUpdateAlways;  // 1 always or 3 on call
     std::optional<std::string> item = std::nullopt;     // set: a composite of the file and this item
@@ -35,7 +35,7 @@ struct ContainerLinkSpec {
 
 enum class NativeStream { contents, ole10_native };
 
-struct ContainerEmbeddedSpec {
+struct ContainerEmbeddedOptions {
     ClassId server_class = kWordDocument8Class;
     std::string prog_id = "Word.Document.8";  // ANSI; also the user type and the clipboard format
     std::size_t payload_size = 0;             // bytes of the server's data
@@ -44,8 +44,8 @@ struct ContainerEmbeddedSpec {
     std::uint64_t seed = 0;
 };
 
-Bytes build_container_link(const ContainerLinkSpec& spec);
-Bytes build_container_embedded(const ContainerEmbeddedSpec& spec);
+Bytes build_container_link(const ContainerLinkOptions& options);
+Bytes build_container_embedded(const ContainerEmbeddedOptions& options);
 
 // ---- B. the OLE 1.0 stream ----
 
@@ -67,8 +67,8 @@ struct Ole1EmbeddedSpec {
     std::uint64_t seed = 0;
 };
 
-Bytes build_ole1_link(const Ole1LinkSpec& spec);
-Bytes build_ole1_embedded(const Ole1EmbeddedSpec& spec);
+Bytes build_ole1_link(const Ole1LinkSpec& options);
+Bytes build_ole1_embedded(const Ole1EmbeddedSpec& options);
 
 // ---- C. the desktop database header and trailer ----
 

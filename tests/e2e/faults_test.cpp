@@ -269,11 +269,11 @@ constexpr std::size_t kBigObjectMiB = 16;
 #endif
 
 TEST_F(FaultRun, AHundredMegabyteEmbeddedObjectIsPassedOverUnchanged) {
-    ole::ContainerEmbeddedSpec spec;
-    spec.payload_size = kBigObjectMiB << 20;
-    spec.seed = 7;
+    ole::ContainerEmbeddedOptions options;
+    options.payload_size = kBigObjectMiB << 20;
+    options.seed = 7;
     {
-        auto big = ole::build_container_embedded(spec);
+        auto big = ole::build_container_embedded(options);
         database().insert(u"AP7VENDORMEDIA", 1, big);
     }
     database().insert(u"AR7CLIENTMEDIA", 2, container_link(kOldLink));

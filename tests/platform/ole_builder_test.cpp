@@ -118,8 +118,8 @@ TEST(ObjectBuilder, SameSeedSameBytesOtherSeedOtherBytes) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.build(), c.build());
     }
-    const ContainerLinkSpec link{.path = u"\\\\S\\x\\a.doc", .seed = 1};
-    ContainerLinkSpec other_link = link;
+    const ContainerLinkOptions link{.path = u"\\\\S\\x\\a.doc", .seed = 1};
+    ContainerLinkOptions other_link = link;
     other_link.seed = 2;
     EXPECT_NE(build_container_link(link), build_container_link(other_link));
     EXPECT_NE(build_ole1_embedded({.native_size = 64, .seed = 1}), build_ole1_embedded({.native_size = 64, .seed = 2}));
