@@ -286,7 +286,7 @@ Bytes build_container_embedded(const ContainerEmbeddedOptions& options) {
     return container_image(storage, times);
 }
 
-Bytes build_ole1_link(const Ole1LinkSpec& options) {
+Bytes build_ole1_link(const Ole1LinkOptions& options) {
     SeededBytes random(options.seed);
     Ole1Object object;
     object.ole_version = kOle1Version;
@@ -301,7 +301,7 @@ Bytes build_ole1_link(const Ole1LinkSpec& options) {
     return write_ole1_object(object);
 }
 
-Bytes build_ole1_embedded(const Ole1EmbeddedSpec& options) {
+Bytes build_ole1_embedded(const Ole1EmbeddedOptions& options) {
     SeededBytes random(options.seed);
     Ole1Object object;
     object.ole_version = kOle1Version;

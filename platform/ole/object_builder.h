@@ -51,7 +51,7 @@ Bytes build_container_embedded(const ContainerEmbeddedOptions& options);
 
 enum class Ole1Picture { none, metafile, dib };
 
-struct Ole1LinkSpec {
+struct Ole1LinkOptions {
     std::string class_name = "Word.Document.8";  // ANSI
     std::u16string path = {};                    // TopicName, in the ANSI code page
     std::string item = {};                       // ItemName, usually empty
@@ -60,15 +60,15 @@ struct Ole1LinkSpec {
     std::uint64_t seed = 0;
 };
 
-struct Ole1EmbeddedSpec {
+struct Ole1EmbeddedOptions {
     std::string class_name = "PBrush";  // ANSI
     std::size_t native_size = 0;
     Ole1Picture picture = Ole1Picture::metafile;
     std::uint64_t seed = 0;
 };
 
-Bytes build_ole1_link(const Ole1LinkSpec& options);
-Bytes build_ole1_embedded(const Ole1EmbeddedSpec& options);
+Bytes build_ole1_link(const Ole1LinkOptions& options);
+Bytes build_ole1_embedded(const Ole1EmbeddedOptions& options);
 
 // ---- C. the desktop database header and trailer ----
 
