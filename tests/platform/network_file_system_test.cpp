@@ -225,6 +225,10 @@ TEST(NetworkFileSystem, AFolderThatCannotBeListedIsPermissionDenied) {
 }
 
 TEST(NetworkFileSystem, RunningOutOfFileHandlesIsTooManyFiles) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' own checks open files too; with no handles left they report false faults.
+    GTEST_SKIP() << "not under the sanitizers";
+#endif
     NetworkTree tree;
     tree.file("Srv/Share/a.txt");
     auto fso = file_system();
