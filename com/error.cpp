@@ -76,6 +76,12 @@ std::u16string standard_error_text(std::int32_t number) {
     return {};
 }
 
+std::u16string error_text(const ComError& error) {
+    if (!error.description.empty()) return error.description;
+    std::u16string text = standard_error_text(error.number);
+    return text.empty() ? u"Application-defined or object-defined error" : text;
+}
+
 void SetErrorRecord(ErrorRecord record) { t_record = std::move(record); }
 void ClearErrorRecord() { t_record.reset(); }
 

@@ -30,6 +30,8 @@ private:
 
 // The platform's standard text for a run-time error number or a failure HRESULT; empty if unknown.
 std::u16string standard_error_text(std::int32_t number);
+// What to tell the user of an error: its description, else the standard text for its number.
+std::u16string error_text(const ComError& error);
 
 // The thread's error info: left by a failing member, read by its caller.
 struct ErrorRecord {

@@ -2,6 +2,7 @@
 #include "com/class_factory.h"
 #include "com/enum_variant.h"
 #include "com/error.h"
+#include "document/collection_members.h"
 #include "document/server_name.h"
 #include "document/udPathmender.h"
 #include "platform/case_insensitive.h"
@@ -9,26 +10,6 @@
 #include <vector>
 
 namespace {
-
-// The enumeration a collection's _NewEnum hands out.
-ComPtr<IEnumVARIANT> members_of(IUnknown* enumeration) {
-    ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-    if (!members) raise_standard_error(438);
-    return members;
-}
-
-// The enumeration's next member, or nothing at its end.
-template <class Member>
-ComPtr<Member> next_member(IEnumVARIANT* members) {
-    Variant item;
-    HRESULT hr = members->Next(1, item.put(), nullptr);
-    check(hr);
-    if (hr != S_OK) return {};
-    if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
-    ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
-    if (!member) raise_standard_error(13);
-    return member;
-}
 
 // The path of the folder's own file called fileName (without regard to case), or empty.
 std::u16string FindFileIn(IFolder* folder, const std::u16string& fileName) {

@@ -6,28 +6,12 @@
 #include "com/bstr.h"
 #include "com/enum_variant.h"
 #include "com/variant.h"
+#include "document/collection_members.h"
 #include "platform/case_insensitive.h"
 
 namespace {
 
 constexpr std::int32_t kOutOfMemory = 7;
-
-// Calls visit with each member of a collection's enumeration, in its order.
-template <class Member, class Visit>
-void for_each_member(IUnknown* enumeration, Visit visit) {
-    ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-    if (!members) raise_standard_error(438);
-    Variant item;
-    for (;;) {
-        HRESULT hr = members->Next(1, item.put(), nullptr);
-        check(hr);
-        if (hr != S_OK) return;
-        if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
-        ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
-        if (!member) raise_standard_error(13);
-        visit(member);
-    }
-}
 
 // FNV-1a over the UTF-16 code units.
 std::uint32_t hash_of(std::u16string_view key) {

@@ -41,8 +41,7 @@ udPathmender::udPathmender() : page_(forms::Form::from_layout(resource_text("LAY
         try {
             cmdUpdate_Click();
         } catch (const ComError& e) {
-            std::u16string text = e.description.empty() ? standard_error_text(e.number) : e.description;
-            forms::MsgBox(text, vbExclamation);
+            forms::MsgBox(error_text(e), vbExclamation);
         }
     };
 }

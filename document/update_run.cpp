@@ -36,13 +36,6 @@ std::u16string summary(LONG updated, LONG not_found) {
     return not_found == 0 ? u"No media links were updated." : u"Unable to locate linked media files.";
 }
 
-// An error without a text of its own is told by the platform's text for its number.
-std::u16string describe(const ComError& e) {
-    if (!e.description.empty()) return e.description;
-    std::u16string text = standard_error_text(e.number);
-    return text.empty() ? u"Application-defined or object-defined error" : text;
-}
-
 // The run's share indexes: open while the run lasts, empty once it ends, however it ends. The
 // benchmark's plain mode leaves them closed, so that every search walks the share.
 class RunIndexes {
@@ -117,7 +110,7 @@ void udPathmender::ProcessMediaTables() {
         }
         ShowMessage(summary(UpdatedCount, NotFoundCount), vbInformation);
     } catch (const ComError& e) {
-        ShowMessage(kErrorMessage + describe(e), vbInformation);
+        ShowMessage(kErrorMessage + error_text(e), vbInformation);
     }
     records.reset();
     loader.Closedown();

@@ -22,7 +22,7 @@ std::string current_error_text() {
     try {
         throw;
     } catch (const ComError& e) {
-        std::u16string text = e.description.empty() ? standard_error_text(e.number) : e.description;
+        std::u16string text = error_text(e);
         // Run-time errors by their number, other failures as the HRESULT they are.
         char number[16];
         if (e.number < 0) std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(e.number));

@@ -22,7 +22,7 @@ std::string error_text() {
     try {
         throw;
     } catch (const ComError& e) {
-        return utf8(e.description.empty() ? standard_error_text(e.number) : e.description);
+        return utf8(error_text(e));
     } catch (const std::exception& e) {
         return e.what();
     }
