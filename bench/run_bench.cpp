@@ -3,7 +3,6 @@
 // the manifest, and prints wall time, records per second and peak memory of each run.
 #include <CLI/CLI.hpp>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -41,12 +40,16 @@ struct Child {
     fs::path out, err;
 };
 
-double seconds(const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; }
-
-// Runs the child to its end; its peak resident size comes from wait4.
+// Runs the child to its end under pm_bench_measure (beside this program), which reports the
+// child's exit status, its own peak resident size and its CPU times.
 Measure run(const Child& child) {
+    static const fs::path measure = fs::canonical("/proc/self/exe").parent_path() / "pm_bench_measure";
+    const fs::path report = child.out.string() + ".measure";
+    fs::remove(report);
+    std::vector<std::string> args{measure.string(), report.string()};
+    args.insert(args.end(), child.argv.begin(), child.argv.end());
     std::vector<char*> argv;
-    for (const std::string& a : child.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = ::fork();
@@ -62,14 +65,13 @@ Measure run(const Child& child) {
         ::_exit(127);
     }
     int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid) throw std::runtime_error("wait4 failed");
+    if (::waitpid(pid, &status, 0) != pid) throw std::runtime_error("waitpid failed");
     Measure m;
     m.wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    m.user_seconds = seconds(usage.ru_utime);
-    m.system_seconds = seconds(usage.ru_stime);
-    m.peak_kb = usage.ru_maxrss;
-    m.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::ifstream in(report);
+    if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0) ||
+        !(in >> m.status >> m.peak_kb >> m.user_seconds >> m.system_seconds))
+        throw std::runtime_error("no measure of " + child.argv.front() + "; see " + child.err.string());
     return m;
 }
 

@@ -1,8 +1,9 @@
 #include "hostapp/host_file_services.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <system_error>
 
@@ -73,19 +74,18 @@ try {
     if (folder.empty()) raise_error(5, u"MakeTempFileName: the location is empty.");
     for (char16_t c : suffix)
         if (is_separator(c) || c == 0) raise_error(5, u"MakeTempFileName: \"" + std::u16string(suffix) + u"\" is not an extension.");
-    std::error_code ec;
-    if (!std::filesystem::is_directory(utf8(folder), ec)) raise_os_error(ENOENT, true);
+    struct stat status;
+    if (::stat(utf8(folder).c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) raise_os_error(ENOENT, true);
 
     std::u16string head = folder_for_file(folder) + u"PM" + hex(std::uint32_t(*number), 8) + u"_";
     // 64 random bits make a clash unlikely; a name that exists all the same is passed over.
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::u16string candidate = head + hex(random_bits(), 16) + std::u16string(suffix);
-        std::filesystem::file_status status = std::filesystem::symlink_status(utf8(candidate), ec);
-        if (status.type() == std::filesystem::file_type::not_found) {
+        if (::lstat(utf8(candidate).c_str(), &status) != 0) {
+            if (errno != ENOENT) raise_os_error(errno);
             *path = make_bstr(candidate);
             return S_OK;
         }
-        if (ec) raise_os_error(ec);
     }
     raise_error(58, u"MakeTempFileName: no free file name in " + std::u16string(folder));
 } catch (...) {

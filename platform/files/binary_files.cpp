@@ -203,8 +203,9 @@ void Kill(std::u16string_view path) {
         auto& t = table();
         std::lock_guard guard(t.lock);
         for (const auto& file : t.files) {
-            struct stat open {};
-            if (file && ::fstat(file->descriptor_, &open) == 0 && open.st_dev == target.st_dev &&
+            if (!file) continue;
+            struct stat open;
+            if (::fstat(file->descriptor_, &open) == 0 && open.st_dev == target.st_dev &&
                 open.st_ino == target.st_ino)
                 raise_standard_error(kFileAlreadyOpen);
         }

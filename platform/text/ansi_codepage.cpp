@@ -49,8 +49,20 @@ std::u16string ansi_decode(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> ansi_encode(std::u16string_view text, bool* ok) {
     std::vector<std::uint8_t> out(text.size());
+    // A pass with no branch a character: stored objects come through here whole, and nearly
+    // always every character fits.
+    bool missing = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const std::uint8_t byte = kToByte[c <= kHighestCharacter ? c : 0];
+        out[i] = byte;
+        missing |= (byte == 0) & (c != 0);
+    }
+    if (ok) *ok = !missing;
+    if (!missing) return out;
+
+    // Some character has no byte: it becomes '?', and a surrogate pair is one character.
     std::size_t length = 0;
-    bool all = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         const std::uint8_t byte = c <= kHighestCharacter ? kToByte[c] : 0;
@@ -58,12 +70,9 @@ std::vector<std::uint8_t> ansi_encode(std::u16string_view text, bool* ok) {
             out[length++] = byte;
             continue;
         }
-        all = false;
-        // One '?' a character: a surrogate pair is one character.
         if (is_high_surrogate(c) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) ++i;
         out[length++] = std::uint8_t('?');
     }
     out.resize(length);
-    if (ok) *ok = all;
     return out;
 }
