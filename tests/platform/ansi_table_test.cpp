@@ -34,4 +34,23 @@ TEST(AnsiTable, TextRoundTripsThroughBytes) {
     EXPECT_FALSE(fitted);
 }
 
+TEST(AnsiTable, TextEncodesAsItsCharactersDo) {
+    std::u16string text;
+    std::vector<std::uint8_t> expected;
+    for (std::uint32_t c = 0; c <= 0xFFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        text.push_back(char16_t(c));
+        expected.push_back(char_to_ansi(char16_t(c)).value_or(std::uint8_t('?')));
+    }
+    bool fitted = true;
+    EXPECT_EQ(ansi_encode(text, &fitted), expected);
+    EXPECT_FALSE(fitted);
+
+    // A surrogate pair is one character, and one '?'; a lone surrogate is one too.
+    EXPECT_EQ(ansi_encode(u"a\U0001F600b\xD800" u"c", &fitted), (std::vector<std::uint8_t>{'a', '?', 'b', '?', 'c'}));
+    EXPECT_FALSE(fitted);
+    EXPECT_EQ(ansi_encode(std::u16string(u"\0\0x", 3), &fitted), (std::vector<std::uint8_t>{0, 0, 'x'}));
+    EXPECT_TRUE(fitted);
+}
+
 }  // namespace
