@@ -15,6 +15,8 @@ using ClassId = std::array<std::uint8_t, 16>;  // as stored: little-endian GUID 
 struct CompoundStream {
     std::string name;  // UTF-8; control characters kept ("\1Ole" is U+0001 "Ole")
     Bytes data;
+
+    bool operator==(const CompoundStream&) const = default;
 };
 
 struct CompoundStorage {
@@ -26,11 +28,15 @@ struct CompoundStorage {
 
     const CompoundStream* find_stream(std::string_view stream_name) const;
     CompoundStream* find_stream(std::string_view stream_name);
+
+    bool operator==(const CompoundStorage&) const = default;
 };
 
 // A compound file as a tree of storages and streams. Times below a microsecond are not kept.
 struct CompoundFile {
     CompoundStorage root;
+
+    bool operator==(const CompoundFile&) const = default;
 };
 
 // Fails with 31037 on anything libgsf rejects or warns about (bad chains, cycles, short streams).

@@ -22,19 +22,22 @@ Bytes with_header_of(const ContainerObject& object, const Bytes& compound, std::
     return image;
 }
 
-// Writes `storage` as the object's new compound file and reads the result back, so the object
-// always describes exactly the bytes it will save.
-void replace_storage(ContainerObject& object, const CompoundFile& storage, std::optional<std::uint64_t> saved_time) {
-    const Bytes image = with_header_of(object, write_compound_file(storage), saved_time);
-    std::size_t consumed = 0;
-    object = read_container_object(image, consumed);
-}
-
 CompoundStream& ole_info_stream_of(CompoundFile& storage) {
     CompoundStream* stream = storage.root.find_stream(kOleInfoStreamName);
     if (!stream)
         throw OleError(kErrorSavingToFile, "error saving to file: object has no \\1Ole stream");
     return *stream;
+}
+
+// Writes `storage` as the object's new compound file. The writer keeps everything the reader
+// gives, so the object goes on describing exactly the bytes it will save without reading them
+// back (the tests hold the two to each other).
+void replace_storage(ContainerObject& object, CompoundFile storage, std::optional<std::uint64_t> saved_time) {
+    Bytes image = with_header_of(object, write_compound_file(storage), saved_time);
+    OleInfoStream info = parse_ole_info_stream(ole_info_stream_of(storage).data);
+    object.image = std::move(image);
+    object.storage = std::move(storage);
+    object.info = std::move(info);
 }
 
 }  // namespace
@@ -72,7 +75,7 @@ void relink_container_object(ContainerObject& object, std::u16string_view path, 
     CompoundFile storage = object.storage;
     ole_info_stream_of(storage).data = relinked_ole_info_stream(object.info, path);
     storage.root.modified_time = now;
-    replace_storage(object, storage, now);
+    replace_storage(object, std::move(storage), now);
 }
 
 void store_container_link_update_option(ContainerObject& object, std::uint32_t option) {
@@ -80,7 +83,7 @@ void store_container_link_update_option(ContainerObject& object, std::uint32_t o
         return;
     CompoundFile storage = object.storage;
     store_link_update_option(ole_info_stream_of(storage).data, option);
-    replace_storage(object, storage, std::nullopt);
+    replace_storage(object, std::move(storage), std::nullopt);
 }
 
 }  // namespace pathmender::ole

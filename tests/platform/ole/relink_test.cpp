@@ -127,6 +127,37 @@ TEST(ContainerRelinkComposite, KeepsTheItemAndDropsReservedAndRelativeMonikers) 
     EXPECT_EQ(update_options(reread), kUpdateAutomatic);
 }
 
+// A re-linked object is not read back from the bytes it writes: what it holds must be exactly what
+// those bytes read as, through every change an update run makes.
+TEST(ContainerRelinkModel, HoldsWhatItsBytesReadAs) {
+    auto expect_model_of_own_bytes = [](const OleObject& object) {
+        const ContainerObject& container = container_of(object);
+        std::size_t consumed = 0;
+        const ContainerObject reread = read_container_object(container.image, consumed);
+        EXPECT_EQ(consumed, container.image.size());
+        EXPECT_EQ(reread.storage, container.storage);
+        EXPECT_EQ(reread.info.link_update_option, container.info.link_update_option);
+        EXPECT_EQ(reread.info.flags, container.info.flags);
+        EXPECT_EQ(reread.is_link, container.is_link);
+        EXPECT_EQ(write_ole_object(object), container.image);
+    };
+    for (const char* name : {kLinkedExcel, kLinkedExcelIcon}) {
+        SCOPED_TRACE(name);
+        OleObject object = read_whole(read_corpus_file(name));
+        const std::int16_t stored = update_options(object);
+        create_link(object, kUncPath, fixed_now());
+        expect_model_of_own_bytes(object);
+        EXPECT_EQ(source_doc(object), kUncPath);
+        set_update_options(object, stored);
+        expect_model_of_own_bytes(object);
+        set_update_options(object, kUpdateManual);
+        expect_model_of_own_bytes(object);
+        create_link(object, u"\\\\Other\\Share\\again.xlsx", fixed_now());
+        expect_model_of_own_bytes(object);
+        EXPECT_EQ(source_doc(read_whole(write_ole_object(object))), u"\\\\Other\\Share\\again.xlsx");
+    }
+}
+
 TEST(RelinkEmbedded, IsRefusedInBothLayouts) {
     for (const char* name : {kEmbeddedChart, kEquationOle1}) {
         SCOPED_TRACE(name);
