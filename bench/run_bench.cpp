@@ -40,10 +40,16 @@ struct Child {
     fs::path out, err;
 };
 
-// Runs the child to its end under pm_bench_measure (beside this program), which reports the
-// child's exit status, its own peak resident size and its CPU times.
+// The folder of this program, where the programs it runs are built too.
+const fs::path& bench_bin() {
+    static const fs::path bin = fs::canonical("/proc/self/exe").parent_path();
+    return bin;
+}
+
+// Runs the child to its end under pm_bench_measure, which reports the child's exit status, its
+// own peak resident size and its CPU times.
 Measure run(const Child& child) {
-    static const fs::path measure = fs::canonical("/proc/self/exe").parent_path() / "pm_bench_measure";
+    const fs::path measure = bench_bin() / "pm_bench_measure";
     const fs::path report = child.out.string() + ".measure";
     fs::remove(report);
     std::vector<std::string> args{measure.string(), report.string()};
@@ -147,7 +153,7 @@ int main(int argc, char** argv) {
     CLI11_PARSE(app, argc, argv);
 
     try {
-        const fs::path bin = fs::canonical("/proc/self/exe").parent_path();
+        const fs::path& bin = bench_bin();
         fs::create_directories(work);
         bench::CorpusLayout corpus{fs::path(work) / ("corpus-" + std::to_string(size.records) + "-" +
                                                      std::to_string(size.files) + "-" + std::to_string(size.seed))};

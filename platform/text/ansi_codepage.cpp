@@ -28,6 +28,9 @@ constexpr std::array<std::uint8_t, kHighestCharacter + 1> kToByte = [] {
     return table;
 }();
 
+// The character's byte, or 0 where the code page holds none (and for U+0000 itself).
+std::uint8_t table_byte(char16_t c) { return kToByte[c <= kHighestCharacter ? c : 0]; }
+
 bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -37,8 +40,8 @@ char16_t ansi_to_char(std::uint8_t byte) { return kToChar[byte]; }
 
 std::optional<std::uint8_t> char_to_ansi(char16_t c) {
     if (c == 0) return std::uint8_t(0);
-    if (c > kHighestCharacter || kToByte[c] == 0) return std::nullopt;
-    return kToByte[c];
+    if (const std::uint8_t byte = table_byte(c)) return byte;
+    return std::nullopt;
 }
 
 std::u16string ansi_decode(std::span<const std::uint8_t> bytes) {
@@ -54,7 +57,7 @@ std::vector<std::uint8_t> ansi_encode(std::u16string_view text, bool* ok) {
     bool missing = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const std::uint8_t byte = kToByte[c <= kHighestCharacter ? c : 0];
+        const std::uint8_t byte = table_byte(c);
         out[i] = byte;
         missing |= (byte == 0) & (c != 0);
     }
@@ -65,7 +68,7 @@ std::vector<std::uint8_t> ansi_encode(std::u16string_view text, bool* ok) {
     std::size_t length = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const std::uint8_t byte = c <= kHighestCharacter ? kToByte[c] : 0;
+        const std::uint8_t byte = table_byte(c);
         if (byte != 0 || c == 0) {
             out[length++] = byte;
             continue;
