@@ -5,8 +5,10 @@
 #include <CLI/CLI.hpp>
 
 #include "hostapp/commands.h"
+#include "hostapp/local_time_zone.h"
 
 int main(int argc, char** argv) {
+    pin_local_time_zone();
     CLI::App app{"Pathmender: the stand-in host of the Update Linked Media plug-in"};
     app.require_subcommand(1);
     add_registration_commands(app);

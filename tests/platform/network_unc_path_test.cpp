@@ -89,6 +89,36 @@ TEST_F(UncPathTest, NothingOutsideAShareAndNoMalformedPathResolves) {
     }
 }
 
+// A path spelled as on disk and the same path in other cases name one place, with the same parts.
+TEST_F(UncPathTest, ExactAndCaseBlindSpellingsGiveTheSameParts) {
+    ::mkfifo((tree.root() / "NewServer/Data/pipe").c_str(), 0600);
+    std::filesystem::create_directory_symlink(tree.root(), tree.outside() / "via-link");
+    for (bool through_link : {false, true}) {
+        SCOPED_TRACE(through_link ? "network folder reached through a link" : "network folder as it is");
+        if (through_link) set_network_root(tree.outside() / "via-link");
+        const std::filesystem::path root = network_root();
+        for (std::u16string_view unc : {u"\\\\NewServer\\Data\\Media\\Photos\\a.jpg", u"\\\\newserver\\data\\MEDIA\\photos\\A.jpg"}) {
+            SCOPED_TRACE(utf8(unc));
+            auto resolved = resolve_unc_path(unc);
+            ASSERT_TRUE(resolved);
+            EXPECT_EQ(resolved->disk, root / "NewServer/Data/Media/Photos/a.jpg");
+            EXPECT_EQ(resolved->share, root / "NewServer/Data");
+            EXPECT_EQ(utf8(resolved->unc), "\\\\NewServer\\Data\\Media\\Photos\\a.jpg");
+            EXPECT_EQ(utf8(resolved->name), "a.jpg");
+            EXPECT_EQ(resolved->kind, NetworkItemKind::file);
+        }
+        auto share = resolve_unc_path(u"\\\\NewServer\\Data\\");
+        ASSERT_TRUE(share);
+        EXPECT_EQ(share->disk, root / "NewServer/Data");
+        EXPECT_EQ(share->share, root / "NewServer/Data");
+        EXPECT_EQ(utf8(share->name), "Data");
+        EXPECT_EQ(share->kind, NetworkItemKind::folder);
+        // Neither a file nor a folder: nothing, however it is spelled.
+        EXPECT_EQ(resolve(u"\\\\NewServer\\Data\\pipe"), std::nullopt);
+        EXPECT_EQ(resolve(u"\\\\NewServer\\Data\\PIPE"), std::nullopt);
+    }
+}
+
 TEST_F(UncPathTest, LongestPathsAreRefusedWithoutHarm) {
     std::u16string deep = u"\\\\NewServer\\Data";
     while (deep.size() < 32767 - 4) deep += u"\\abc";
