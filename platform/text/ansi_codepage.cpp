@@ -2,19 +2,16 @@
 
 #include <array>
 
-namespace {
+#include "windows_1252.h"
+#if PATHMENDER_ANSI_SSSE3
+#include "ansi_codepage_ssse3.h"
+#endif
 
-// 0x80..0x9F; the rest of the byte values are the code points of the same value.
-constexpr char16_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+namespace {
 
 constexpr std::array<char16_t, 256> kToChar = [] {
     std::array<char16_t, 256> table{};
-    for (int b = 0; b < 256; ++b) table[b] = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b);
+    for (int b = 0; b < 256; ++b) table[b] = b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char16_t(b);
     return table;
 }();
 
@@ -34,6 +31,28 @@ std::uint8_t table_byte(char16_t c) { return kToByte[c <= kHighestCharacter ? c 
 bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+#if PATHMENDER_ANSI_SSSE3
+bool vectors_available() {
+    static const bool available = __builtin_cpu_supports("ssse3");
+    return available;
+}
+#endif
+
+// Converts what the vector code left over (all of it without that code), from position `from`.
+void decode_rest(std::span<const std::uint8_t> bytes, std::size_t from, char16_t* out) {
+    for (std::size_t i = from; i < bytes.size(); ++i) out[i] = kToChar[bytes[i]];
+}
+bool encode_rest(std::u16string_view text, std::size_t from, std::uint8_t* out) {
+    bool missing = false;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const std::uint8_t byte = table_byte(c);
+        out[i] = byte;
+        missing |= (byte == 0) & (c != 0);
+    }
+    return !missing;
+}
+
 }  // namespace
 
 char16_t ansi_to_char(std::uint8_t byte) { return kToChar[byte]; }
@@ -46,23 +65,33 @@ std::optional<std::uint8_t> char_to_ansi(char16_t c) {
 
 std::u16string ansi_decode(std::span<const std::uint8_t> bytes) {
     std::u16string out(bytes.size(), u'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = kToChar[bytes[i]];
+    std::size_t done = 0;
+#if PATHMENDER_ANSI_SSSE3
+    if (vectors_available()) {
+        ansi_vector::decode(bytes.data(), bytes.size(), out.data());
+        done = bytes.size() - bytes.size() % 16;
+    }
+#endif
+    decode_rest(bytes, done, out.data());
     return out;
 }
 
 std::vector<std::uint8_t> ansi_encode(std::u16string_view text, bool* ok) {
     std::vector<std::uint8_t> out(text.size());
-    // A pass with no branch a character: stored objects come through here whole, and nearly
-    // always every character fits.
-    bool missing = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        const std::uint8_t byte = table_byte(c);
-        out[i] = byte;
-        missing |= (byte == 0) & (c != 0);
+    // A first pass for the usual case, where every character fits: stored objects come through
+    // here whole.
+    std::size_t done = 0;
+    bool fitted = true;
+#if PATHMENDER_ANSI_SSSE3
+    if (vectors_available()) {
+        fitted = ansi_vector::encode(text.data(), text.size(), out.data());
+        done = text.size() - text.size() % 16;
     }
-    if (ok) *ok = !missing;
-    if (!missing) return out;
+#endif
+    const bool rest_fitted = encode_rest(text, done, out.data());
+    fitted = fitted && rest_fitted;
+    if (ok) *ok = fitted;
+    if (fitted) return out;
 
     // Some character has no byte: it becomes '?', and a surrogate pair is one character.
     std::size_t length = 0;

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -51,6 +54,38 @@ TEST(AnsiTable, TextEncodesAsItsCharactersDo) {
     EXPECT_FALSE(fitted);
     EXPECT_EQ(ansi_encode(std::u16string(u"\0\0x", 3), &fitted), (std::vector<std::uint8_t>{0, 0, 'x'}));
     EXPECT_TRUE(fitted);
+}
+
+// Long texts are converted sixteen characters at a time, the rest one by one: every character must
+// come out the same wherever it stands, and one that does not fit must be noticed wherever it stands.
+TEST(AnsiTable, EveryCharacterConvertsAlikeAtEveryPlace) {
+    std::vector<std::uint8_t> filler(40);
+    for (std::size_t i = 0; i < filler.size(); ++i) filler[i] = std::uint8_t(0x75 + 7 * i);  // crosses 0x80..0x9F
+    const std::u16string filler_text = ansi_decode(filler);
+    for (std::uint32_t c = 1; c <= 0xFFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const std::optional<std::uint8_t> byte = char_to_ansi(char16_t(c));
+        for (std::size_t at : {0u, 7u, 15u, 16u, 31u, 32u, 39u}) {
+            std::u16string text = filler_text;
+            text[at] = char16_t(c);
+            std::vector<std::uint8_t> expected = filler;
+            expected[at] = byte.value_or(std::uint8_t('?'));
+            bool fitted = !byte;
+            ASSERT_EQ(ansi_encode(text, &fitted), expected) << "U+" << std::hex << c << " at " << std::dec << at;
+            ASSERT_EQ(fitted, byte.has_value()) << "U+" << std::hex << c << " at " << std::dec << at;
+        }
+    }
+}
+
+TEST(AnsiTable, BytesOfEveryLengthDecodeOneByOne) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t length = 0; length <= 300; ++length) {
+        std::u16string expected;
+        for (std::uint8_t b : bytes) expected.push_back(ansi_to_char(b));
+        ASSERT_EQ(ansi_decode(bytes), expected) << length;
+        ASSERT_EQ(ansi_encode(expected), bytes) << length;
+        bytes.push_back(std::uint8_t(length * 37 + 11));
+    }
 }
 
 }  // namespace
