@@ -189,9 +189,12 @@ int main(int argc, char** argv) {
         };
         std::vector<Row> rows;
         const fs::path database = run_dir / "host.db";
-        // Rounds interleave the modes, so that a slow spell of the machine does not fall on one mode.
+        // Rounds interleave the modes, so that a slow spell of the machine does not fall on one mode,
+        // and each round starts one mode further on, so that no mode always follows the same one.
         for (int round = 1; round <= repeat; ++round) {
-            for (const std::string& mode : modes) {
+            std::vector<std::string> order = modes;
+            std::rotate(order.begin(), order.begin() + (round - 1) % order.size(), order.end());
+            for (const std::string& mode : order) {
                 fresh_database(corpus, database);
                 Child child{{}, environment, run_dir / (mode + ".out"), run_dir / (mode + ".err")};
                 if (mode == "floor") {
