@@ -1,4 +1,4 @@
-// Built with SSSE3 enabled; called only where the processor has it (ansi_vector::available).
+// Built with SSSE3 enabled; ansi_codepage.cpp calls it only where the processor has SSSE3.
 #include "ansi_codepage_ssse3.h"
 
 #include <array>
