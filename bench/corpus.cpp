@@ -14,9 +14,9 @@
 #include <stdexcept>
 
 #include "com/utf.h"
-#include "hostapp/media_database.h"
-#include "hostapp/media_tables.h"
-#include "platform/ole/object_builder.h"
+#include "testkit/media_database.h"
+#include "hostapp/db/media_tables.h"
+#include "testkit/object_builder.h"
 
 namespace fs = std::filesystem;
 namespace ole = pathmender::ole;

@@ -17,9 +17,9 @@
 #include "bench/corpus.h"
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/host_database.h"
-#include "hostapp/media_tables.h"
-#include "hostapp/sqlite_connection.h"
+#include "hostapp/db/host_database.h"
+#include "hostapp/db/media_tables.h"
+#include "hostapp/db/sqlite_connection.h"
 
 namespace fs = std::filesystem;
 

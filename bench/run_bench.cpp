@@ -18,8 +18,8 @@
 
 #include "bench/corpus.h"
 #include "com/utf.h"
-#include "hostapp/media_database.h"
-#include "platform/ole/object_builder.h"
+#include "testkit/media_database.h"
+#include "testkit/object_builder.h"
 #include "platform/ole/ole_object.h"
 
 namespace fs = std::filesystem;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "com/comptr.h"
-#include "host/host_services.h"
+#include "contracts/host_services.h"
 #include "platform/ole_control.h"
 
 class CMediaObjectHandler {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "com/comptr.h"
-#include "host/plugin_interfaces.h"
+#include "contracts/plugin_interfaces.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 

@@ -7,8 +7,8 @@
 #include "com/class_factory.h"
 #include "com/error.h"
 #include "document/support/page_fixture.h"
-#include "hostapp/host_environment.h"
-#include "hostapp/host_ole_services.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/services/host_ole_services.h"
 #include "platform/ole/ole_object.h"
 
 namespace {

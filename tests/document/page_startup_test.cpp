@@ -3,7 +3,7 @@
 #include "document/support/page_fixture.h"
 
 #include "com/error.h"
-#include "hostapp/host_environment.h"
+#include "hostapp/services/host_environment.h"
 
 namespace {
 

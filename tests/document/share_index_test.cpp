@@ -7,7 +7,7 @@
 #include "com/error.h"
 #include "com/utf.h"
 #include "document/share_index.h"
-#include "platform/ole/object_builder.h"
+#include "testkit/object_builder.h"
 #include "platform/ole/ole_object.h"
 #include "platform/support/network_tree.h"
 

@@ -16,7 +16,7 @@
 #include "e2e/support/child_program.h"
 #include "e2e/support/program_fixture.h"
 #include "e2e/support/record_check.h"
-#include "hostapp/media_tables.h"
+#include "hostapp/db/media_tables.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "e2e/support/child_program.h"
 #include "e2e/support/program_fixture.h"
 #include "e2e/support/record_check.h"
-#include "platform/ole/object_builder.h"
+#include "testkit/object_builder.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <string>
 
 #include "com/error.h"
-#include "hostapp/host_classes.h"
-#include "hostapp/host_environment.h"
-#include "hostapp/host_session_context.h"
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/services/host_session_context.h"
 #include "media/CMediaObjectHandler.h"
 #include "platform/ansi_codepage.h"
 #include "platform/ole_control.h"

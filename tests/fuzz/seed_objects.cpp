@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "object_builder.h"
+#include "testkit/object_builder.h"
 
 namespace ole = pathmender::ole;
 

@@ -13,9 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "com/utf.h"
-#include "hostapp/demo_scenario.h"
-#include "hostapp/media_database.h"
-#include "platform/ole/object_builder.h"
+#include "app/demo_scenario.h"
+#include "testkit/media_database.h"
+#include "testkit/object_builder.h"
 #include "platform/ole/ole_object.h"
 
 namespace fs = std::filesystem;

@@ -7,10 +7,10 @@
 
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/database_error.h"
-#include "hostapp/host_environment.h"
-#include "hostapp/media_database.h"
-#include "hostapp/media_tables.h"
+#include "hostapp/db/database_error.h"
+#include "hostapp/services/host_environment.h"
+#include "testkit/media_database.h"
+#include "hostapp/db/media_tables.h"
 #include "hostapp/support/host_session.h"
 #include "hostapp/support/temp_folder.h"
 

@@ -9,9 +9,9 @@
 #include "com/class_factory.h"
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/host_classes.h"
-#include "hostapp/host_environment.h"
-#include "hostapp/media_database.h"
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
+#include "testkit/media_database.h"
 #include "hostapp/support/host_session.h"
 #include "hostapp/support/temp_folder.h"
 

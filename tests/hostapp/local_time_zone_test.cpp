@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-#include "hostapp/local_time_zone.h"
+#include "app/local_time_zone.h"
 
 namespace {
 

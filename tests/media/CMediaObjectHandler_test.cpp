@@ -13,9 +13,9 @@
 
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/host_classes.h"
-#include "hostapp/host_environment.h"
-#include "hostapp/host_session_context.h"
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/services/host_session_context.h"
 #include "media/support/test_host_services.h"
 #include "media/support/test_ole_container.h"
 #include "platform/ansi_codepage.h"

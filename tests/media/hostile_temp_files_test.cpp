@@ -14,13 +14,13 @@
 
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/host_classes.h"
-#include "hostapp/host_environment.h"
-#include "hostapp/host_session_context.h"
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/services/host_session_context.h"
 #include "media/support/test_host_services.h"
 #include "platform/ansi_codepage.h"
 #include "platform/binary_files.h"
-#include "platform/ole/object_builder.h"
+#include "testkit/object_builder.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 
 #include "ansi_codepage.h"
 #include "class_ids.h"
-#include "object_builder.h"
+#include "testkit/object_builder.h"
 #include "ole_error.h"
 #include "ole_object.h"
 

@@ -6,9 +6,9 @@
 
 #include "com/class_factory.h"
 #include "com/error.h"
-#include "hostapp/host_session_context.h"
-#include "hostapp/host_classes.h"
-#include "hostapp/host_environment.h"
+#include "hostapp/services/host_session_context.h"
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
 #include "platform/network.h"
 #include "platform/platform_classes.h"
 

@@ -10,7 +10,7 @@
 
 #include "com/comptr.h"
 #include "document/udPathmender.h"
-#include "hostapp/media_database.h"
+#include "testkit/media_database.h"
 #include "platform/forms/recording_window_system.h"
 
 class PageFixture : public ::testing::Test {

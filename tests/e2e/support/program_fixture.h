@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hostapp/media_database.h"
+#include "testkit/media_database.h"
 #include "platform/ole/ole_object.h"
 
 struct ProgramResult {

@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "com/utf.h"
-#include "hostapp/media_tables.h"
+#include "hostapp/db/media_tables.h"
 #include "platform/ole/ole_object.h"
 
 namespace fs = std::filesystem;

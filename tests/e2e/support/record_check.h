@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hostapp/sqlite_connection.h"
+#include "hostapp/db/sqlite_connection.h"
 
 using RecordKey = std::pair<std::u16string, std::int64_t>;  // table, MEDIAID
 using RecordBytes = std::optional<std::vector<std::uint8_t>>;  // nothing: a NULL Object

@@ -5,9 +5,9 @@
 
 #include "com/error.h"
 #include "gui/support/gui_test_support.h"
-#include "hostapp/host_classes.h"
-#include "hostapp/host_environment.h"
-#include "hostapp/host_session_context.h"
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/services/host_session_context.h"
 #include "platform/network.h"
 #include "platform/ole/ole_object.h"
 #include "platform/platform_classes.h"

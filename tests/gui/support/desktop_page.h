@@ -13,7 +13,7 @@
 #include "com/comptr.h"
 #include "document/udPathmender.h"
 #include "gui/desktop.h"
-#include "hostapp/media_database.h"
+#include "testkit/media_database.h"
 
 class DesktopPage : public testing::Test {
 protected:

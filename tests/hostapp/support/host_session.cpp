@@ -1,7 +1,7 @@
 #include "hostapp/support/host_session.h"
 
 #include "com/error.h"
-#include "hostapp/host_session_context.h"
+#include "hostapp/services/host_session_context.h"
 #include "platform/ansi_codepage.h"
 
 ComPtr<IHostDataObject> open_data_object(const std::filesystem::path& database) {

@@ -8,7 +8,7 @@
 
 #include "com/comptr.h"
 #include "com/variant.h"
-#include "host/host_services.h"
+#include "contracts/host_services.h"
 
 // The data object of a new session on database, asked for with the plug-in's key.
 ComPtr<IHostDataObject> open_data_object(const std::filesystem::path& database);

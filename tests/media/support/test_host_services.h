@@ -7,7 +7,7 @@
 #include <string>
 
 #include "com/comptr.h"
-#include "host/host_services.h"
+#include "contracts/host_services.h"
 
 // What the test services were asked, across all their instances.
 struct HostServiceLog {

@@ -1,0 +1,88 @@
+// pathmender info: loads the plug-in through the registry as the host does (create by ProgID,
+// OnInit, header members, URL, ProgID, OnClosedown, release, unload) and prints what it says.
+#include <iostream>
+#include <memory>
+
+#include "com/error.h"
+#include "com/utf.h"
+#include "contracts/document_view.h"
+#include "app/commands.h"
+#include "hostapp/services/host_application.h"
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/services/host_session_context.h"
+#include "hostapp/shell/plugin_loader.h"
+#include "resources/type_library.h"
+
+namespace {
+
+constexpr char16_t kPluginProgID[] = u"Pathmender.cUpdateLinks";
+
+std::span<const unsigned char> module_resource(const ServerModule& module, const char* type, const char* name) {
+    auto find = reinterpret_cast<DllFindResourceFn>(module.symbol(kDllFindResource));
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    if (!find || FAILED(find(type, name, &data, &size))) return {};
+    return {data, size};
+}
+
+void print_type_library(std::span<const unsigned char> data) {
+    if (data.empty()) {
+        std::cout << "Type library: none\n";
+        return;
+    }
+    typelib::TypeLibrary library = typelib::read_type_library(data);
+    std::cout << "Type library: " << library.name << " " << to_string(library.libid) << " " << library.major << "."
+              << library.minor << " \"" << library.help_string << "\"\n";
+    for (const auto& import : library.imports) std::cout << "  import " << import.library << "\n";
+    for (const auto& i : library.interfaces) {
+        std::cout << "  interface " << i.name << " " << to_string(i.iid)
+                  << ((i.flags & typelib::kInterfaceHidden) ? " hidden" : "") << "\n";
+        for (const auto& m : i.methods) {
+            std::cout << "    " << m.name << "(";
+            for (std::size_t p = 0; p < m.parameters.size(); ++p)
+                std::cout << (p ? ", " : "") << m.parameters[p].type << " " << m.parameters[p].name;
+            std::cout << ")\n";
+        }
+    }
+    for (const auto& c : library.coclasses) {
+        std::cout << "  coclass " << c.name << " " << to_string(c.clsid)
+                  << ((c.flags & typelib::kCoclassNotCreatable) ? " noncreatable" : "") << ":";
+        for (const auto& i : c.interfaces)
+            std::cout << " " << i.interface_name << ((i.flags & typelib::kImplementsDefault) ? " (default)" : "");
+        std::cout << "\n";
+    }
+}
+
+void run_info(bool with_type_library) {
+    register_host_classes();
+    try {
+        auto session = open_host_session(host_environment().database);
+        auto plugin = LoadedPlugin::load(kPluginProgID, create_host_application(session));
+        PluginHeader header = plugin->header();
+        std::cout << "Caption: " << utf8(header.caption) << "\n"
+                  << "Name: " << utf8(header.name) << "\n"
+                  << "Description: " << utf8(header.description) << "\n"
+                  << "Image: " << utf8(header.image) << "\n"
+                  << "Group: " << utf8(header.group) << "\n"
+                  << "URL: " << utf8(header.url) << "\n"
+                  << "ProgID: " << utf8(header.prog_id) << "\n"
+                  << "Module: " << plugin->module_path().string() << "\n";
+        if (with_type_library) print_type_library(module_resource(*plugin->module(), "TYPELIB", "1"));
+        plugin->close();
+    } catch (...) {
+        std::string why = current_error_text();
+        revoke_host_classes();
+        fail_command("cannot load " + utf8(kPluginProgID) + ": " + why);
+    }
+    revoke_host_classes();
+}
+
+}  // namespace
+
+void add_info_command(CLI::App& app) {
+    auto with_type_library = std::make_shared<bool>(false);
+    auto* info = app.add_subcommand("info", "Load the registered plug-in as the host does and print its header");
+    info->add_flag("--type-library", *with_type_library, "Also list the plug-in's type library");
+    info->callback([with_type_library] { run_info(*with_type_library); });
+}

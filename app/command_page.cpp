@@ -1,0 +1,46 @@
+// pathmender page: the page in a desktop window of the stand-in host shell, loaded as the host
+// loads it. Built with the desktop front end only.
+#include <iostream>
+#include <memory>
+
+#include "gui/desktop.h"
+#include "app/commands.h"
+#include "hostapp/shell/page_script.h"
+#include "hostapp/shell/plugin_loader.h"
+
+namespace {
+
+// The toolkit takes the program's arguments by reference for its whole life; ours are parsed already.
+int g_toolkit_argc = 1;
+char g_program_name[] = "pathmender";
+char* g_toolkit_argv[] = {g_program_name, nullptr};
+
+void run_page_window(const PageRequest& request) {
+    prepare_host(request);
+    // Installed before the page opens: its start-up messages are message boxes too.
+    gui::DesktopSession desktop(g_toolkit_argc, g_toolkit_argv);
+    auto plugin = load_plugin_with_page();
+    gui::run_document_window(plugin->page_form(), plugin->header().caption);
+    plugin->close();
+}
+
+}  // namespace
+
+void add_page_command(CLI::App& app) {
+    set_desktop_page_runner(run_page_window);
+    auto request = std::make_shared<PageRequest>();
+    auto* page = app.add_subcommand("page", "Open the page in a desktop window");
+    page->add_option("--db", request->database, "The host database (SQLite)")->required();
+    page->add_option("--network", request->network, "The network folder: <server>/<share>/...")->required();
+    page->add_option("--drives", request->drives, "The workstation's connections (default: NETWORK/drives.txt)");
+    page->callback([request] {
+        try {
+            run_page_window(*request);
+        } catch (const PageScriptError& e) {
+            std::cerr << "pathmender: " << e.what() << "\n";
+            throw CLI::RuntimeError(e.exit_status);
+        } catch (...) {
+            fail_command("the page failed: " + current_error_text());
+        }
+    });
+}

@@ -1,3 +1,0 @@
-#include "host/iCallBack.h"
-
-HRESULT iCallBack::Process(IDispatch**) { return S_OK; }

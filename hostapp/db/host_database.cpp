@@ -1,0 +1,187 @@
+#include "hostapp/db/host_database.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "com/error.h"
+#include "com/utf.h"
+#include "hostapp/db/database_error.h"
+#include "hostapp/db/media_tables.h"
+#include "platform/ansi_codepage.h"
+
+namespace {
+
+// A column name as SQL text; a name is quoted, so only characters SQLite cannot take are refused.
+std::string column_sql(std::u16string_view name) {
+    if (name.empty()) raise_database_error(u"A column name is missing.");
+    for (char16_t c : name)
+        if (c < 0x20) raise_database_error(u"The column name \"" + std::u16string(name) + u"\" is not valid.");
+    return quote_identifier(utf8(name));
+}
+
+const VARIANT& dereferenced(const VARIANT& v, VARIANT& scratch) {
+    if (v.vt == (VT_I4 | VT_BYREF)) {
+        if (!v.plVal) raise_error(E_POINTER, u"The value refers to nothing.");
+        scratch.vt = VT_I4;
+        scratch.lVal = *v.plVal;
+        return scratch;
+    }
+    return v;
+}
+
+void bind_number(SqliteStatement& statement, int index, const VARIANT& v) {
+    switch (v.vt) {
+    case VT_I2: statement.bind_int64(index, v.iVal); return;
+    case VT_I4: statement.bind_int64(index, v.lVal); return;
+    case VT_I8: statement.bind_int64(index, v.llVal); return;
+    case VT_BOOL: statement.bind_int64(index, v.boolVal ? -1 : 0); return;
+    case VT_R8: statement.bind_double(index, v.dblVal); return;
+    default: raise_standard_error(13);
+    }
+}
+
+void bind_value(SqliteStatement& statement, int index, const VARIANT& value) {
+    VARIANT scratch;
+    const VARIANT& v = dereferenced(value, scratch);
+    if (v.vt == VT_NULL || v.vt == VT_EMPTY) {
+        statement.bind_null(index);
+    } else if (v.vt == VT_BSTR) {
+        bool fits = true;
+        std::vector<std::uint8_t> bytes = ansi_encode(bstr_view(v.bstrVal), &fits);
+        // A character the code page cannot hold would be stored as '?': refuse rather than corrupt.
+        if (!fits) raise_database_error(u"The value holds characters that the ANSI code page cannot store.");
+        statement.bind_blob(index, bytes);
+    } else {
+        bind_number(statement, index, v);
+    }
+}
+
+void bind_key(SqliteStatement& statement, int index, const VARIANT& key) {
+    VARIANT scratch;
+    const VARIANT& v = dereferenced(key, scratch);
+    if (v.vt == VT_NULL || v.vt == VT_EMPTY) raise_database_error(u"The key value is missing.");
+    if (v.vt == VT_BSTR) statement.bind_text(index, utf8(bstr_view(v.bstrVal)));
+    else bind_number(statement, index, v);
+}
+
+std::u16string key_text(const VARIANT& key) {
+    try {
+        VARIANT scratch;
+        Variant copy;
+        check(VariantCopy(copy.get(), &dereferenced(key, scratch)));
+        return copy.to_text();
+    } catch (const ComError&) {
+        return u"?";
+    }
+}
+
+// Runs a prepared statement that returns no rows, and leaves it ready for the next run.
+void run_once(SqliteStatement& statement) {
+    statement.step();
+    statement.reset();
+}
+
+// Resets a reused statement however its use ends, so that it holds nothing open between uses.
+class ResetOnExit {
+public:
+    explicit ResetOnExit(SqliteStatement& statement) : statement_(statement) {}
+    ~ResetOnExit() { statement_.reset(); }
+    ResetOnExit(const ResetOnExit&) = delete;
+    ResetOnExit& operator=(const ResetOnExit&) = delete;
+
+private:
+    SqliteStatement& statement_;
+};
+
+constexpr std::size_t kMostKeptUpdates = 64;
+
+// Rolls back the open transaction unless it was committed.
+class TransactionGuard {
+public:
+    explicit TransactionGuard(sqlite3* db) : db_(db) {}
+    ~TransactionGuard() {
+        if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    TransactionGuard(const TransactionGuard&) = delete;
+    TransactionGuard& operator=(const TransactionGuard&) = delete;
+
+private:
+    sqlite3* db_;
+};
+
+}  // namespace
+
+void configure_host_connection(const SqliteConnection& connection) {
+    sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+}
+
+HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms)
+    : file_(std::move(file)),
+      busy_timeout_ms_(busy_timeout_ms),
+      writer_(SqliteConnection::open_host_view(file_, busy_timeout_ms)) {
+    configure_host_connection(writer_);
+    bool read_only = sqlite3_db_readonly(writer_.handle(), "dbo") == 1;
+    if (!read_only) {
+        SqliteStatement mode = writer_.prepare("PRAGMA dbo.journal_mode = WAL");
+        std::string result;
+        if (mode.step()) {
+            std::span<const std::uint8_t> text = mode.column_bytes(0);
+            result.assign(text.begin(), text.end());
+        }
+        mode.finalize();
+        if (result != "wal")
+            raise_database_error(u"The database " + utf16(file_.string()) +
+                                 u" cannot use a write-ahead log (journal mode " + utf16(result) + u").");
+        // Every write-back is durable once committed, not only once the log is checkpointed.
+        writer_.execute("PRAGMA dbo.synchronous = FULL");
+    }
+}
+
+SqliteConnection HostDatabase::open_reader() const {
+    SqliteConnection reader = SqliteConnection::open_host_view(file_, busy_timeout_ms_);
+    configure_host_connection(reader);
+    reader.execute("PRAGMA query_only = 1");
+    return reader;
+}
+
+void HostDatabase::write_field(std::u16string_view table, std::u16string_view field,
+                               std::u16string_view key_field, const VARIANT& key, const VARIANT& value) {
+    std::optional<std::u16string_view> media_table = find_media_table(table);
+    if (!media_table)
+        raise_database_error(u"\"" + std::u16string(table) + u"\" is not a media table of the host database.");
+    std::string sql = "UPDATE dbo." + quote_identifier(utf8(*media_table)) + " SET " + column_sql(field) +
+                      " = ?1 WHERE " + column_sql(key_field) + " = ?2";
+
+    sqlite3* db = writer_.handle();
+    if (!begin_) begin_ = writer_.prepare("BEGIN IMMEDIATE");
+    if (!commit_) commit_ = writer_.prepare("COMMIT");
+    auto kept = updates_.find(sql);
+    if (kept == updates_.end()) {
+        SqliteStatement prepared = writer_.prepare(sql);
+        if (updates_.size() >= kMostKeptUpdates) updates_.clear();
+        kept = updates_.emplace(sql, std::move(prepared)).first;
+    }
+    SqliteStatement& update = kept->second;
+
+    TransactionGuard guard(db);
+    // IMMEDIATE takes the write lock now, so the commit below cannot meet a busy reader.
+    run_once(begin_);
+    {
+        ResetOnExit reset(update);
+        bind_value(update, 1, value);
+        bind_key(update, 2, key);
+        update.step();
+    }
+    sqlite3_int64 changed = sqlite3_changes64(db);
+    if (changed != 1) {
+        std::u16string where = std::u16string(*media_table) + u" where " + std::u16string(key_field) + u" = " +
+                               key_text(key);
+        if (changed == 0) raise_database_error(u"No record of " + where + u"; nothing was written.");
+        raise_database_error(u"More than one record of " + where + u"; nothing was written.");
+    }
+    run_once(commit_);
+}

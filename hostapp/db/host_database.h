@@ -1,0 +1,45 @@
+// The host database file as the data object uses it: one connection that writes, and a fresh
+// read-only connection for every record set that reads.
+//
+// The file runs in write-ahead-log mode. A reading record set keeps one snapshot from its first
+// row to its close, so write-backs never disturb a walk; the writer commits each write-back on
+// its own connection at once, even while a walk over the same table is still open (in a single
+// connection an update made while a select is stepping would not commit until the select ends).
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "com/variant.h"
+#include "hostapp/db/sqlite_connection.h"
+
+class HostDatabase {
+public:
+    // Opens the writer on an existing file and switches the file to write-ahead logging; a
+    // file that cannot be written is still opened, for reading.
+    HostDatabase(std::filesystem::path file, int busy_timeout_ms);
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // A read-only connection of its own for one record set.
+    SqliteConnection open_reader() const;
+
+    // Stores value in field of the one row of a media table whose key_field equals key, as one
+    // committed and durable transaction; a key that matches no row, or more than one, writes
+    // nothing and raises. Text is stored as a blob of its bytes in the ANSI code page.
+    void write_field(std::u16string_view table, std::u16string_view field, std::u16string_view key_field,
+                     const VARIANT& key, const VARIANT& value);
+
+private:
+    std::filesystem::path file_;
+    int busy_timeout_ms_;
+    SqliteConnection writer_;
+    // Prepared once and reused: a run writes back thousands of records into the same few tables.
+    SqliteStatement begin_, commit_;
+    std::map<std::string, SqliteStatement> updates_;
+};
+
+// Settings every host connection shares: double-quoted names are names, never text.
+void configure_host_connection(const SqliteConnection& connection);

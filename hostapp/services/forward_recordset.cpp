@@ -1,0 +1,126 @@
+#include "hostapp/services/forward_recordset.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <limits>
+
+#include "com/error.h"
+#include "com/utf.h"
+#include "com/variant.h"
+#include "hostapp/db/database_error.h"
+#include "platform/ansi_codepage.h"
+
+namespace {
+
+bool same_name_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
+        char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 32) : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// Integers that fit 32 bits are Longs; larger ones keep every digit so the reader can see the overflow.
+Variant integer_value(std::int64_t value) {
+    if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
+        return Variant(std::int32_t(value));
+    return Variant(value);
+}
+
+}  // namespace
+
+ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql)
+    : connection_(std::move(connection)), statement_(connection_.prepare(sql)) {
+    if (!statement_.read_only()) raise_database_error(u"A forward record set only reads; the query would write.");
+    on_row_ = statement_.step();
+}
+
+void ForwardRecordset::check_open() const {
+    if (closed_) raise_database_error(u"The record set is closed.");
+}
+
+int ForwardRecordset::column_index(const VARIANT& column) const {
+    int count = statement_.column_count();
+    if (column.vt == VT_BSTR) {
+        std::string name = utf8(bstr_view(column.bstrVal));
+        for (int i = 0; i < count; ++i)
+            if (same_name_ignoring_case(statement_.column_name(i), name)) return i;
+        raise_database_error(u"The record set has no field \"" + utf16(name) + u"\".");
+    }
+    if (column.vt == VT_EMPTY || column.vt == VT_NULL || column.vt == VT_ERROR)
+        raise_database_error(u"The field position is missing.");
+    Variant copy;
+    check(VariantCopy(copy.get(), &column));
+    double index = copy.to_double();
+    if (!(index >= 0 && index < count && index == std::floor(index)))
+        raise_database_error(u"The record set has no field at position " + copy.to_text() + u".");
+    return int(index);
+}
+
+HRESULT ForwardRecordset::get_FieldValue(VARIANT column, VARIANT* value)
+try {
+    if (!value) return E_POINTER;
+    VariantInit(value);
+    check_open();
+    if (!on_row_) raise_database_error(u"The record set has no current row.");
+    int index = column_index(column);
+    Variant result;
+    switch (statement_.column_type(index)) {
+    case SQLITE_NULL: result = Variant::null(); break;
+    case SQLITE_INTEGER: result = integer_value(statement_.column_int64(index)); break;
+    case SQLITE_FLOAT: result = Variant(statement_.column_double(index)); break;
+    default:
+        // Blobs and texts alike hold the host's text as bytes of the ANSI code page.
+        result = Variant(std::u16string_view(ansi_decode(statement_.column_bytes(index))));
+        break;
+    }
+    *value = result.detach();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT ForwardRecordset::MoveNext()
+try {
+    check_open();
+    if (!on_row_) raise_database_error(u"The record set is already past its last row.");
+    on_row_ = statement_.step();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT ForwardRecordset::get_EOF(VARIANT_BOOL* eof)
+try {
+    if (!eof) return E_POINTER;
+    *eof = VARIANT_FALSE;
+    check_open();
+    *eof = on_row_ ? VARIANT_FALSE : VARIANT_TRUE;
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT ForwardRecordset::Close()
+try {
+    check_open();
+    closed_ = true;
+    on_row_ = false;
+    // Ends the read at once: the snapshot is let go without waiting for the last reference.
+    statement_.finalize();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT ForwardRecordset::UpdateField(BSTR, BSTR, BSTR, VARIANT*, VARIANT*, SHORT* result)
+try {
+    if (!result) return E_POINTER;
+    *result = 0;
+    raise_database_error(u"This record set only reads; write back through a record set opened for it.");
+} catch (...) {
+    return hresult_from_current_exception();
+}

@@ -1,0 +1,33 @@
+// A forward-only record set over one query, on a connection of its own: it steps the statement
+// row by row (it never holds more than the current row) and reads one snapshot of the database
+// from its first row to its close.
+#pragma once
+
+#include <string_view>
+
+#include "com/object.h"
+#include "contracts/host_services.h"
+#include "hostapp/db/sqlite_connection.h"
+
+class ForwardRecordset final : public ComObject<ForwardRecordset, IHostRecordset> {
+public:
+    // Runs the query, which must only read, and stands on its first row.
+    ForwardRecordset(SqliteConnection connection, std::string_view sql);
+
+    HRESULT get_FieldValue(VARIANT column, VARIANT* value) override;
+    HRESULT MoveNext() override;
+    HRESULT get_EOF(VARIANT_BOOL* eof) override;
+    HRESULT Close() override;
+    HRESULT UpdateField(BSTR table, BSTR field, BSTR key_field, VARIANT* key, VARIANT* value,
+                        SHORT* result) override;
+
+private:
+    int column_index(const VARIANT& column) const;
+    void check_open() const;
+
+    // The statement goes before the connection it belongs to.
+    SqliteConnection connection_;
+    SqliteStatement statement_;
+    bool on_row_ = false;
+    bool closed_ = false;
+};

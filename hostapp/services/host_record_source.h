@@ -1,0 +1,28 @@
+// IHostRecordSource: the fields and table of a query, and the query text they make.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "com/object.h"
+#include "contracts/host_services.h"
+
+class HostRecordSource final : public ComObject<HostRecordSource, IHostRecordSource> {
+public:
+    explicit HostRecordSource(std::u16string key) : key_(std::move(key)) {}
+
+    HRESULT get_SQL(BSTR* sql) override;
+    HRESULT AddField(BSTR name, BSTR alias, VARIANT optional) override;
+    HRESULT SetTable(BSTR table, LONG flags) override;
+    HRESULT get_Key(BSTR* key) override;
+
+private:
+    struct Field {
+        std::u16string name;
+        std::u16string alias;
+    };
+
+    std::u16string key_;
+    std::vector<Field> fields_;
+    std::u16string table_;  // a media table as the host spells it; empty until set
+};

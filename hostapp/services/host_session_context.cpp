@@ -1,0 +1,67 @@
+#include "hostapp/services/host_session_context.h"
+
+#include <atomic>
+#include <memory>
+
+#include "com/error.h"
+#include "hostapp/services/host_data_object.h"
+#include "hostapp/db/host_database.h"
+#include "hostapp/services/host_environment.h"
+
+namespace {
+
+LONG next_session_id() {
+    static std::atomic<LONG> counter{0};
+    return ++counter;
+}
+
+std::u16string media_data_object_key() {
+    return std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail;
+}
+
+}  // namespace
+
+HostSessionContext::HostSessionContext(std::filesystem::path database, std::u16string application_title,
+                                       int busy_timeout_ms)
+    : database_(std::move(database)),
+      application_title_(std::move(application_title)),
+      busy_timeout_ms_(busy_timeout_ms),
+      id_(next_session_id()) {}
+
+HRESULT HostSessionContext::get_SessionID(LONG* id)
+try {
+    if (!id) return E_POINTER;
+    *id = id_;
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT HostSessionContext::get_ApplicationTitle(BSTR* title)
+try {
+    if (!title) return E_POINTER;
+    *title = nullptr;
+    *title = make_bstr(application_title_);
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT HostSessionContext::CreateDataObject(BSTR key, IHostDataObject** data)
+try {
+    if (!data) return E_POINTER;
+    *data = nullptr;
+    if (bstr_view(key) != media_data_object_key())
+        raise_error(5, u"CreateDataObject: \"" + std::u16string(bstr_view(key)) +
+                           u"\" is not the key of a data object of this host.");
+    auto database = std::make_shared<HostDatabase>(database_, busy_timeout_ms_);
+    *data = make_com<HostDataObject>(std::move(database)).detach();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+ComPtr<ISessionContext> open_host_session(const std::filesystem::path& database) {
+    HostEnvironment environment = host_environment();
+    return make_com<HostSessionContext>(database, environment.application_title, environment.busy_timeout_ms);
+}

@@ -1,0 +1,74 @@
+#include "hostapp/services/kw_open.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "com/error.h"
+#include "com/utf.h"
+#include "hostapp/db/host_database.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/services/host_session_context.h"
+
+HRESULT KWOpen::Initialize(BSTR application_key, BSTR, BSTR, LONG, BSTR database, LONG, VARIANT_BOOL* opened)
+try {
+    if (!opened) return E_POINTER;
+    *opened = VARIANT_FALSE;
+    session_.reset();
+    last_error_.clear();
+
+    if (bstr_view(application_key) != kStandaloneApplicationKey) {
+        last_error_ = u"the application key \"" + std::u16string(bstr_view(application_key)) +
+                      u"\" is not registered with this host";
+        return S_OK;
+    }
+    std::filesystem::path file;
+    if (!bstr_view(database).empty()) {
+        file = utf8(bstr_view(database));
+    } else {
+        const char* named = std::getenv(kDefaultDatabaseVariable);
+        if (!named || !*named) {
+            last_error_ = utf16(kDefaultDatabaseVariable) + u" is not set";
+            return S_OK;
+        }
+        file = named;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        last_error_ = u"the database file " + utf16(file.string()) + u" does not exist";
+        return S_OK;
+    }
+    try {
+        // Opened once here, so that a file that is no host database is reported now.
+        HostDatabase check_open(file, host_environment().busy_timeout_ms);
+    } catch (const ComError& e) {
+        last_error_ = u"the database file " + utf16(file.string()) + u" cannot be opened: " + e.description;
+        return S_OK;
+    }
+    session_ = open_host_session(file);
+    *opened = VARIANT_TRUE;
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT KWOpen::get_SessionContext(ISessionContext** context)
+try {
+    if (!context) return E_POINTER;
+    *context = nullptr;
+    if (!session_) raise_error(91, u"KWOpen has no open session: Initialize did not succeed.");
+    *context = ComPtr<ISessionContext>(session_.get()).detach();
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}
+
+HRESULT KWOpen::get_LastError(BSTR* text)
+try {
+    if (!text) return E_POINTER;
+    *text = nullptr;
+    *text = make_bstr(last_error_);
+    return S_OK;
+} catch (...) {
+    return hresult_from_current_exception();
+}

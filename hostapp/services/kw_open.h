@@ -1,0 +1,21 @@
+// KWOpen: the host's stand-alone API. Initialize opens a session on a database without the host's
+// shell: the one named, else the installation's default (PATHMENDER_DB).
+#pragma once
+
+#include <string>
+
+#include "com/object.h"
+#include "contracts/host_services.h"
+
+class KWOpen final : public ComObject<KWOpen, IKWOpen> {
+public:
+    // True when a session is open; otherwise false, with LastError saying what is missing.
+    HRESULT Initialize(BSTR application_key, BSTR user, BSTR password, LONG flags, BSTR database, LONG options,
+                       VARIANT_BOOL* opened) override;
+    HRESULT get_SessionContext(ISessionContext** context) override;
+    HRESULT get_LastError(BSTR* text) override;
+
+private:
+    ComPtr<ISessionContext> session_;
+    std::u16string last_error_;
+};

@@ -1,0 +1,114 @@
+#include "hostapp/shell/plugin_loader.h"
+
+#include "com/class_factory.h"
+#include "com/error.h"
+#include "com/registry.h"
+#include "com/utf.h"
+
+namespace {
+
+std::u16string read_text(HRESULT (IVXHeaderInfo::*member)(BSTR*), IVXHeaderInfo* info) {
+    Bstr text;
+    check((info->*member)(text.put()));
+    return text.str();
+}
+
+}  // namespace
+
+const ComPtr<IVXHostedPlugin>& LoadedPlugin::open_plugin() const {
+    if (!plugin_) raise_error(91, u"The plug-in has been closed down");
+    return plugin_;
+}
+
+std::unique_ptr<LoadedPlugin> LoadedPlugin::load(std::u16string_view prog_id, ComPtr<IHostApplication> application) {
+    InstallRegistryClassResolver();
+    CLSID clsid{};
+    std::u16string name(prog_id);
+    check(CLSIDFromProgID(name.c_str(), &clsid));
+    // Held by the host for as long as the plug-in is, so that its code stays mapped.
+    std::shared_ptr<ServerModule> module = load_server_module(clsid);
+    ComPtr<IVXHostedPlugin> plugin = create_instance<IVXHostedPlugin>(clsid);
+    std::unique_ptr<LoadedPlugin> loaded(new LoadedPlugin(std::move(module), std::move(plugin)));
+    check(loaded->plugin_->OnInit(application.get()));
+    return loaded;
+}
+
+LoadedPlugin::~LoadedPlugin() {
+    try {
+        close();
+    } catch (...) {
+        release();  // a failing OnClosedown must not keep the module loaded for ever
+    }
+}
+
+PluginHeader LoadedPlugin::header() const {
+    HRESULT hr = S_OK;
+    ComPtr<IVXHeaderInfo> info = open_plugin().query<IVXHeaderInfo>(&hr);
+    if (FAILED(hr)) raise_standard_error(430);
+    PluginHeader header;
+    header.caption = read_text(&IVXHeaderInfo::get_Caption, info.get());
+    header.name = read_text(&IVXHeaderInfo::get_Name, info.get());
+    header.description = read_text(&IVXHeaderInfo::get_Description, info.get());
+    header.image = read_text(&IVXHeaderInfo::get_Image, info.get());
+    header.group = read_text(&IVXHeaderInfo::get_Group, info.get());
+    header.url = url();
+    Bstr prog_id;
+    check(plugin_->get_ProgID(prog_id.put()));
+    header.prog_id = prog_id.str();
+    return header;
+}
+
+std::u16string LoadedPlugin::url() const {
+    Bstr url;
+    check(open_plugin()->get_URL(url.put()));
+    return url.str();
+}
+
+void LoadedPlugin::open_page() {
+    auto document = open_document(utf8(url()));
+    check(open_plugin()->OnLoad(document->document().get()));
+    page_ = std::move(document);
+}
+
+const OpenDocument& LoadedPlugin::page_document() const {
+    if (!page_) raise_error(91, u"The plug-in's page is not open");
+    return *page_;
+}
+
+ComPtr<IDispatch> LoadedPlugin::page_object() const { return page_document().document(); }
+
+ComPtr<_udPathmender> LoadedPlugin::page() const {
+    HRESULT hr = S_OK;
+    auto page = page_document().document().query<_udPathmender>(&hr);
+    if (FAILED(hr)) raise_standard_error(error_number_from_hresult(hr));
+    return page;
+}
+
+forms::Form& LoadedPlugin::page_form() const { return page_document().form(); }
+
+bool LoadedPlugin::query_unload(bool shell_is_unloading) const {
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    check(open_plugin()->OnQueryUnload(&cancel, shell_is_unloading ? VARIANT_TRUE : VARIANT_FALSE));
+    return cancel == VARIANT_FALSE;
+}
+
+void LoadedPlugin::close() {
+    if (closed_) return;
+    closed_ = true;
+    HRESULT hr = plugin_->OnClosedown();
+    ErrorRecord failure;
+    bool has_record = FAILED(hr) && GetErrorRecord(hr, &failure);
+    release();
+    if (FAILED(hr)) {
+        if (has_record) raise_error(failure.number, failure.description, failure.source);
+        check(hr);
+    }
+}
+
+void LoadedPlugin::release() {
+    closed_ = true;
+    page_.reset();
+    plugin_.reset();
+    module_.reset();
+    CoFreeUnusedLibraries();
+}

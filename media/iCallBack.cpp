@@ -1,0 +1,3 @@
+#include "media/iCallBack.h"
+
+HRESULT iCallBack::Process(IDispatch**) { return S_OK; }

@@ -1,0 +1,11 @@
+// The creatable class of the callback interface. Its Process does nothing: the class exists so
+// that the interface is published; the page is the implementation that does the work.
+#pragma once
+
+#include "com/object.h"
+#include "contracts/plugin_interfaces.h"
+
+class iCallBack final : public ComObject<iCallBack, _iCallBack> {
+public:
+    HRESULT Process(IDispatch** oOle) override;
+};

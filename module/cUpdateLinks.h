@@ -1,0 +1,38 @@
+// The registration object: the one class the host creates. It tells the host the plug-in's name,
+// description, page file and ProgID, hands the host's session context to the page, and closes the
+// page down when the host closes the plug-in.
+#pragma once
+
+#include "com/comptr.h"
+#include "com/object.h"
+#include "contracts/host_services.h"
+#include "contracts/plugin_interfaces.h"
+
+class cUpdateLinks final : public ComObject<cUpdateLinks, _cUpdateLinks, IVXHeaderInfo, IVXHostedPlugin> {
+public:
+    // IVXHeaderInfo
+    HRESULT get_Caption(BSTR* text) override;
+    HRESULT get_Name(BSTR* text) override;
+    HRESULT get_Description(BSTR* text) override;
+    HRESULT get_Image(BSTR* text) override;
+    HRESULT get_Group(BSTR* text) override;
+
+    // IVXHostedPlugin
+    HRESULT OnInit(IDispatch* oApp) override;
+    HRESULT OnLoad(IDispatch* oDoc) override;
+    HRESULT OnQueryUnload(VARIANT_BOOL* bCancel, VARIANT_BOOL bShellIsUnloading) override;
+    HRESULT OnClosedown() override;
+    HRESULT get_URL(BSTR* url) override;
+    HRESULT get_ProgID(BSTR* prog_id) override;
+
+    // What the object holds, from OnInit/OnLoad until OnClosedown.
+    ComPtr<ISessionContext> SessionContext;
+    ComPtr<_udPathmender> Document;
+    ComPtr<IHostApplication> Application;
+};
+
+// Texts the host shows for the plug-in.
+inline constexpr char16_t kPluginCaption[] = u"Update Linked Media";
+inline constexpr char16_t kPluginDescription[] =
+    u"This plug-in will update linked KW/JW media records in the event that the file location has changed.";
+inline constexpr char16_t kPageFileName[] = u"udPathmender.vbd";

@@ -1,0 +1,17 @@
+# Fails when a source of a room includes a header by a relative path ("../x.h" or "sub/../x.h"),
+# which would reach a room without linking it.
+set(rooms com platform contracts media document module resources hostapp testkit gui app bench)
+set(offenders "")
+foreach(room IN LISTS rooms)
+  file(GLOB_RECURSE sources "${SOURCE_DIR}/${room}/*.h" "${SOURCE_DIR}/${room}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]*\\.\\./")
+    if(lines)
+      list(APPEND offenders "${source}: ${lines}")
+    endif()
+  endforeach()
+endforeach()
+if(offenders)
+  list(JOIN offenders "\n" text)
+  message(FATAL_ERROR "relative includes:\n${text}")
+endif()

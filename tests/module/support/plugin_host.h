@@ -1,0 +1,116 @@
+// What the tests of the plug-in module need of a host: a temporary registry with the built module
+// registered in it, and small host objects whose behaviour each test chooses.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+
+#include "com/comptr.h"
+#include "com/error.h"
+#include "com/module_loader.h"
+#include "com/object.h"
+#include "contracts/host_services.h"
+#include "contracts/plugin_interfaces.h"
+
+namespace test_host {
+
+std::filesystem::path built_module();  // <build>/bin/Pathmender.so
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Points PATHMENDER_REGISTRY at a file in a temporary folder for the object's life.
+class ScopedRegistry {
+public:
+    ScopedRegistry();
+    ~ScopedRegistry();
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    TempDir dir_;
+    std::filesystem::path file_;
+    std::string previous_;
+    bool had_previous_;
+};
+
+// Calls an export of module with no arguments (DllRegisterServer and the like).
+HRESULT call_export(const ServerModule& module, const char* name);
+
+// The reference count of object, read without changing it.
+ULONG ref_count(IUnknown* object);
+
+class TestSession final : public ComObject<TestSession, ISessionContext> {
+public:
+    HRESULT get_SessionID(LONG* id) override;
+    HRESULT get_ApplicationTitle(BSTR* title) override;
+    HRESULT CreateDataObject(BSTR key, IHostDataObject** data) override;
+};
+
+// An object the session getter hands out that does not support ISessionContext.
+class NotASession final : public ComObject<NotASession, IDispatch> {};
+
+class TestApplicationContext final : public ComObject<TestApplicationContext, IHostApplicationContext> {
+public:
+    explicit TestApplicationContext(ComPtr<IDispatch> session) : session_(std::move(session)) {}
+    HRESULT get_Session(IDispatch** session) override;
+
+private:
+    ComPtr<IDispatch> session_;
+};
+
+class TestApplication final : public ComObject<TestApplication, IHostApplication> {
+public:
+    explicit TestApplication(ComPtr<IDispatch> session) : context_(make_com<TestApplicationContext>(std::move(session))) {}
+    HRESULT get_ApplicationContext(IHostApplicationContext** context) override;
+
+private:
+    ComPtr<TestApplicationContext> context_;
+};
+
+// FormatText that gives its text back unchanged, counting how many of these objects were made.
+class EchoStringServices final : public ComObject<EchoStringServices, IHostStringServices> {
+public:
+    EchoStringServices() { ++created; }
+    HRESULT FormatText(BSTR text, SAFEARRAY** values, BSTR* result) override;
+    static inline std::atomic<int> created{0};
+};
+
+// FolderPath(12) gives folder_text as it stands, separator or not.
+class FixedPathServices final : public ComObject<FixedPathServices, IHostPathServices> {
+public:
+    HRESULT FolderPath(LONG folder_id, BSTR* path) override;
+    static std::u16string& folder_text();
+};
+
+// A document stand-in for OnLoad: records what the registration object does to it.
+class RecordingPage final : public ComObject<RecordingPage, _udPathmender> {
+public:
+    HRESULT Init(ISessionContext** SessionContext) override;
+    HRESULT Closedown() override;
+
+    int init_calls = 0;
+    int closedown_calls = 0;
+    ISessionContext* received = nullptr;  // what Init found in the variable passed
+    ComError init_failure{0, u""};        // number 0: Init succeeds
+    ComError closedown_failure{0, u""};
+};
+
+// Registers the string and path services with the running program for the object's life.
+class ScopedHostServices {
+public:
+    ScopedHostServices();
+    ~ScopedHostServices();
+};
+
+}  // namespace test_host
