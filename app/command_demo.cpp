@@ -109,15 +109,17 @@ void print_how_to_go_on(const DemoFolder& folder) {
     const std::string database = shell_word(folder.database.string());
     const std::string network = shell_word(folder.network.string());
     const std::string previous = shell_word(utf8(kDemoPreviousServer));
+    // The program by its real path, so that each line runs as printed from any folder.
+    const std::string program = shell_word((program_folder() / "pathmender").string());
     std::cout << "\nThe demo lives in " << folder.root.string() << " (" << folder.marker.filename().string()
               << " there says what is where).\n"
               << "Run it again from its first state:\n"
-              << "  pathmender demo " << root << "\n"
+              << "  " << program << " demo " << root << "\n"
               << "Run the update on it yourself (host.db keeps what it does; the demo command resets it):\n"
-              << "  pathmender update --db " << database << " --network " << network << " --previous " << previous
+              << "  " << program << " update --db " << database << " --network " << network << " --previous " << previous
               << " --drive " << utf8(kDemoDrive) << "\n"
               << "Work the page yourself:\n"
-              << "  pathmender page --db " << database << " --network " << network << "\n";
+              << "  " << program << " page --db " << database << " --network " << network << "\n";
 }
 
 void run_demo(const std::string& folder_argument) {

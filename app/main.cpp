@@ -1,6 +1,8 @@
 // pathmender: the stand-in host's program. Each subcommand lives in a file of its own
 // (command_*.cpp); this file only puts them together.
+#include <algorithm>
 #include <iostream>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -9,8 +11,9 @@
 
 int main(int argc, char** argv) {
     pin_local_time_zone();
-    CLI::App app{"Pathmender: the stand-in host of the Update Linked Media plug-in"};
+    CLI::App app{"Pathmender: the stand-in host of the Update Linked Media plug-in", "pathmender"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", PATHMENDER_VERSION);
     add_registration_commands(app);
     add_info_command(app);
     add_update_command(app);
@@ -18,6 +21,25 @@ int main(int argc, char** argv) {
     add_page_command(app);
 #endif
     add_demo_command(app);
+
+    // Nothing to do: the usage, and the status of bad arguments.
+    if (argc < 2) {
+        std::cerr << app.help();
+        return 2;
+    }
+    // A first word that names no command, or an option the program does not have, is named back.
+    const std::string_view first = argv[1];
+    const auto commands = app.get_subcommands([](const CLI::App*) { return true; });
+    const bool known = first.starts_with('-')
+        ? (first == "--help" || first == "-h" || first == "--version")
+        : std::any_of(commands.begin(), commands.end(), [&](const CLI::App* c) { return c->check_name(argv[1]); });
+    if (!known) {
+        std::cerr << "pathmender: unknown " << (first.starts_with('-') ? "option" : "command") << " '" << first
+                  << "'; the commands are:";
+        for (const CLI::App* command : commands) std::cerr << " " << command->get_name();
+        std::cerr << " (pathmender --help says more)\n";
+        return 2;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {
@@ -25,6 +47,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         // Bad arguments: one line saying why, and status 2.
