@@ -1,15 +1,123 @@
 // pathmender update: one scripted press of Update on the page, for terminals, scripts and tests.
+// The page's messages go to standard output as "[caption] text"; the host's own account of the run
+// (progress, a summary line, and where a failure happened) goes to standard error.
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
-#include "com/utf.h"
 #include "app/commands.h"
+#include "app/progress_report.h"
+#include "app/run_account.h"
+#include "app/update_outcome.h"
+#include "com/utf.h"
+#include "hostapp/db/host_database.h"
+#include "hostapp/services/host_environment.h"
 #include "hostapp/shell/page_script.h"
+#include "platform/forms/console_window_system.h"
+#include "platform/network.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The console, remembering what the page said and letting a live progress line make way first.
+class PageTranscript final : public forms::ConsoleWindowSystem {
+public:
+    explicit PageTranscript(ProgressReport& progress) : progress_(progress) {}
+    int message_box(std::u16string_view prompt, int style, std::u16string_view caption) override {
+        progress_.make_way();
+        messages.push_back({std::u16string(prompt), style});
+        return ConsoleWindowSystem::message_box(prompt, style, caption);
+    }
+    std::vector<PageMessage> messages;
+
+private:
+    ProgressReport& progress_;
+};
+
+// Installs a window system and a run watcher for as long as it lives.
+class Installed {
+public:
+    Installed(forms::WindowSystem& system, RunWatcher& watcher)
+        : system_(forms::set_window_system(&system)), watcher_(watch_runs(&watcher)) {}
+    ~Installed() {
+        forms::set_window_system(system_);
+        watch_runs(watcher_);
+    }
+    Installed(const Installed&) = delete;
+    Installed& operator=(const Installed&) = delete;
+
+private:
+    forms::WindowSystem* system_;
+    RunWatcher* watcher_;
+};
+
+void say(const std::string& line) { std::cerr << "pathmender: " << line << "\n"; }
+
+// What the host can tell of a run that an error stopped, one line each: the record, the folder that
+// could not be listed, the temporary folder.
+void say_where_it_stopped(const RunAccount& account) {
+    if (const auto& record = account.record_in_hand())
+        say("the run stopped at " + utf8(record->table) + " MEDIAID " + utf8(record->media_id));
+    if (const auto failure = last_listing_failure())
+        say("the folder " + failure->folder.string() + " could not be listed: " + utf8(failure->description));
+
+    const fs::path temp = host_environment().temp_folder;
+    std::error_code ec;
+    struct statvfs space;
+    if (!fs::is_directory(temp, ec)) say("the temporary folder " + temp.string() + " is missing");
+    else if (::access(temp.c_str(), W_OK | X_OK) != 0) say("the temporary folder " + temp.string() + " is not writable");
+    else if (::statvfs(temp.c_str(), &space) == 0 && space.f_bavail == 0) say("the temporary folder " + temp.string() + " is full");
+}
+
+int run_update(const PageRequest& request, ProgressStyle style) {
+    prepare_host(request);
+    std::int64_t total = 0;
+    try {
+        total = count_media_records(request.database, host_environment().busy_timeout_ms);
+    } catch (...) {
+        throw PageScriptError(1, current_error_text());
+    }
+
+    ProgressReport progress(style, total);
+    std::unique_ptr<RunAccount> account;
+    account = std::make_unique<RunAccount>(request.previous_server, [&](bool table_end) {
+        progress.update(account->counts(), account->table(), table_end);
+    });
+    PageTranscript transcript(progress);
+    forget_listing_failure();
+    const auto start = std::chrono::steady_clock::now();
+    {
+        Installed installed(transcript, *account);
+        run_page_update(request);
+    }
+    const bool completed = run_completed(transcript.messages);
+    if (completed) account->completed();
+    progress.finish(account->counts(), account->table());
+
+    const UpdateEnd end = update_end(transcript.messages);
+    if (end == UpdateEnd::error) say_where_it_stopped(*account);
+    if (end != UpdateEnd::refused) {
+        const RunCounts& c = account->counts();
+        char elapsed[32];
+        std::snprintf(elapsed, sizeof elapsed, "%.1f",
+                      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        std::cerr << "summary: records=" << c.records << " selected=" << c.selected << " relinked=" << c.relinked
+                  << " not_found=" << c.not_found << " elapsed=" << elapsed << "s\n";
+    }
+    return exit_status(end);
+}
+
+}  // namespace
 
 void add_update_command(CLI::App& app) {
     struct Options {
         std::string database, network, drives, previous, drive;
-        bool exact = false;
+        bool exact = false, progress = false, quiet = false;
     };
     auto options = std::make_shared<Options>();
     auto* update = app.add_subcommand("update", "Run the page once: type the previous server, pick a drive, press Update");
@@ -19,6 +127,8 @@ void add_update_command(CLI::App& app) {
     update->add_option("--previous", options->previous, "The previous server name, typed exactly as given")->required();
     update->add_option("--drive", options->drive, "The local name of the drive to search (default: the first)");
     update->add_flag("--exact", options->exact, "Use previous directory structure when searching for files");
+    update->add_flag("--progress", options->progress, "Progress as plain lines on standard error (for logs)");
+    update->add_flag("--quiet", options->quiet, "No progress at all");
     update->callback([options] {
         PageRequest request;
         request.database = options->database;
@@ -27,11 +137,13 @@ void add_update_command(CLI::App& app) {
         request.previous_server = utf16(options->previous);
         if (!options->drive.empty()) request.drive = utf16(options->drive);
         request.exact = options->exact;
+        int status = 0;
         try {
-            run_page_update(request);
+            status = run_update(request, progress_style(options->quiet, options->progress));
         } catch (const PageScriptError& e) {
             std::cerr << "pathmender: " << e.what() << "\n";
             throw CLI::RuntimeError(e.exit_status);
         }
+        if (status != 0) throw CLI::RuntimeError(status);
     });
 }

@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -119,26 +121,119 @@ void configure_host_connection(const SqliteConnection& connection) {
     sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 }
 
+namespace {
+
+// Runs a PRAGMA that answers with one text, and gives that text.
+std::string pragma_text(SqliteConnection& connection, const std::string& sql) {
+    SqliteStatement statement = connection.prepare(sql);
+    std::string result;
+    if (statement.step()) {
+        std::span<const std::uint8_t> text = statement.column_bytes(0);
+        result.assign(text.begin(), text.end());
+    }
+    return result;
+}
+
+// The first bytes of every SQLite database file.
+constexpr char kSqliteHeader[] = "SQLite format 3";
+
+// What is wrong with file as a database, before SQLite is let near it: SQLite takes a missing or
+// empty file for a new database and would make one of it.
+void check_sqlite_file(const std::filesystem::path& file) {
+    const std::u16string name = utf16(file.string());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        raise_database_error(u"The database file " + name + u" does not exist.");
+    if (std::filesystem::file_size(file, ec) == 0)
+        raise_database_error(u"The database file " + name + u" is empty.");
+    char header[sizeof kSqliteHeader] = {};
+    std::FILE* in = std::fopen(file.c_str(), "rb");
+    if (!in) raise_database_error(u"The database file " + name + u" cannot be read.");
+    const std::size_t got = std::fread(header, 1, sizeof header, in);
+    std::fclose(in);
+    if (got != sizeof header || std::memcmp(header, kSqliteHeader, sizeof header) != 0)
+        raise_database_error(u"The file " + name + u" is not an SQLite database.");
+}
+
+// The journal mode each open file was found in, and how many writers have it open: the first to
+// open a file sees its own mode, the last to close it gives that mode back.
+struct FoundJournalMode {
+    std::string mode;
+    int writers = 0;
+};
+std::map<std::filesystem::path, FoundJournalMode>& found_journal_modes() {
+    static std::map<std::filesystem::path, FoundJournalMode> modes;
+    return modes;
+}
+
+}  // namespace
+
+void check_host_database_file(const std::filesystem::path& file) {
+    check_sqlite_file(file);
+    SqliteConnection connection = SqliteConnection::open_host_view(file, 0);
+    std::u16string missing;
+    for (std::u16string_view table : kMediaTables) {
+        SqliteStatement exists =
+            connection.prepare("SELECT 1 FROM dbo.sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+        exists.bind_text(1, utf8(table));
+        if (!exists.step()) missing += (missing.empty() ? u"" : u", ") + std::u16string(table);
+    }
+    if (!missing.empty())
+        raise_database_error(u"The database " + utf16(file.string()) + u" is not a host database: it lacks the media table" +
+                             (missing.find(u',') == std::u16string::npos ? u" " : u"s ") + missing + u".");
+}
+
+std::int64_t count_media_records(const std::filesystem::path& file, int busy_timeout_ms) {
+    SqliteConnection connection = SqliteConnection::open_host_view(file, busy_timeout_ms);
+    configure_host_connection(connection);
+    std::int64_t total = 0;
+    for (std::u16string_view table : kMediaTables) {
+        SqliteStatement count = connection.prepare("SELECT count(*) FROM dbo." + quote_identifier(utf8(table)));
+        if (count.step()) total += count.column_int64(0);
+    }
+    return total;
+}
+
 HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms)
-    : file_(std::move(file)),
+    : file_((check_sqlite_file(file), std::move(file))),
       busy_timeout_ms_(busy_timeout_ms),
       writer_(SqliteConnection::open_host_view(file_, busy_timeout_ms)) {
     configure_host_connection(writer_);
     bool read_only = sqlite3_db_readonly(writer_.handle(), "dbo") == 1;
     if (!read_only) {
-        SqliteStatement mode = writer_.prepare("PRAGMA dbo.journal_mode = WAL");
-        std::string result;
-        if (mode.step()) {
-            std::span<const std::uint8_t> text = mode.column_bytes(0);
-            result.assign(text.begin(), text.end());
-        }
-        mode.finalize();
+        FoundJournalMode& found = found_journal_modes()[file_];
+        if (found.writers++ == 0) found.mode = pragma_text(writer_, "PRAGMA dbo.journal_mode");
+        restores_journal_mode_ = true;
+        const std::string result = pragma_text(writer_, "PRAGMA dbo.journal_mode = WAL");
         if (result != "wal")
             raise_database_error(u"The database " + utf16(file_.string()) +
                                  u" cannot use a write-ahead log (journal mode " + utf16(result) + u").");
         // Every write-back is durable once committed, not only once the log is checkpointed.
         writer_.execute("PRAGMA dbo.synchronous = FULL");
     }
+}
+
+HostDatabase::~HostDatabase() {
+    if (!restores_journal_mode_) return;
+    auto found = found_journal_modes().find(file_);
+    if (found == found_journal_modes().end() || --found->second.writers > 0) return;
+    const std::string mode = found->second.mode;
+    found_journal_modes().erase(found);
+    if (mode.empty() || mode == "wal") return;
+    // Leaving write-ahead logging checkpoints the log into the file and removes it. It needs the
+    // file to itself: the readers of the run are closed by now. Should it fail, the file stays in
+    // write-ahead-log mode, whole and readable.
+    update_statements_go_first();
+    try {
+        pragma_text(writer_, "PRAGMA dbo.journal_mode = " + mode);
+    } catch (const ComError&) {
+    }
+}
+
+void HostDatabase::update_statements_go_first() {
+    begin_.finalize();
+    commit_.finalize();
+    updates_.clear();
 }
 
 SqliteConnection HostDatabase::open_reader() const {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -17,9 +18,14 @@
 
 class HostDatabase {
 public:
-    // Opens the writer on an existing file and switches the file to write-ahead logging; a
-    // file that cannot be written is still opened, for reading.
+    // Opens the writer on an existing database file (a missing, empty or foreign file is refused,
+    // never made into a database) and switches it to write-ahead logging while it is open; a file
+    // that cannot be written is still opened, for reading.
     HostDatabase(std::filesystem::path file, int busy_timeout_ms);
+    // Gives the file back in the journal mode it was found in.
+    ~HostDatabase();
+    HostDatabase(const HostDatabase&) = delete;
+    HostDatabase& operator=(const HostDatabase&) = delete;
 
     const std::filesystem::path& file() const { return file_; }
 
@@ -33,13 +39,24 @@ public:
                      const VARIANT& key, const VARIANT& value);
 
 private:
+    // Finalizes the kept statements, which would hold the journal mode from changing.
+    void update_statements_go_first();
+
     std::filesystem::path file_;
     int busy_timeout_ms_;
     SqliteConnection writer_;
+    bool restores_journal_mode_ = false;
     // Prepared once and reused: a run writes back thousands of records into the same few tables.
     SqliteStatement begin_, commit_;
     std::map<std::string, SqliteStatement> updates_;
 };
+
+// Raises the host's database error, saying what is wrong, unless file is a host database: an
+// SQLite file that holds the eleven media tables.
+void check_host_database_file(const std::filesystem::path& file);
+
+// The records of the eleven media tables of a host database file, counted on a connection of its own.
+std::int64_t count_media_records(const std::filesystem::path& file, int busy_timeout_ms);
 
 // Settings every host connection shares: double-quoted names are names, never text.
 void configure_host_connection(const SqliteConnection& connection);

@@ -77,6 +77,16 @@ std::string SqliteStatement::column_name(int column) const {
     return name ? name : "";
 }
 
+std::string SqliteStatement::column_table(int column) const {
+    const char* name = sqlite3_column_table_name(stmt_, column);
+    return name ? name : "";
+}
+
+std::string SqliteStatement::column_origin(int column) const {
+    const char* name = sqlite3_column_origin_name(stmt_, column);
+    return name ? name : "";
+}
+
 int SqliteStatement::column_type(int column) const { return sqlite3_column_type(stmt_, column); }
 
 std::int64_t SqliteStatement::column_int64(int column) const { return sqlite3_column_int64(stmt_, column); }

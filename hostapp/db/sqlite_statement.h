@@ -39,6 +39,9 @@ public:
 
     int column_count() const;
     std::string column_name(int column) const;
+    // Where a result column comes from: its table and its name there; empty for an expression.
+    std::string column_table(int column) const;
+    std::string column_origin(int column) const;
     int column_type(int column) const;  // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
     std::int64_t column_int64(int column) const;
     double column_double(int column) const;

@@ -9,6 +9,8 @@
 #include "com/utf.h"
 #include "com/variant.h"
 #include "hostapp/db/database_error.h"
+#include "hostapp/db/media_tables.h"
+#include "hostapp/services/run_watch.h"
 #include "platform/ansi_codepage.h"
 
 namespace {
@@ -35,7 +37,42 @@ Variant integer_value(std::int64_t value) {
 ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql)
     : connection_(std::move(connection)), statement_(connection_.prepare(sql)) {
     if (!statement_.read_only()) raise_database_error(u"A forward record set only reads; the query would write.");
+    media_ = media_columns_of(statement_);
+    advance();
+}
+
+std::optional<ForwardRecordset::MediaColumns> ForwardRecordset::media_columns_of(const SqliteStatement& statement) {
+    std::optional<std::u16string_view> table;
+    int media_id = -1, object = -1;
+    for (int i = 0; i < statement.column_count(); ++i) {
+        std::optional<std::u16string_view> from = find_media_table(utf16(statement.column_table(i)));
+        if (!from || (table && *table != *from)) continue;
+        const std::string origin = statement.column_origin(i);
+        if (same_name_ignoring_case(origin, "MEDIAID")) media_id = i;
+        else if (same_name_ignoring_case(origin, "Object")) object = i;
+        else continue;
+        table = from;
+    }
+    if (media_id < 0 || object < 0) return std::nullopt;
+    return MediaColumns{std::u16string(*table), media_id, object};
+}
+
+void ForwardRecordset::advance() {
     on_row_ = statement_.step();
+    RunWatcher* watcher = media_ ? run_watcher() : nullptr;
+    if (!watcher) return;
+    if (!on_row_) {
+        if (!std::exchange(walked_, true)) watcher->table_walked(media_->table);
+        return;
+    }
+    std::u16string media_id;
+    if (statement_.column_type(media_->media_id) == SQLITE_INTEGER)
+        media_id = utf16(std::to_string(statement_.column_int64(media_->media_id)));
+    else if (statement_.column_type(media_->media_id) != SQLITE_NULL)
+        media_id = ansi_decode(statement_.column_bytes(media_->media_id));
+    std::span<const std::uint8_t> object;
+    if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
+    watcher->record_read({media_->table, media_id, object});
 }
 
 void ForwardRecordset::check_open() const {
@@ -87,7 +124,7 @@ HRESULT ForwardRecordset::MoveNext()
 try {
     check_open();
     if (!on_row_) raise_database_error(u"The record set is already past its last row.");
-    on_row_ = statement_.step();
+    advance();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

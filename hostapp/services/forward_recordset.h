@@ -3,6 +3,8 @@
 // from its first row to its close.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "com/object.h"
@@ -24,10 +26,22 @@ public:
 private:
     int column_index(const VARIANT& column) const;
     void check_open() const;
+    // Steps to the next row and tells the run's watcher what it stepped onto.
+    void advance();
+
+    // Where the MEDIAID and Object of a media table are, when the query reads both.
+    struct MediaColumns {
+        std::u16string table;
+        int media_id;
+        int object;
+    };
+    static std::optional<MediaColumns> media_columns_of(const SqliteStatement& statement);
 
     // The statement goes before the connection it belongs to.
     SqliteConnection connection_;
     SqliteStatement statement_;
     bool on_row_ = false;
     bool closed_ = false;
+    std::optional<MediaColumns> media_;
+    bool walked_ = false;
 };

@@ -1,7 +1,23 @@
 #include "hostapp/services/write_back_recordset.h"
 
 #include "com/error.h"
+#include "com/utf.h"
+#include "com/variant.h"
 #include "hostapp/db/database_error.h"
+#include "hostapp/db/media_tables.h"
+#include "hostapp/services/run_watch.h"
+
+namespace {
+
+// The key as text; the page passes its MEDIAID by reference.
+std::u16string key_text(const VARIANT& key) {
+    if (key.vt == (VT_I4 | VT_BYREF)) return utf16(std::to_string(*key.plVal));
+    Variant copy;
+    check(VariantCopy(copy.get(), &key));
+    return copy.to_text();
+}
+
+}  // namespace
 
 void WriteBackRecordset::check_open() const {
     if (closed_) raise_database_error(u"The record set is closed.");
@@ -53,6 +69,8 @@ try {
     check_open();
     database_->write_field(bstr_view(table), bstr_view(field), bstr_view(key_field), *key, *value);
     *result = 1;
+    if (RunWatcher* watcher = run_watcher())
+        watcher->written_back(*find_media_table(bstr_view(table)), key_text(*key));
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

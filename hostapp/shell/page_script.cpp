@@ -3,7 +3,9 @@
 #include <cstdlib>
 
 #include "com/error.h"
+#include "com/registry.h"
 #include "com/utf.h"
+#include "hostapp/db/host_database.h"
 #include "hostapp/services/host_application.h"
 #include "hostapp/services/host_classes.h"
 #include "hostapp/services/host_environment.h"
@@ -42,12 +44,20 @@ std::u16string entry_local_name(std::u16string_view entry) {
 
 void prepare_host(const PageRequest& request) {
     std::error_code ec;
-    if (!fs::is_regular_file(request.database, ec))
-        throw PageScriptError(2, "no database file " + request.database.string());
     if (!fs::is_directory(request.network, ec))
         throw PageScriptError(2, "no network folder " + request.network.string());
     if (!request.drives.empty() && !fs::is_regular_file(request.drives, ec))
         throw PageScriptError(2, "no connections file " + request.drives.string());
+    // A file that is not a host database is refused before anything opens it, so none is made of it.
+    try {
+        check_host_database_file(request.database);
+    } catch (...) {
+        throw PageScriptError(1, error_text());
+    }
+    // The page would only say that it found no mapped drive.
+    if (fs::directory_iterator(request.network, ec); ec)
+        throw PageScriptError(1, "the network folder " + request.network.string() +
+                                     " cannot be read: " + ec.message());
 
     HostEnvironment environment = host_environment();
     environment.database = fs::absolute(request.database);
@@ -56,6 +66,12 @@ void prepare_host(const PageRequest& request) {
     set_connections_file(request.drives.empty() ? fs::path() : fs::absolute(request.drives));
     register_host_classes();
     register_platform_classes();
+    // The page would only say that it found no mapped drive, or fail to load.
+    try {
+        read_network_connections();
+    } catch (...) {
+        throw PageScriptError(1, error_text());
+    }
 }
 
 std::unique_ptr<LoadedPlugin> load_plugin_with_page() {
@@ -65,8 +81,10 @@ std::unique_ptr<LoadedPlugin> load_plugin_with_page() {
         plugin->open_page();
         return plugin;
     } catch (...) {
+        CLSID clsid;
+        const bool registered = SUCCEEDED(CLSIDFromProgID(kPluginProgID, &clsid));
         throw PageScriptError(1, "cannot load the plug-in " + utf8(kPluginProgID) + ": " + error_text() +
-                                     " (pathmender register records it)");
+                                     (registered ? "" : " (pathmender register records it)"));
     }
 }
 
@@ -98,6 +116,8 @@ void run_page_update(const PageRequest& request) {
     previous->SetFocus();
     previous->type(request.previous_server);
     if (request.exact) page.get<forms::CheckBox>("chkExactMatch")->click();
-    page.get<forms::CommandButton>("cmdUpdate")->press();
+    auto* update = page.get<forms::CommandButton>("cmdUpdate");
+    if (!update->Enabled) throw PageScriptError(1, "the page found no mapped network drive, so Update is disabled");
+    update->press();
     plugin->close();
 }

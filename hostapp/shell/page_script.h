@@ -22,7 +22,7 @@ struct PageRequest {
 // Why a scripted run could not happen, with the program's exit status for it.
 struct PageScriptError : std::runtime_error {
     PageScriptError(int status, const std::string& why) : std::runtime_error(why), exit_status(status) {}
-    int exit_status;  // 2: bad arguments; 1: the plug-in could not be loaded
+    int exit_status;  // 2: bad arguments; 1: the page could not be brought up
 };
 
 inline constexpr char16_t kPluginProgID[] = u"Pathmender.cUpdateLinks";

@@ -75,6 +75,15 @@ std::optional<TextMatch> find_ignoring_case(std::u16string_view text, std::u16st
     return std::nullopt;
 }
 
+std::optional<TextMatch> find_whole_name(std::u16string_view text, std::u16string_view name, std::size_t from) {
+    while (auto match = find_ignoring_case(text, name, from)) {
+        std::size_t end = match->position + match->length;
+        if (end == text.size() || text[end] == u'\\') return match;
+        from = match->position + 1;
+    }
+    return std::nullopt;
+}
+
 int compare_for_listing(std::u16string_view a, std::u16string_view b) {
     if (int folded = case_compare(a, b)) return folded < 0 ? -1 : 1;
     int32_t exact = u_strCompare(icu_text(a), icu_length(a), icu_text(b), icu_length(b), true);

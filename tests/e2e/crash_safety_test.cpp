@@ -95,7 +95,7 @@ TEST_F(CrashSafety, RecordsAreOldOrFullyRelinkedAfterEveryKill) {
     auto started = Clock::now();
     ChildResult calibration = start_update(copy)->wait();
     const auto whole_run = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-    ASSERT_EQ(calibration.status, 0) << calibration.err;
+    ASSERT_EQ(calibration.status, kSomeNotFound) << calibration.err;
     fs::remove(copy);
     for (const char* suffix : {"-wal", "-shm"}) fs::remove(root / ("calibration.db" + std::string(suffix)));
     ASSERT_EQ(folder_entries(temp), std::vector<std::string>{});
@@ -121,7 +121,7 @@ TEST_F(CrashSafety, RecordsAreOldOrFullyRelinkedAfterEveryKill) {
         }
         if (done->exited) {
             ++completed;
-            EXPECT_EQ(done->status, 0) << done->err;
+            EXPECT_EQ(done->status, kSomeNotFound) << done->err;
         } else {
             ++kills;
             EXPECT_EQ(done->signal, SIGKILL);
@@ -154,7 +154,7 @@ TEST_F(CrashSafety, RecordsAreOldOrFullyRelinkedAfterEveryKill) {
 
     // A run that is let finish re-links everything that is left and leaves no file of its own.
     ChildResult last = start_update(database_file)->wait();
-    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_EQ(last.status, kSomeNotFound) << last.err;
     EXPECT_EQ(last.lines().size(), 1u);
     SqliteConnection check = SqliteConnection::open_file(database_file, false);
     ASSERT_EQ(integrity_check(check), "ok");

@@ -106,8 +106,9 @@ TEST_F(FaultRun, AStoredValueThatIsNoObjectEndsTheRunWithItsOwnText) {
         Records before = read_all_records(database().connection());
 
         ChildResult r = update_child("\\\\OldServer");
-        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.status, kRunError) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{error_message(c.description)});
+        EXPECT_NE(r.err.find("the run stopped at EA7FACULTYMEDIA MEDIAID 2\n"), std::string::npos) << r.err;
         expect_records(before, read_all_records(database().connection()), {{u"AP7VENDORMEDIA", 1}});
         EXPECT_EQ(folder_entries(temp), std::vector<std::string>{});
     }
@@ -130,10 +131,11 @@ TEST_F(FaultRun, ATemporaryFolderThatCannotTakeAFileStopsTheRunBeforeAnyWrite) {
         fs::path folder;
         bool read_only;
         const char* description;
+        const char* said;  // of the temporary folder, on standard error
     } cases[] = {
-        {"missing", "missing", false, "Path not found"},
-        {"a file in its place", "a-file", false, "Path not found"},
-        {"read-only", "read-only", true, "Permission denied"},
+        {"missing", "missing", false, "Path not found", "missing"},
+        {"a file in its place", "a-file", false, "Path not found", "missing"},
+        {"read-only", "read-only", true, "Permission denied", "not writable"},
     };
     const bool modes_hold = child_can_obey_file_modes();
     for (const auto& c : cases) {
@@ -158,8 +160,9 @@ TEST_F(FaultRun, ATemporaryFolderThatCannotTakeAFileStopsTheRunBeforeAnyWrite) {
         options.environment["TMPDIR"] = folder.string();
         options.obey_file_modes = c.read_only;
         ChildResult r = update_child("\\\\OldServer", options);
-        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.status, kRunError) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{error_message(c.description)});
+        EXPECT_NE(r.err.find("the temporary folder " + folder.string() + " is " + c.said), std::string::npos) << r.err;
         expect_records(before, read_all_records(database().connection()));
         if (c.read_only) {
             EXPECT_EQ(folder_entries(folder), std::vector<std::string>{});

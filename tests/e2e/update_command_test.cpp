@@ -1,12 +1,15 @@
 #include "e2e/support/program_fixture.h"
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 
 #include "com/utf.h"
+#include "hostapp/db/sqlite_connection.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 namespace ole = pathmender::ole;
 using UpdateCommand = ProgramFixture;
 
@@ -23,11 +26,13 @@ TEST_F(UpdateCommand, EachSummaryMessageAsTheCountsSay) {
         const char* name;
         bool first_file_there, second_file_there, link_elsewhere;
         const char* summary;
+        int status;
+        const char* counts;  // of the summary line
     } cases[] = {
-        {"all found", true, true, false, kUpdated},
-        {"some found", true, false, false, kSomeMissing},
-        {"none found", false, false, false, kNoneFound},
-        {"nothing selected", false, false, true, kNoneUpdated},
+        {"all found", true, true, false, kUpdated, 0, "records=3 selected=2 relinked=2 not_found=0"},
+        {"some found", true, false, false, kSomeMissing, kSomeNotFound, "records=3 selected=2 relinked=1 not_found=1"},
+        {"none found", false, false, false, kNoneFound, kSomeNotFound, "records=3 selected=2 relinked=0 not_found=2"},
+        {"nothing selected", false, false, true, kNoneUpdated, 0, "records=3 selected=0 relinked=0 not_found=0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -36,12 +41,14 @@ TEST_F(UpdateCommand, EachSummaryMessageAsTheCountsSay) {
         const char16_t* server = c.link_elsewhere ? u"\\\\Elsewhere" : u"\\\\OldServer";
         database().insert(u"AP7VENDORMEDIA", 1, container_link(std::u16string(server) + u"\\Media\\a.xls"));
         database().insert(u"PY7EVENTMEDIA", 2, container_link(std::u16string(server) + u"\\Media\\b.xls"));
+        database().insert(u"PY7EVENTMEDIA", 3, embedded_object());
         if (c.first_file_there) make_network_file("NewServer/Media/a.xls");
         if (c.second_file_there) make_network_file("NewServer/Media/deeper/b.xls");
 
         ProgramResult r = update("\\\\OldServer");
-        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{message(c.summary)});
+        EXPECT_TRUE(r.err.starts_with(std::string("summary: ") + c.counts + " elapsed=")) << r.err;
     }
 }
 
@@ -105,9 +112,10 @@ TEST_F(UpdateCommand, ABadObjectInALaterTableEndsTheRunAndKeepsEarlierWrites) {
     make_network_file("NewServer/Media/a.xls");
 
     ProgramResult r = update("\\\\OldServer");
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, kRunError);
     EXPECT_EQ(r.lines(), std::vector<std::string>{
                              message("An error occured while trying to update linked media files: Invalid data found")});
+    EXPECT_NE(r.err.find("the run stopped at PY7EMPLOYEEMEDIA MEDIAID 2\n"), std::string::npos) << r.err;
     EXPECT_EQ(source_doc_of(*database().read(u"AP7VENDORMEDIA", 1)), u"\\\\NewServer\\Media\\a.xls");
     EXPECT_EQ(*database().read(u"PY7EMPLOYEEMEDIA", 2), garbage);
     EXPECT_EQ(*database().read(u"PY7EMPLOYEEMEDIA", 3), untouched);
@@ -140,7 +148,7 @@ TEST_F(UpdateCommand, ValidationMessagesComeOnceEachAndStopTheRun) {
     };
     for (const auto& c : cases) {
         ProgramResult r = update(c.typed);
-        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.status, kRefused);
         EXPECT_EQ(r.lines(), std::vector<std::string>{message(c.shown)}) << "typed: " << c.typed;
     }
     EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 1), link);
@@ -151,23 +159,48 @@ TEST_F(UpdateCommand, NoMediaRecordsAtAllIsSaidFirst) {
     EXPECT_EQ(r.lines(), std::vector<std::string>{message("No media records exist in the system")});
 }
 
-TEST_F(UpdateCommand, ArgumentsThatCannotWorkExitWithTwoAndAReason) {
+TEST_F(UpdateCommand, WhatCannotRunSaysWhyInOneLineAndExitsWithItsStatus) {
     database().insert(u"AP7VENDORMEDIA", 1, embedded_object());
+    const fs::path empty = root / "empty.db", text = root / "notes.db", foreign = root / "foreign.db";
+    std::ofstream(empty).flush();
+    std::ofstream(text) << "not a database, only some text that is long enough to have a header";
+    SqliteConnection::open_file(foreign, true).execute("CREATE TABLE Other (a)");
+    const fs::path bad_drives = root / "bad-drives.txt", no_drives = root / "no-drives.txt";
+    std::ofstream(bad_drives) << "Z: \\\\NewServer\\Media\nZ:\n";
+    std::ofstream(no_drives) << "# none\n";
+    const std::vector<std::string> db = {"--db", database_file.string()}, net = {"--network", network.string()};
+    auto args = [](std::vector<std::string> a, const std::vector<std::string>& b, const std::vector<std::string>& c) {
+        a.insert(a.begin(), "update");
+        a.insert(a.end(), b.begin(), b.end());
+        a.insert(a.end(), c.begin(), c.end());
+        a.insert(a.end(), {"--previous", "\\\\A"});
+        return a;
+    };
     struct Case {
         std::vector<std::string> arguments;
+        int status;
+        std::string says;
     } cases[] = {
-        {{"update", "--db", (root / "missing.db").string(), "--network", network.string(), "--previous", "\\\\A"}},
-        {{"update", "--db", database_file.string(), "--network", (root / "nowhere").string(), "--previous", "\\\\A"}},
-        {{"update", "--db", database_file.string(), "--network", network.string(), "--previous", "\\\\A", "--drive", "Q:"}},
-        {{"update", "--db", database_file.string(), "--network", network.string(), "--previous", "\\\\A", "--bogus"}},
-        {{"update", "--db", database_file.string(), "--network", network.string()}},
+        {args({"--db", (root / "missing.db").string()}, net, {}), kNotBroughtUp, "does not exist"},
+        {args({"--db", empty.string()}, net, {}), kNotBroughtUp, "is empty"},
+        {args({"--db", text.string()}, net, {}), kNotBroughtUp, "is not an SQLite database"},
+        {args({"--db", foreign.string()}, net, {}), kNotBroughtUp, "it lacks the media tables AP7VENDORMEDIA, "},
+        {args(db, net, {"--drives", bad_drives.string()}), kNotBroughtUp, bad_drives.string() + ", line 2"},
+        {args(db, net, {"--drives", no_drives.string()}), kNotBroughtUp, "no mapped network drive"},
+        {args(db, {"--network", (root / "nowhere").string()}, {}), kRefused, "no network folder"},
+        {args(db, net, {"--drive", "Q:"}), kRefused, "the page lists no drive Q:"},
+        {args(db, net, {"--bogus"}), kRefused, "--bogus"},
+        {{"update", "--db", database_file.string(), "--network", network.string()}, kRefused, "--previous"},
     };
     for (const auto& c : cases) {
         ProgramResult r = run(c.arguments);
-        EXPECT_EQ(r.status, 2) << c.arguments.back();
-        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.status, c.status) << c.says;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     }
+    // Nothing is made a database of.
+    EXPECT_EQ(fs::file_size(empty), 0u);
+    EXPECT_FALSE(fs::exists(root / "missing.db"));
 }
 
 TEST_F(UpdateCommand, APickedDriveIsSearchedAndAnUnregisteredPluginExitsWithOne) {

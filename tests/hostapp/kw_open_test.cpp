@@ -72,7 +72,8 @@ TEST_F(KWOpenTest, SaysWhatIsMissing) {
         {"", kStandaloneApplicationKey, u"PATHMENDER_DB is not set"},
         {missing, kStandaloneApplicationKey, u"the database file " + utf16(missing) + u" does not exist"},
         {not_a_database.string(), kStandaloneApplicationKey,
-         u"the database file " + utf16(not_a_database.string()) + u" cannot be opened: file is not a database"},
+         u"the database file " + utf16(not_a_database.string()) + u" cannot be opened: The file " +
+             utf16(not_a_database.string()) + u" is not an SQLite database."},
         {missing, u"OTHER", u"the application key \"OTHER\" is not registered with this host"},
     };
     for (const Case& c : cases) {

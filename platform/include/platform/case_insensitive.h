@@ -24,6 +24,12 @@ struct TextMatch {
 std::optional<TextMatch> find_ignoring_case(std::u16string_view text, std::u16string_view needle,
                                             std::size_t from = 0);
 
+// The first occurrence of name in text at or after from, without regard to case, that ends where
+// a name of a path ends: at a backslash or the end of text. So \\Old is found in \\OLD\Media\a.doc
+// and in \\old, never in \\OldServer\Media\a.doc.
+std::optional<TextMatch> find_whole_name(std::u16string_view text, std::u16string_view name,
+                                         std::size_t from = 0);
+
 // The order in which folder listings hand out names: without regard to case, ties broken by code
 // point order so that names differing only in case still come out in one fixed order.
 int compare_for_listing(std::u16string_view a, std::u16string_view b);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,3 +28,12 @@ struct NetworkConnection {
 // missing means no connections; a file that was named explicitly must exist (error 53).
 std::vector<NetworkConnection> read_network_connections();
 std::vector<NetworkConnection> read_network_connections(const std::filesystem::path& file);
+
+// The last folder of the network that could not be listed, and why: for a program that says where
+// a run stopped (the page's message names only the error).
+struct ListingFailure {
+    std::filesystem::path folder;  // on disk
+    std::u16string description;
+};
+std::optional<ListingFailure> last_listing_failure();
+void forget_listing_failure();

@@ -49,3 +49,9 @@ private:
 };
 
 inline constexpr char kCaption[] = "[Pathmender Host] ";
+
+// The exit statuses of pathmender update.
+inline constexpr int kNotBroughtUp = 1;  // the page could not be brought up
+inline constexpr int kRefused = 2;       // bad arguments, or the page refused the input
+inline constexpr int kSomeNotFound = 3;  // the run completed; some selected links were not found
+inline constexpr int kRunError = 4;      // an error ended the run or the click

@@ -1,0 +1,32 @@
+// What the host sees of a page's work on the media tables, for a program that accounts for a run:
+// every media record a record set hands out, the end of each table's walk, and every record written
+// back. Nothing watches unless a program installs a watcher; the page knows nothing of it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// One media record as a record set hands it out. The views are valid during the call only.
+struct MediaRecordSeen {
+    std::u16string_view table;              // as the host spells it
+    std::u16string_view media_id;           // MEDIAID as stored: an integer's digits, or its text
+    std::span<const std::uint8_t> object;   // the Object column's bytes; empty for NULL
+};
+
+class RunWatcher {
+public:
+    virtual ~RunWatcher() = default;
+    // A record set over a media table stepped onto a record.
+    virtual void record_read(const MediaRecordSeen& record) = 0;
+    // A record set over a media table stepped past its last record (at once for an empty table).
+    virtual void table_walked(std::u16string_view table) = 0;
+    // A write-back into a media table was committed.
+    virtual void written_back(std::u16string_view table, std::u16string_view media_id) = 0;
+};
+
+// Installs watcher for the process (null: none) and returns the one it replaces.
+RunWatcher* watch_runs(RunWatcher* watcher);
+// The watcher installed, or null.
+RunWatcher* run_watcher();
