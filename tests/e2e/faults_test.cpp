@@ -259,8 +259,25 @@ TEST_F(FaultRun, AFolderOfTheShareThatCannotBeListedEndsTheSearchWithPermissionD
     ChildResult r = update_child("\\\\OldServer", options);
     fs::permissions(locked, fs::perms::owner_all);
     EXPECT_EQ(r.lines(), std::vector<std::string>{error_message("Permission denied")}) << r.err;
+    EXPECT_EQ(r.status, kRunError);
+    EXPECT_NE(r.err.find("the run stopped at AR7CLIENTMEDIA MEDIAID 2\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the folder " + locked.string() + " could not be listed: Permission denied\n"),
+              std::string::npos) << r.err;
     expect_records(before, read_all_records(database().connection()), {{u"AP7VENDORMEDIA", 1}});
     EXPECT_EQ(folder_entries(temp), std::vector<std::string>{});
+}
+
+TEST_F(FaultRun, ANetworkFolderThatCannotBeReadIsSaidBeforeThePageOpens) {
+    if (!child_can_obey_file_modes()) GTEST_SKIP() << "cannot make a child meet file modes";
+    relinkable_first_record();
+    fs::permissions(network, fs::perms::none);
+    ChildOptions options;
+    options.obey_file_modes = true;
+    ChildResult r = update_child("\\\\OldServer", options);
+    fs::permissions(network, fs::perms::owner_all);
+    EXPECT_EQ(r.status, kNotBroughtUp);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_EQ(r.err, "pathmender: the network folder " + network.string() + " cannot be read: Permission denied\n");
 }
 
 // The full size where the program is optimised; a debug or sanitised build, which converts

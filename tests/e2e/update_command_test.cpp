@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 #include <map>
 
 #include "com/utf.h"
@@ -216,6 +217,31 @@ TEST_F(UpdateCommand, APickedDriveIsSearchedAndAnUnregisteredPluginExitsWithOne)
     ::setenv("PATHMENDER_REGISTRY", saved.c_str(), 1);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot load"), std::string::npos) << r.err;
+}
+
+TEST_F(UpdateCommand, ProgressLinesCountEveryRecordAndTheFileIsLeftInItsJournalMode) {
+    database().connection().execute("PRAGMA journal_mode = DELETE");
+    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"FAASSETMEDIA", 2, embedded_object());
+    database().insert(u"PY7POSITIONSMEDIA", 3, embedded_object());
+    make_network_file("NewServer/Media/a.xls");
+
+    ProgramResult r = update("\\\\OldServer", {"--progress"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> progress;
+    std::istringstream err(r.err);
+    for (std::string line; std::getline(err, line);)
+        if (line.starts_with("progress: ")) progress.push_back(line);
+    // At least one line at each table's end, and the last one has read them all.
+    ASSERT_GE(progress.size(), 11u) << r.err;
+    EXPECT_TRUE(progress.back().starts_with("progress: 3/3 records, PY7POSITIONSMEDIA, relinked 1")) << progress.back();
+    EXPECT_TRUE(update("\\\\OldServer", {"--quiet"}).err.starts_with("summary: "));
+
+    auto mode = database().connection().prepare("PRAGMA journal_mode");
+    mode.step();
+    auto bytes = mode.column_bytes(0);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "delete");
+    EXPECT_FALSE(fs::exists(database_file.string() + "-wal"));
 }
 
 }  // namespace
