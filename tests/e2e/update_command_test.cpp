@@ -4,6 +4,7 @@
 #include <map>
 
 #include "com/utf.h"
+#include "platform/ole/ole_object.h"
 
 namespace {
 
@@ -34,24 +35,24 @@ TEST_F(UpdateCommand, EachSummaryMessageAsTheCountsSay) {
         TearDown();
         SetUp();
         const char16_t* server = c.link_elsewhere ? u"\\\\Elsewhere" : u"\\\\OldServer";
-        database().insert(u"AP7VENDORMEDIA", 1, container_link(std::u16string(server) + u"\\Media\\a.xls"));
-        database().insert(u"PY7EVENTMEDIA", 2, container_link(std::u16string(server) + u"\\Media\\b.xls"));
+        database().insert(u"AP7VENDORMEDIA", 1, link_to(std::u16string(server) + u"\\Media\\a.xls"));
+        database().insert(u"PY7EVENTMEDIA", 2, link_to(std::u16string(server) + u"\\Media\\b.xls"));
         if (c.first_file_there) make_network_file("NewServer/Media/a.xls");
         if (c.second_file_there) make_network_file("NewServer/Media/deeper/b.xls");
 
-        ProgramResult r = update("\\\\OldServer");
+        ChildResult r = update("\\\\OldServer");
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{message(c.summary)});
     }
 }
 
 TEST_F(UpdateCommand, RelinkedRecordsPointAtTheNewFileAndKeepTheRest) {
-    auto before = container_link(u"\\\\OldServer\\Media\\Photos\\a.xls");
+    auto before = link_to(u"\\\\OldServer\\Media\\Photos\\a.xls");
     database().insert(u"EA7FACULTYMEDIA", 7, before);
     make_network_file("NewServer/Media/Photos/a.xls");
     make_network_file("NewServer/Media/Other/a.xls");  // same name elsewhere: the exact path wins
 
-    ProgramResult r = update("\\\\oldserver");  // the name test ignores case
+    ChildResult r = update("\\\\oldserver");  // the name test ignores case
     ASSERT_EQ(r.lines(), std::vector<std::string>{message(kUpdated)}) << r.err;
 
     auto after = *database().read(u"EA7FACULTYMEDIA", 7);
@@ -75,18 +76,18 @@ TEST_F(UpdateCommand, RelinkedRecordsPointAtTheNewFileAndKeepTheRest) {
 }
 
 TEST_F(UpdateCommand, EmbeddedObjectsAndOtherServersStayByteIdentical) {
-    auto embedded = embedded_object();
-    auto other = container_link(u"\\\\OldServerTwo\\Media\\a.xls");  // a longer name: not the old server
-    auto archive = container_link(u"\\\\Archive\\Media\\a.xls");
-    auto headed = corpus_file("access-headed-embedded-pbrush-northwind-categories-1.bin");
+    auto embedded = read_corpus(kEmbeddedPaint);
+    auto other = link_to(u"\\\\OldServerTwo\\Media\\a.xls");  // a longer name: not the old server
+    auto archive = link_to(u"\\\\Archive\\Media\\a.xls");
+    auto headed = read_corpus("access-headed-embedded-pbrush-northwind-categories-1.bin");
     database().insert(u"AP7VENDORMEDIA", 1, embedded);
     database().insert(u"AP7VENDORMEDIA", 2, other);
     database().insert(u"GL7PROJECTMEDIA", 3, archive);
     database().insert(u"GL7PROJECTMEDIA", 4, headed);
-    database().insert(u"GL7PROJECTMEDIA", 5, container_link(u"\\\\OLDSERVER\\Media\\a.xls"));
+    database().insert(u"GL7PROJECTMEDIA", 5, link_to(u"\\\\OLDSERVER\\Media\\a.xls"));
     make_network_file("NewServer/Media/a.xls");
 
-    ProgramResult r = update("\\\\OldServer");
+    ChildResult r = update("\\\\OldServer");
     EXPECT_EQ(r.lines(), std::vector<std::string>{message(kUpdated)}) << r.err;
     EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 1), embedded);
     EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 2), other);
@@ -96,15 +97,15 @@ TEST_F(UpdateCommand, EmbeddedObjectsAndOtherServersStayByteIdentical) {
 }
 
 TEST_F(UpdateCommand, ABadObjectInALaterTableEndsTheRunAndKeepsEarlierWrites) {
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     const std::vector<std::uint8_t> garbage{'n', 'o', 't', ' ', 'O', 'L', 'E'};
     database().insert(u"PY7EMPLOYEEMEDIA", 2, garbage);
-    auto untouched = container_link(u"\\\\OldServer\\Media\\a.xls");
+    auto untouched = link_to(u"\\\\OldServer\\Media\\a.xls");
     database().insert(u"PY7EMPLOYEEMEDIA", 3, untouched);
     database().insert(u"PY7POSITIONSMEDIA", 4, untouched);
     make_network_file("NewServer/Media/a.xls");
 
-    ProgramResult r = update("\\\\OldServer");
+    ChildResult r = update("\\\\OldServer");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.lines(), std::vector<std::string>{
                              message("An error occured while trying to update linked media files: Invalid data found")});
@@ -115,7 +116,7 @@ TEST_F(UpdateCommand, ABadObjectInALaterTableEndsTheRunAndKeepsEarlierWrites) {
 }
 
 TEST_F(UpdateCommand, ExactModeNeverSearches) {
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     make_network_file("NewServer/Media/moved/a.xls");
     EXPECT_EQ(update("\\\\OldServer", {"--exact"}).lines(), std::vector<std::string>{message(kNoneFound)});
     EXPECT_EQ(update("\\\\OldServer").lines(), std::vector<std::string>{message(kUpdated)});
@@ -123,7 +124,7 @@ TEST_F(UpdateCommand, ExactModeNeverSearches) {
 }
 
 TEST_F(UpdateCommand, ValidationMessagesComeOnceEachAndStopTheRun) {
-    auto link = container_link(u"\\\\OldServer\\Media\\a.xls");
+    auto link = link_to(u"\\\\OldServer\\Media\\a.xls");
     database().insert(u"AP7VENDORMEDIA", 1, link);
     make_network_file("NewServer/Media/a.xls");
     struct Case {
@@ -139,7 +140,7 @@ TEST_F(UpdateCommand, ValidationMessagesComeOnceEachAndStopTheRun) {
         {"\\\\", kInvalidName},  // nothing after the pair names no server
     };
     for (const auto& c : cases) {
-        ProgramResult r = update(c.typed);
+        ChildResult r = update(c.typed);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.lines(), std::vector<std::string>{message(c.shown)}) << "typed: " << c.typed;
     }
@@ -147,12 +148,12 @@ TEST_F(UpdateCommand, ValidationMessagesComeOnceEachAndStopTheRun) {
 }
 
 TEST_F(UpdateCommand, NoMediaRecordsAtAllIsSaidFirst) {
-    ProgramResult r = update("not even valid");
+    ChildResult r = update("not even valid");
     EXPECT_EQ(r.lines(), std::vector<std::string>{message("No media records exist in the system")});
 }
 
 TEST_F(UpdateCommand, ArgumentsThatCannotWorkExitWithTwoAndAReason) {
-    database().insert(u"AP7VENDORMEDIA", 1, embedded_object());
+    database().insert(u"AP7VENDORMEDIA", 1, read_corpus(kEmbeddedPaint));
     struct Case {
         std::vector<std::string> arguments;
     } cases[] = {
@@ -163,7 +164,7 @@ TEST_F(UpdateCommand, ArgumentsThatCannotWorkExitWithTwoAndAReason) {
         {{"update", "--db", database_file.string(), "--network", network.string()}},
     };
     for (const auto& c : cases) {
-        ProgramResult r = run(c.arguments);
+        ChildResult r = run(c.arguments);
         EXPECT_EQ(r.status, 2) << c.arguments.back();
         EXPECT_TRUE(r.out.empty()) << r.out;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -172,14 +173,14 @@ TEST_F(UpdateCommand, ArgumentsThatCannotWorkExitWithTwoAndAReason) {
 
 TEST_F(UpdateCommand, APickedDriveIsSearchedAndAnUnregisteredPluginExitsWithOne) {
     write_drives({"Y: \\\\Elsewhere\\Data", "Z: \\\\NewServer\\Media"});
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     make_network_file("NewServer/Media/a.xls");
     EXPECT_EQ(update("\\\\OldServer").lines(), std::vector<std::string>{message(kNoneFound)});
     EXPECT_EQ(update("\\\\OldServer", {"--drive", "z:"}).lines(), std::vector<std::string>{message(kUpdated)});
 
     const std::string saved = ::getenv("PATHMENDER_REGISTRY");
     ::setenv("PATHMENDER_REGISTRY", (root / "empty-registry").c_str(), 1);
-    ProgramResult r = update("\\\\OldServer");
+    ChildResult r = update("\\\\OldServer");
     ::setenv("PATHMENDER_REGISTRY", saved.c_str(), 1);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot load"), std::string::npos) << r.err;

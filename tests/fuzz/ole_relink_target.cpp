@@ -7,8 +7,6 @@
 #include <string>
 
 #include "ansi_codepage.h"
-#include "ole_object.h"
-
 namespace ole = pathmender::ole;
 
 namespace {
@@ -26,18 +24,12 @@ std::u16string path_from(ole::ByteView input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ole::ByteView input(data, size);
     std::size_t consumed = 0;
-    ole::OleObject object;
-    try {
-        object = ole::read_ole_object(input, consumed);
-    } catch (const ole::OleError& e) {
-        FUZZ_CHECK(e.number() == ole::kErrorLoadingFromFile);
-        return 0;
-    }
+    std::optional<ole::OleObject> read = read_or_refused(input, consumed);
+    if (!read) return 0;
+    ole::OleObject& object = *read;
 
     const std::u16string path = path_from(input);
     const auto now = std::chrono::system_clock::time_point(std::chrono::milliseconds(1'700'000'000'123));

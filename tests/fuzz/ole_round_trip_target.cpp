@@ -4,22 +4,14 @@
 
 #include <algorithm>
 
-#include "ole_object.h"
-
 namespace ole = pathmender::ole;
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ole::ByteView input(data, size);
     std::size_t consumed = 0;
-    ole::OleObject object;
-    try {
-        object = ole::read_ole_object(input, consumed);
-    } catch (const ole::OleError& e) {
-        FUZZ_CHECK(e.number() == ole::kErrorLoadingFromFile);
-        return 0;
-    }
+    std::optional<ole::OleObject> read = read_or_refused(input, consumed);
+    if (!read) return 0;
+    ole::OleObject& object = *read;
     FUZZ_CHECK(consumed > 0 && consumed <= size);
 
     const ole::Bytes saved = ole::write_ole_object(object);

@@ -7,7 +7,7 @@
 #include "host/plugin_interfaces.h"
 #include "hostapp/document_container.h"
 #include "resources/type_library.h"
-#include "support/plugin_host.h"
+#include "host/support/plugin_host.h"
 
 using namespace test_host;
 using namespace typelib;
