@@ -21,15 +21,20 @@
         if (!(condition)) fuzz_fail("check failed: " #condition); \
     } while (0)
 
-// The object the OLE reader accepts at the start of input, or nothing when it refuses it, which it
-// may only do with 31037.
-inline std::optional<pathmender::ole::OleObject> read_or_refused(pathmender::ole::ByteView input, std::size_t& consumed) {
+// Runs check(object, consumed) on the object the OLE reader accepts at the start of input. What it
+// refuses, it may only refuse with 31037.
+template <class Check>
+int with_accepted_object(pathmender::ole::ByteView input, Check check) {
+    std::size_t consumed = 0;
+    std::optional<pathmender::ole::OleObject> object;
     try {
-        return pathmender::ole::read_ole_object(input, consumed);
+        object = pathmender::ole::read_ole_object(input, consumed);
     } catch (const pathmender::ole::OleError& e) {
         FUZZ_CHECK(e.number() == pathmender::ole::kErrorLoadingFromFile);
-        return std::nullopt;
+        return 0;
     }
+    check(*object, consumed);
+    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
