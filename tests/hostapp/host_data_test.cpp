@@ -57,7 +57,8 @@ TEST_F(HostDataTest, MediaRecordsComeInColumnOrder) {
     EXPECT_EQ(rows[2].parent_type, VT_NULL);
 }
 
-TEST_F(HostDataTest, RecordSourceQuotesNamesAndServesOnlyMediaTables) {
+// (Only media tables are served: the hostile SQL tests try every other name.)
+TEST_F(HostDataTest, RecordSourceQuotesNamesAndAFieldThatIsNoColumnFails) {
     ComPtr<IHostDataObject> data = open_data_object(database_file);
     ComPtr<IHostCommand> command;
     check(data->get_RecordSources(command.put()));
@@ -70,18 +71,13 @@ TEST_F(HostDataTest, RecordSourceQuotesNamesAndServesOnlyMediaTables) {
     check(source->get_SQL(sql.put()));
     EXPECT_EQ(sql.view(), u"SELECT \"MEDIAID\", \"Object\" FROM dbo.\"AP7VENDORMEDIA\"");
 
-    HRESULT hr = source->SetTable(Bstr(u"sqlite_master").get(), 0);
-    EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
-    hr = source->SetTable(Bstr(u"AP7VENDORMEDIA; DROP TABLE AR7CLIENTMEDIA").get(), 0);
-    EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
-
     // A field name that is no column of the table fails in the query, never reads as a text.
     check(source->AddField(Bstr(u"No\"Such").get(), Bstr().get(), *Variant::missing().get()));
     check(source->get_SQL(sql.put()));
     ComPtr<IHostConnection> connection;
     check(data->get_Connection(connection.put()));
     ComPtr<IHostRecordset> records;
-    hr = connection->OpenRecordset(sql.get(), kRecordsetForward, nullptr, nullptr, nullptr, records.put());
+    HRESULT hr = connection->OpenRecordset(sql.get(), kRecordsetForward, nullptr, nullptr, nullptr, records.put());
     EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
     EXPECT_NE(error_of(hr).description.find(u"no such column"), std::u16string::npos);
 
@@ -224,9 +220,7 @@ TEST_F(HostDataTest, WriteBackFailuresWriteNothing) {
     struct Case { const char* what; std::u16string table; std::u16string field; std::int32_t id; std::u16string text; };
     const Case cases[] = {
         {"no such record", u"AP7VENDORMEDIA", u"Object", 99, u"x"},
-        {"not a media table", u"sqlite_master", u"Object", 1, u"x"},
         {"no such column", u"AP7VENDORMEDIA", u"Objekt", 1, u"x"},
-        {"quote in a column name", u"AP7VENDORMEDIA", u"Object\" = 1 --", 1, u"x"},
         {"outside the code page", u"AP7VENDORMEDIA", u"Object", 1, u"\u4E2D"},
     };
     for (const Case& c : cases) {

@@ -64,9 +64,9 @@ TEST(MalformedOle1, BrokenFieldsFail) {
 
 TEST(MalformedContainer, CompoundFileCutAtASectorBoundaryFails) {
     const Bytes real = read_corpus(kEmbeddedChart);
-    const std::size_t compound_size = real.size() - 24;
+    const std::size_t compound_size = real.size() - kContainerHeaderSize;
     for (std::size_t cut = 512; cut < compound_size; cut += 512) {
-        Bytes image(real.begin(), real.begin() + 24 + cut);
+        Bytes image(real.begin(), real.begin() + kContainerHeaderSize + cut);
         store_u32(image, 2, static_cast<std::uint32_t>(cut));
         EXPECT_EQ(error_reading(image), kErrorLoadingFromFile) << "cut at " << cut;
     }

@@ -52,7 +52,7 @@ TEST_P(ContainerRelink, NewPathOnlyEverythingElseKept) {
     EXPECT_EQ(update_options(reread), kUpdateAutomatic);
 
     // Header: new length and save time, creation time kept; the root carries the save time.
-    EXPECT_EQ(load_u32(saved, 2), saved.size() - 24);
+    EXPECT_EQ(load_u32(saved, 2), saved.size() - kContainerHeaderSize);
     EXPECT_EQ(load_u32(saved, kCreatedTimeOffset), load_u32(original_bytes, kCreatedTimeOffset));
     EXPECT_EQ(load_u32(saved, kCreatedTimeOffset + 4), load_u32(original_bytes, kCreatedTimeOffset + 4));
     const std::uint64_t saved_time = load_u32(saved, kSavedTimeOffset) |
