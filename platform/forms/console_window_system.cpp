@@ -5,14 +5,23 @@
 namespace forms {
 
 int default_button(int style) {
-    switch (style & 7) {
-    case 1: return vbOK;     // OK, Cancel
-    case 2: return 3;        // Abort, Retry, Ignore
-    case 3:                  // Yes, No, Cancel
-    case 4: return vbYes;    // Yes, No
-    case 5: return 4;        // Retry, Cancel
-    default: return vbOK;
-    }
+    // Each style's buttons in order; +256 or +512 makes the second or third the default, and one
+    // beyond the buttons there are leaves the first.
+    struct Buttons {
+        int count;
+        int codes[3];
+    };
+    static constexpr Buttons kButtons[] = {
+        {1, {vbOK}},
+        {2, {vbOK, vbCancel}},
+        {3, {3, 4, 5}},  // Abort, Retry, Ignore
+        {3, {vbYes, vbNo, vbCancel}},
+        {2, {vbYes, vbNo}},
+        {2, {4, vbCancel}},  // Retry, Cancel
+    };
+    const Buttons& buttons = kButtons[(style & 7) < 6 ? style & 7 : 0];
+    const int which = (style >> 8) & 3;
+    return buttons.codes[which < buttons.count ? which : 0];
 }
 
 int ConsoleWindowSystem::message_box(std::u16string_view prompt, int style, std::u16string_view caption) {

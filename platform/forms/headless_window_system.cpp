@@ -5,8 +5,14 @@
 namespace forms {
 
 void HeadlessWindowSystem::show_modal(Form& form) {
+    if (form.loaded()) raise_error(400, u"Form already displayed; can't show modally");
     form.load();
-    form.activate();
+    try {
+        form.activate();
+    } catch (...) {
+        form.mark_unloaded();  // its window would go with the failure
+        throw;
+    }
     if (form.loaded()) {
         // Nothing could ever close it: take it down rather than hang, and say so.
         form.mark_unloaded();

@@ -1,52 +1,16 @@
 // The registry stand-in: its tree, its file format, and how it writes the file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <optional>
-#include <stdexcept>
-
 #include <unistd.h>
 
+#include <fstream>
+#include <stdexcept>
+
 #include "com/registry.h"
+#include "support/files.h"
+#include "support/scoped.h"
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pm-registry-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-        path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::filesystem::path path;
-};
-
-// Sets or clears an environment variable for the object's life.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) previous_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedVariable() { previous_ ? ::setenv(name_, previous_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
-
-std::string file_bytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 TEST(Registry, KeysAndValueNamesMatchWithoutRegardToCase) {
     Registry r;
@@ -134,16 +98,16 @@ TEST(Registry, DeletingATreeTakesOutTheParentsItLeavesEmptyAndNoMore) {
 
 TEST(Registry, AMissingFileIsAnEmptyRegistry) {
     TempFolder dir;
-    EXPECT_TRUE(Registry::load(dir.path / "absent").empty());
+    EXPECT_TRUE(Registry::load(dir.path() / "absent").empty());
 }
 
 TEST(Registry, SavingReplacesTheFileWholeAndLeavesNoTemporaryFile) {
     TempFolder dir;
-    auto file = dir.path / "deeper" / "registry";
+    auto file = dir.path() / "deeper" / "registry";
     Registry r;
     r.set_value("Key", "name", "value");
     r.save(file);
-    EXPECT_EQ(file_bytes(file), r.serialize());
+    EXPECT_EQ(read_text(file), r.serialize());
     r.set_value("Key", "name", "changed");
     r.save(file);
     EXPECT_EQ(Registry::load(file).value("Key", "name"), "changed");
@@ -154,7 +118,7 @@ TEST(Registry, SavingReplacesTheFileWholeAndLeavesNoTemporaryFile) {
 
 TEST(Registry, AFailedSaveKeepsTheOldFile) {
     TempFolder dir;
-    auto file = dir.path / "registry";
+    auto file = dir.path() / "registry";
     Registry r;
     r.set_value("Key", "", "old");
     r.save(file);
@@ -169,24 +133,24 @@ TEST(Registry, AFailedSaveKeepsTheOldFile) {
 
 TEST(Registry, AnUpdateThatFailsWritesNothing) {
     TempFolder dir;
-    auto file = dir.path / "registry";
+    auto file = dir.path() / "registry";
     update_registry(file, [](Registry& r) { r.set_value("Key", "", "kept"); });
-    const std::string before = file_bytes(file);
+    const std::string before = read_text(file);
     EXPECT_THROW(update_registry(file, [](Registry& r) {
                      r.set_value("Key", "", "lost");
                      throw std::runtime_error("half way");
                  }),
                  std::runtime_error);
-    EXPECT_EQ(file_bytes(file), before);
+    EXPECT_EQ(read_text(file), before);
 }
 
 TEST(Registry, AnUpdateNeverWritesOverAMalformedFile) {
     TempFolder dir;
-    auto file = dir.path / "registry";
+    auto file = dir.path() / "registry";
     std::ofstream(file, std::ios::binary) << "[Key]\nnot a value line\n";
-    const std::string before = file_bytes(file);
+    const std::string before = read_text(file);
     EXPECT_THROW(update_registry(file, [](Registry& r) { r.set_value("Key", "", "x"); }), std::runtime_error);
-    EXPECT_EQ(file_bytes(file), before);
+    EXPECT_EQ(read_text(file), before);
 }
 
 TEST(Registry, TheFileLiesWhereTheEnvironmentSays) {
@@ -205,9 +169,8 @@ TEST(Registry, TheFileLiesWhereTheEnvironmentSays) {
 }
 
 TEST(Registry, ProgIdsLeadToTheirClasses) {
-    TempFolder dir;
-    ScopedVariable location("PATHMENDER_REGISTRY", (dir.path / "registry").c_str());
-    update_registry(dir.path / "registry", [](Registry& r) {
+    ScopedRegistry registry;
+    update_registry(registry.file(), [](Registry& r) {
         r.set_value("Pathmender.cUpdateLinks\\Clsid", "", "{3C22FA23-8CD8-45AD-BE4D-32CCAA42826C}");
         r.set_value("Broken.Class\\Clsid", "", "not a guid");
     });

@@ -1,7 +1,6 @@
 // Another connection locks the database for writing before a run or in the middle of it: the
 // count and the reads still go on, the next write-back fails, the run ends with the database's
 // text, and records already written stay written while the rest stay as they were.
-#include <fstream>
 #include <functional>
 
 #include "com/class_factory.h"
@@ -9,11 +8,10 @@
 #include "document/support/page_fixture.h"
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_ole_services.h"
-#include "platform/ole/ole_object.h"
+#include "support/files.h"
 
 namespace {
 
-namespace ole = pathmender::ole;
 namespace fs = std::filesystem;
 
 // The host's OLE services, as registered, with a call before each one is made: the handler makes
@@ -32,21 +30,6 @@ public:
     std::function<void(int)> before_transfer;
     int transfers = 0;
 };
-
-std::vector<std::uint8_t> link_to(std::u16string_view path) {
-    std::ifstream in(fs::path(PATHMENDER_CORPUS_DIR) / "container-blob-linked-excel-frx-tambosoft.bin",
-                     std::ios::binary);
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-    std::size_t consumed = 0;
-    auto object = ole::read_ole_object(bytes, consumed);
-    ole::create_link(object, path);
-    return ole::write_ole_object(object);
-}
-
-std::u16string source_doc_of(const std::vector<std::uint8_t>& bytes) {
-    std::size_t consumed = 0;
-    return ole::source_doc(ole::read_ole_object(bytes, consumed));
-}
 
 class DatabaseLock : public PageFixture {
 protected:

@@ -3,7 +3,7 @@
 #include "com/error.h"
 #include "com/utf.h"
 #include "document/server_name.h"
-#include "platform/support/network_tree.h"
+#include "support/network_tree.h"
 
 namespace {
 

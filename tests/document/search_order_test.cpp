@@ -12,7 +12,7 @@
 #include "platform/case_insensitive.h"
 #include "platform/file_system.h"
 #include "platform/file_system_object.h"
-#include "platform/support/deep_tree.h"
+#include "support/deep_tree.h"
 
 namespace fs = std::filesystem;
 

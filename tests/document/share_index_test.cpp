@@ -9,7 +9,7 @@
 #include "document/share_index.h"
 #include "testkit/object_builder.h"
 #include "platform/ole/ole_object.h"
-#include "platform/support/network_tree.h"
+#include "support/network_tree.h"
 
 namespace fs = std::filesystem;
 namespace ole = pathmender::ole;

@@ -29,7 +29,7 @@ TEST_F(CommandLine, SaysWhatItIsAndEndsWithTheStatusScriptsExpect) {
     };
     for (const Case& c : cases) {
         const std::string name = c.arguments.empty() ? "(none)" : c.arguments.front();
-        ProgramResult r = run(c.arguments);
+        ChildResult r = run(c.arguments);
         EXPECT_EQ(r.status, c.status) << name;
         EXPECT_NE(r.out.find(c.out_has), std::string::npos) << name << ": " << r.out;
         EXPECT_NE(r.err.find(c.err_has), std::string::npos) << name << ": " << r.err;

@@ -34,20 +34,9 @@ struct Expected {
 
 class CrashSafety : public ProgramFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        temp = root / "temp";
-        fs::create_directories(temp);
-    }
     std::unique_ptr<ChildProgram> start_update(const fs::path& database) {
-        ChildOptions options;
-        options.environment["TMPDIR"] = temp.string();
-        return std::make_unique<ChildProgram>(
-            std::vector<std::string>{"update", "--db", database.string(), "--network", network.string(), "--previous",
-                                     "\\\\OldServer"},
-            root, options);
+        return std::make_unique<ChildProgram>(update_arguments("\\\\OldServer", {}, database), root, in_temp());
     }
-    fs::path temp;
 };
 
 std::string folder_name(int k) { return "f" + std::to_string(k); }
@@ -63,11 +52,11 @@ TEST_F(CrashSafety, RecordsAreOldOrFullyRelinkedAfterEveryKill) {
     std::vector<std::vector<std::uint8_t>> found(kFolders), missing(kFolders);
     for (int k = 0; k < kFolders; ++k) {
         make_network_file("NewServer/Media/" + folder_name(k) + "/a.xls");
-        found[k] = container_link(u"\\\\OldServer\\Media\\" + utf16(folder_name(k)) + u"\\a.xls");
-        missing[k] = container_link(u"\\\\OldServer\\Media\\" + utf16(folder_name(k)) + u"\\gone.xls");
+        found[k] = link_to(u"\\\\OldServer\\Media\\" + utf16(folder_name(k)) + u"\\a.xls");
+        missing[k] = link_to(u"\\\\OldServer\\Media\\" + utf16(folder_name(k)) + u"\\gone.xls");
     }
-    const auto embedded = embedded_object();
-    const auto elsewhere = container_link(u"\\\\Archive\\Media\\a.xls");
+    const auto embedded = read_corpus(kEmbeddedPaint);
+    const auto elsewhere = link_to(u"\\\\Archive\\Media\\a.xls");
 
     std::map<RecordKey, Expected> expected;
     database().in_transaction([&] {

@@ -30,32 +30,14 @@ std::string error_message(const std::string& description) {
 
 class FaultRun : public ProgramFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        temp = root / "temp";
-        fs::create_directories(temp);
-    }
-
-    // pathmender update as a child whose temporary folder is temp unless options say otherwise.
-    ChildResult update_child(const std::string& previous, ChildOptions options = {},
-                             const std::vector<std::string>& more = {}) {
-        options.environment.try_emplace("TMPDIR", temp.string());
-        std::vector<std::string> arguments{"update", "--db", database_file.string(), "--network", network.string(),
-                                           "--previous", previous};
-        arguments.insert(arguments.end(), more.begin(), more.end());
-        return ChildProgram(arguments, root, options).wait();
-    }
-
     // A link to the old server whose file is on the new one, re-linked by a good run; it stands
     // before the fault, in the first table.
     std::vector<std::uint8_t> relinkable_first_record() {
-        auto link = container_link(kOldLink);
+        auto link = link_to(kOldLink);
         database().insert(u"AP7VENDORMEDIA", 1, link);
         make_network_file("NewServer/Media/a.xls");
         return link;
     }
-
-    std::filesystem::path temp;
 };
 
 // The records after the run: every one as before, but those named in relinked, which must be
@@ -75,7 +57,7 @@ void expect_records(const Records& before, const Records& after, const std::set<
 }
 
 TEST_F(FaultRun, AStoredValueThatIsNoObjectEndsTheRunWithItsOwnText) {
-    auto link = container_link(kOldLink);
+    auto link = link_to(kOldLink);
     std::vector<std::uint8_t> truncated(link.begin(), link.begin() + std::ptrdiff_t(link.size() / 2));
     // The desktop database signature, then a header length that runs past the data.
     std::vector<std::uint8_t> long_header{0x15, 0x1C, 0x00, 0x10};
@@ -105,7 +87,7 @@ TEST_F(FaultRun, AStoredValueThatIsNoObjectEndsTheRunWithItsOwnText) {
         database().insert(u"PY7EVENTMEDIA", 3, link);  // after the fault: never reached
         Records before = read_all_records(database().connection());
 
-        ChildResult r = update_child("\\\\OldServer");
+        ChildResult r = update("\\\\OldServer");
         EXPECT_EQ(r.status, kRunError) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{error_message(c.description)});
         EXPECT_NE(r.err.find("the run stopped at EA7FACULTYMEDIA MEDIAID 2\n"), std::string::npos) << r.err;
@@ -116,10 +98,10 @@ TEST_F(FaultRun, AStoredValueThatIsNoObjectEndsTheRunWithItsOwnText) {
 
 TEST_F(FaultRun, AMediaIdBeyondThirtyTwoBitsIsAnOverflowAndIsNotWritten) {
     relinkable_first_record();
-    database().insert(u"GL7PROJECTMEDIA", 4294967296LL + 7, container_link(kOldLink));
+    database().insert(u"GL7PROJECTMEDIA", 4294967296LL + 7, link_to(kOldLink));
     Records before = read_all_records(database().connection());
 
-    ChildResult r = update_child("\\\\OldServer");
+    ChildResult r = update("\\\\OldServer");
     EXPECT_EQ(r.lines(), std::vector<std::string>{error_message("Overflow")}) << r.err;
     expect_records(before, read_all_records(database().connection()), {{u"AP7VENDORMEDIA", 1}});
     EXPECT_EQ(folder_entries(temp), std::vector<std::string>{});
@@ -147,7 +129,7 @@ TEST_F(FaultRun, ATemporaryFolderThatCannotTakeAFileStopsTheRunBeforeAnyWrite) {
         TearDown();
         SetUp();
         relinkable_first_record();
-        database().insert(u"AP7VENDORMEDIA", 2, embedded_object());
+        database().insert(u"AP7VENDORMEDIA", 2, read_corpus(kEmbeddedPaint));
         fs::path folder = root / c.folder;
         if (c.folder == "a-file") std::ofstream(folder) << "not a folder";
         if (c.read_only) {
@@ -159,7 +141,7 @@ TEST_F(FaultRun, ATemporaryFolderThatCannotTakeAFileStopsTheRunBeforeAnyWrite) {
         ChildOptions options;
         options.environment["TMPDIR"] = folder.string();
         options.obey_file_modes = c.read_only;
-        ChildResult r = update_child("\\\\OldServer", options);
+        ChildResult r = update("\\\\OldServer", {}, options);
         EXPECT_EQ(r.status, kRunError) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{error_message(c.description)});
         EXPECT_NE(r.err.find("the temporary folder " + folder.string() + " is " + c.said), std::string::npos) << r.err;
@@ -186,13 +168,13 @@ TEST_F(FaultRun, AFullTemporaryDiskStopsTheLoadAndLeavesNoFile) {
         const std::string block(4096, 'f');
         while (filler.write(block.data(), std::streamsize(block.size()))) filler.flush();
     }
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(kOldLink));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(kOldLink));
     make_network_file("NewServer/Media/a.xls");
     Records before = read_all_records(database().connection());
 
     ChildOptions options;
     options.environment["TMPDIR"] = disk.string();
-    ChildResult r = update_child("\\\\OldServer", options);
+    ChildResult r = update("\\\\OldServer", {}, options);
     EXPECT_EQ(r.lines(), std::vector<std::string>{error_message("Disk full")}) << r.err;
     expect_records(before, read_all_records(database().connection()));
     EXPECT_EQ(folder_entries(disk), std::vector<std::string>{"filler"});
@@ -206,8 +188,8 @@ TEST_F(FaultRun, ADiskThatFillsWhileTheRelinkedObjectIsSavedWritesNothing) {
     make_network_file(deep);
     std::u16string new_path = u"\\\\NewServer\\Media\\" + utf16(std::string(60, 'd')) + u"\\" +
                               utf16(std::string(60, 'e')) + u"\\" + utf16(std::string(60, 'f')) + u"\\a.xls";
-    auto old_bytes = container_link(kOldLink);
-    ASSERT_GT(container_link(new_path).size(), old_bytes.size());
+    auto old_bytes = link_to(kOldLink);
+    ASSERT_GT(link_to(new_path).size(), old_bytes.size());
     database().insert(u"AP7VENDORMEDIA", 1, old_bytes);
     Records before = read_all_records(database().connection());
     // The child then needs to grow no database file before its first write-back.
@@ -215,7 +197,7 @@ TEST_F(FaultRun, ADiskThatFillsWhileTheRelinkedObjectIsSavedWritesNothing) {
 
     ChildOptions options;
     options.file_size_limit = old_bytes.size();
-    ChildResult r = update_child("\\\\OldServer", options);
+    ChildResult r = update("\\\\OldServer", {}, options);
     EXPECT_EQ(r.lines(), std::vector<std::string>{error_message("Disk Error")}) << r.err;
     expect_records(before, read_all_records(database().connection()));
     EXPECT_EQ(folder_entries(temp), std::vector<std::string>{});
@@ -229,8 +211,8 @@ TEST_F(FaultRun, ADatabaseDiskThatFillsDuringAWriteBackRollsItBack) {
     database().connection().execute("PRAGMA wal_checkpoint(TRUNCATE)");
 
     ChildOptions options;
-    options.file_size_limit = std::max(old_bytes.size(), container_link(kNewLink).size());
-    ChildResult r = update_child("\\\\OldServer", options);
+    options.file_size_limit = std::max(old_bytes.size(), link_to(kNewLink).size());
+    ChildResult r = update("\\\\OldServer", {}, options);
     // The database's own text: a file that may grow no further is an I/O error to it.
     EXPECT_EQ(r.lines(), std::vector<std::string>{error_message("disk I/O error")}) << r.err;
     EXPECT_EQ(integrity_check(database().connection()), "ok");
@@ -238,7 +220,7 @@ TEST_F(FaultRun, ADatabaseDiskThatFillsDuringAWriteBackRollsItBack) {
     EXPECT_EQ(folder_entries(temp), std::vector<std::string>{});
 
     // With room again, the next run writes both.
-    r = update_child("\\\\OldServer");
+    r = update("\\\\OldServer");
     EXPECT_EQ(r.lines(), std::vector<std::string>{std::string(kCaption) + "Media links have been updated"}) << r.err;
     expect_records(before, read_all_records(database().connection()),
                    {{u"AP7VENDORMEDIA", 1}, {u"PY7EVENTMEDIA", 2}});
@@ -247,8 +229,8 @@ TEST_F(FaultRun, ADatabaseDiskThatFillsDuringAWriteBackRollsItBack) {
 TEST_F(FaultRun, AFolderOfTheShareThatCannotBeListedEndsTheSearchWithPermissionDenied) {
     if (!child_can_obey_file_modes()) GTEST_SKIP() << "cannot make a child meet file modes";
     relinkable_first_record();  // found in place, before any search
-    database().insert(u"AR7CLIENTMEDIA", 2, container_link(u"\\\\OldServer\\Media\\moved.xls"));
-    database().insert(u"FAASSETMEDIA", 3, container_link(kOldLink));
+    database().insert(u"AR7CLIENTMEDIA", 2, link_to(u"\\\\OldServer\\Media\\moved.xls"));
+    database().insert(u"FAASSETMEDIA", 3, link_to(kOldLink));
     make_network_file("NewServer/Media/locked/moved.xls");
     fs::path locked = network / "NewServer/Media/locked";
     fs::permissions(locked, fs::perms::none);
@@ -256,7 +238,7 @@ TEST_F(FaultRun, AFolderOfTheShareThatCannotBeListedEndsTheSearchWithPermissionD
 
     ChildOptions options;
     options.obey_file_modes = true;
-    ChildResult r = update_child("\\\\OldServer", options);
+    ChildResult r = update("\\\\OldServer", {}, options);
     fs::permissions(locked, fs::perms::owner_all);
     EXPECT_EQ(r.lines(), std::vector<std::string>{error_message("Permission denied")}) << r.err;
     EXPECT_EQ(r.status, kRunError);
@@ -273,7 +255,7 @@ TEST_F(FaultRun, ANetworkFolderThatCannotBeReadIsSaidBeforeThePageOpens) {
     fs::permissions(network, fs::perms::none);
     ChildOptions options;
     options.obey_file_modes = true;
-    ChildResult r = update_child("\\\\OldServer", options);
+    ChildResult r = update("\\\\OldServer", {}, options);
     fs::permissions(network, fs::perms::owner_all);
     EXPECT_EQ(r.status, kNotBroughtUp);
     EXPECT_TRUE(r.out.empty()) << r.out;
@@ -296,10 +278,10 @@ TEST_F(FaultRun, AHundredMegabyteEmbeddedObjectIsPassedOverUnchanged) {
         auto big = ole::build_container_embedded(options);
         database().insert(u"AP7VENDORMEDIA", 1, big);
     }
-    database().insert(u"AR7CLIENTMEDIA", 2, container_link(kOldLink));
+    database().insert(u"AR7CLIENTMEDIA", 2, link_to(kOldLink));
     make_network_file("NewServer/Media/a.xls");
     Records before = read_all_records(database().connection());
-    ChildResult r = update_child("\\\\OldServer");
+    ChildResult r = update("\\\\OldServer");
     EXPECT_EQ(r.lines(), std::vector<std::string>{std::string(kCaption) + "Media links have been updated"}) << r.err;
     expect_records(before, read_all_records(database().connection()), {{u"AR7CLIENTMEDIA", 2}});
     EXPECT_EQ(folder_entries(temp), std::vector<std::string>{});

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <map>
+#include <sstream>
 
 #include "com/utf.h"
+#include "e2e/support/record_check.h"
 #include "hostapp/db/sqlite_connection.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-namespace ole = pathmender::ole;
 using UpdateCommand = ProgramFixture;
 
 constexpr char kUpdated[] = "Media links have been updated";
@@ -40,13 +40,13 @@ TEST_F(UpdateCommand, EachSummaryMessageAsTheCountsSay) {
         TearDown();
         SetUp();
         const char16_t* server = c.link_elsewhere ? u"\\\\Elsewhere" : u"\\\\OldServer";
-        database().insert(u"AP7VENDORMEDIA", 1, container_link(std::u16string(server) + u"\\Media\\a.xls"));
-        database().insert(u"PY7EVENTMEDIA", 2, container_link(std::u16string(server) + u"\\Media\\b.xls"));
-        database().insert(u"PY7EVENTMEDIA", 3, embedded_object());
+        database().insert(u"AP7VENDORMEDIA", 1, link_to(std::u16string(server) + u"\\Media\\a.xls"));
+        database().insert(u"PY7EVENTMEDIA", 2, link_to(std::u16string(server) + u"\\Media\\b.xls"));
+        database().insert(u"PY7EVENTMEDIA", 3, read_corpus(kEmbeddedPaint));
         if (c.first_file_there) make_network_file("NewServer/Media/a.xls");
         if (c.second_file_there) make_network_file("NewServer/Media/deeper/b.xls");
 
-        ProgramResult r = update("\\\\OldServer");
+        ChildResult r = update("\\\\OldServer");
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{message(c.summary)});
         EXPECT_TRUE(r.err.starts_with(std::string("summary: ") + c.counts + " elapsed=")) << r.err;
@@ -54,47 +54,30 @@ TEST_F(UpdateCommand, EachSummaryMessageAsTheCountsSay) {
 }
 
 TEST_F(UpdateCommand, RelinkedRecordsPointAtTheNewFileAndKeepTheRest) {
-    auto before = container_link(u"\\\\OldServer\\Media\\Photos\\a.xls");
+    auto before = link_to(u"\\\\OldServer\\Media\\Photos\\a.xls");
     database().insert(u"EA7FACULTYMEDIA", 7, before);
     make_network_file("NewServer/Media/Photos/a.xls");
     make_network_file("NewServer/Media/Other/a.xls");  // same name elsewhere: the exact path wins
 
-    ProgramResult r = update("\\\\oldserver");  // the name test ignores case
+    ChildResult r = update("\\\\oldserver");  // the name test ignores case
     ASSERT_EQ(r.lines(), std::vector<std::string>{message(kUpdated)}) << r.err;
 
-    auto after = *database().read(u"EA7FACULTYMEDIA", 7);
-    EXPECT_EQ(source_doc_of(after), u"\\\\NewServer\\Media\\Photos\\a.xls");
-    std::size_t consumed = 0;
-    auto object_before = ole::read_ole_object(before, consumed);
-    auto object_after = ole::read_ole_object(after, consumed);
-    EXPECT_EQ(ole::update_options(object_after), ole::update_options(object_before));
-    EXPECT_EQ(ole::ole_type(object_after), ole::kOleTypeLinked);
-    // Every stream but the link information is the same, byte for byte.
-    const auto& a = std::get<ole::ContainerObject>(object_before.layout);
-    const auto& b = std::get<ole::ContainerObject>(object_after.layout);
-    auto streams = [](const ole::ContainerObject& o) {
-        std::map<std::string, ole::Bytes> out;
-        for (const auto& s : o.storage.root.streams)
-            if (s.name != "\1Ole") out[s.name] = s.data;
-        return out;
-    };
-    EXPECT_EQ(streams(a), streams(b));
-    EXPECT_EQ(a.storage.root.class_id, b.storage.root.class_id);
+    EXPECT_TRUE(relinked_copy(before, *database().read(u"EA7FACULTYMEDIA", 7), u"\\\\NewServer\\Media\\Photos\\a.xls"));
 }
 
 TEST_F(UpdateCommand, EmbeddedObjectsAndOtherServersStayByteIdentical) {
-    auto embedded = embedded_object();
-    auto other = container_link(u"\\\\OldServerTwo\\Media\\a.xls");  // a longer name: not the old server
-    auto archive = container_link(u"\\\\Archive\\Media\\a.xls");
-    auto headed = corpus_file("access-headed-embedded-pbrush-northwind-categories-1.bin");
+    auto embedded = read_corpus(kEmbeddedPaint);
+    auto other = link_to(u"\\\\OldServerTwo\\Media\\a.xls");  // a longer name: not the old server
+    auto archive = link_to(u"\\\\Archive\\Media\\a.xls");
+    auto headed = read_corpus("access-headed-embedded-pbrush-northwind-categories-1.bin");
     database().insert(u"AP7VENDORMEDIA", 1, embedded);
     database().insert(u"AP7VENDORMEDIA", 2, other);
     database().insert(u"GL7PROJECTMEDIA", 3, archive);
     database().insert(u"GL7PROJECTMEDIA", 4, headed);
-    database().insert(u"GL7PROJECTMEDIA", 5, container_link(u"\\\\OLDSERVER\\Media\\a.xls"));
+    database().insert(u"GL7PROJECTMEDIA", 5, link_to(u"\\\\OLDSERVER\\Media\\a.xls"));
     make_network_file("NewServer/Media/a.xls");
 
-    ProgramResult r = update("\\\\OldServer");
+    ChildResult r = update("\\\\OldServer");
     EXPECT_EQ(r.lines(), std::vector<std::string>{message(kUpdated)}) << r.err;
     EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 1), embedded);
     EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 2), other);
@@ -104,15 +87,15 @@ TEST_F(UpdateCommand, EmbeddedObjectsAndOtherServersStayByteIdentical) {
 }
 
 TEST_F(UpdateCommand, ABadObjectInALaterTableEndsTheRunAndKeepsEarlierWrites) {
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     const std::vector<std::uint8_t> garbage{'n', 'o', 't', ' ', 'O', 'L', 'E'};
     database().insert(u"PY7EMPLOYEEMEDIA", 2, garbage);
-    auto untouched = container_link(u"\\\\OldServer\\Media\\a.xls");
+    auto untouched = link_to(u"\\\\OldServer\\Media\\a.xls");
     database().insert(u"PY7EMPLOYEEMEDIA", 3, untouched);
     database().insert(u"PY7POSITIONSMEDIA", 4, untouched);
     make_network_file("NewServer/Media/a.xls");
 
-    ProgramResult r = update("\\\\OldServer");
+    ChildResult r = update("\\\\OldServer");
     EXPECT_EQ(r.status, kRunError);
     EXPECT_EQ(r.lines(), std::vector<std::string>{
                              message("An error occured while trying to update linked media files: Invalid data found")});
@@ -124,7 +107,7 @@ TEST_F(UpdateCommand, ABadObjectInALaterTableEndsTheRunAndKeepsEarlierWrites) {
 }
 
 TEST_F(UpdateCommand, ExactModeNeverSearches) {
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     make_network_file("NewServer/Media/moved/a.xls");
     EXPECT_EQ(update("\\\\OldServer", {"--exact"}).lines(), std::vector<std::string>{message(kNoneFound)});
     EXPECT_EQ(update("\\\\OldServer").lines(), std::vector<std::string>{message(kUpdated)});
@@ -132,7 +115,7 @@ TEST_F(UpdateCommand, ExactModeNeverSearches) {
 }
 
 TEST_F(UpdateCommand, ValidationMessagesComeOnceEachAndStopTheRun) {
-    auto link = container_link(u"\\\\OldServer\\Media\\a.xls");
+    auto link = link_to(u"\\\\OldServer\\Media\\a.xls");
     database().insert(u"AP7VENDORMEDIA", 1, link);
     make_network_file("NewServer/Media/a.xls");
     struct Case {
@@ -148,7 +131,7 @@ TEST_F(UpdateCommand, ValidationMessagesComeOnceEachAndStopTheRun) {
         {"\\\\", kInvalidName},  // nothing after the pair names no server
     };
     for (const auto& c : cases) {
-        ProgramResult r = update(c.typed);
+        ChildResult r = update(c.typed);
         EXPECT_EQ(r.status, kRefused);
         EXPECT_EQ(r.lines(), std::vector<std::string>{message(c.shown)}) << "typed: " << c.typed;
     }
@@ -156,12 +139,12 @@ TEST_F(UpdateCommand, ValidationMessagesComeOnceEachAndStopTheRun) {
 }
 
 TEST_F(UpdateCommand, NoMediaRecordsAtAllIsSaidFirst) {
-    ProgramResult r = update("not even valid");
+    ChildResult r = update("not even valid");
     EXPECT_EQ(r.lines(), std::vector<std::string>{message("No media records exist in the system")});
 }
 
 TEST_F(UpdateCommand, WhatCannotRunSaysWhyInOneLineAndExitsWithItsStatus) {
-    database().insert(u"AP7VENDORMEDIA", 1, embedded_object());
+    database().insert(u"AP7VENDORMEDIA", 1, read_corpus(kEmbeddedPaint));
     const fs::path empty = root / "empty.db", text = root / "notes.db", foreign = root / "foreign.db";
     std::ofstream(empty).flush();
     std::ofstream(text) << "not a database, only some text that is long enough to have a header";
@@ -194,7 +177,7 @@ TEST_F(UpdateCommand, WhatCannotRunSaysWhyInOneLineAndExitsWithItsStatus) {
         {{"update", "--db", database_file.string(), "--network", network.string()}, kRefused, "--previous"},
     };
     for (const auto& c : cases) {
-        ProgramResult r = run(c.arguments);
+        ChildResult r = run(c.arguments);
         EXPECT_EQ(r.status, c.status) << c.says;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
@@ -206,27 +189,26 @@ TEST_F(UpdateCommand, WhatCannotRunSaysWhyInOneLineAndExitsWithItsStatus) {
 
 TEST_F(UpdateCommand, APickedDriveIsSearchedAndAnUnregisteredPluginExitsWithOne) {
     write_drives({"Y: \\\\Elsewhere\\Data", "Z: \\\\NewServer\\Media"});
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     make_network_file("NewServer/Media/a.xls");
     EXPECT_EQ(update("\\\\OldServer").lines(), std::vector<std::string>{message(kNoneFound)});
     EXPECT_EQ(update("\\\\OldServer", {"--drive", "z:"}).lines(), std::vector<std::string>{message(kUpdated)});
 
-    const std::string saved = ::getenv("PATHMENDER_REGISTRY");
-    ::setenv("PATHMENDER_REGISTRY", (root / "empty-registry").c_str(), 1);
-    ProgramResult r = update("\\\\OldServer");
-    ::setenv("PATHMENDER_REGISTRY", saved.c_str(), 1);
+    ChildOptions unregistered;
+    unregistered.environment["PATHMENDER_REGISTRY"] = (root / "empty-registry").string();
+    ChildResult r = update("\\\\OldServer", {}, unregistered);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot load"), std::string::npos) << r.err;
 }
 
 TEST_F(UpdateCommand, ProgressLinesCountEveryRecordAndTheFileIsLeftInItsJournalMode) {
     database().connection().execute("PRAGMA journal_mode = DELETE");
-    database().insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
-    database().insert(u"FAASSETMEDIA", 2, embedded_object());
-    database().insert(u"PY7POSITIONSMEDIA", 3, embedded_object());
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"FAASSETMEDIA", 2, read_corpus(kEmbeddedPaint));
+    database().insert(u"PY7POSITIONSMEDIA", 3, read_corpus(kEmbeddedPaint));
     make_network_file("NewServer/Media/a.xls");
 
-    ProgramResult r = update("\\\\OldServer", {"--progress"});
+    ChildResult r = update("\\\\OldServer", {"--progress"});
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<std::string> progress;
     std::istringstream err(r.err);

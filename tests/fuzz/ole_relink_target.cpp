@@ -7,8 +7,6 @@
 #include <string>
 
 #include "ansi_codepage.h"
-#include "ole_object.h"
-
 namespace ole = pathmender::ole;
 
 namespace {
@@ -26,43 +24,33 @@ std::u16string path_from(ole::ByteView input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ole::ByteView input(data, size);
-    std::size_t consumed = 0;
-    ole::OleObject object;
-    try {
-        object = ole::read_ole_object(input, consumed);
-    } catch (const ole::OleError& e) {
-        FUZZ_CHECK(e.number() == ole::kErrorLoadingFromFile);
-        return 0;
-    }
-
-    const std::u16string path = path_from(input);
-    const auto now = std::chrono::system_clock::time_point(std::chrono::milliseconds(1'700'000'000'123));
-    if (ole::ole_type(object) != ole::kOleTypeLinked) {
-        const ole::Bytes before = ole::write_ole_object(object);
-        try {
-            ole::create_link(object, path, now);
-            fuzz_fail("an embedded object was re-linked");
-        } catch (const ole::OleError& e) {
-            FUZZ_CHECK(e.number() == ole::kErrorCannotLinkEmbedded);
+    return with_accepted_object(input, [&](ole::OleObject& object, std::size_t) {
+        const std::u16string path = path_from(input);
+        const auto now = std::chrono::system_clock::time_point(std::chrono::milliseconds(1'700'000'000'123));
+        if (ole::ole_type(object) != ole::kOleTypeLinked) {
+            const ole::Bytes before = ole::write_ole_object(object);
+            try {
+                ole::create_link(object, path, now);
+                fuzz_fail("an embedded object was re-linked");
+            } catch (const ole::OleError& e) {
+                FUZZ_CHECK(e.number() == ole::kErrorCannotLinkEmbedded);
+            }
+            FUZZ_CHECK(ole::write_ole_object(object) == before);
+            return;
         }
-        FUZZ_CHECK(ole::write_ole_object(object) == before);
-        return 0;
-    }
 
-    ole::create_link(object, path, now);
-    FUZZ_CHECK(ole::source_doc(object) == path);
-    FUZZ_CHECK(ole::update_options(object) == ole::kUpdateAutomatic);
+        ole::create_link(object, path, now);
+        FUZZ_CHECK(ole::source_doc(object) == path);
+        FUZZ_CHECK(ole::update_options(object) == ole::kUpdateAutomatic);
 
-    const ole::Bytes saved = ole::write_ole_object(object);
-    std::size_t consumed_again = 0;
-    const ole::OleObject again = ole::read_ole_object(saved, consumed_again);
-    FUZZ_CHECK(consumed_again == saved.size());
-    FUZZ_CHECK(ole::ole_type(again) == ole::kOleTypeLinked);
-    FUZZ_CHECK(ole::source_doc(again) == path);
-    FUZZ_CHECK(ole::write_ole_object(again) == saved);
-    return 0;
+        const ole::Bytes saved = ole::write_ole_object(object);
+        std::size_t consumed_again = 0;
+        const ole::OleObject again = ole::read_ole_object(saved, consumed_again);
+        FUZZ_CHECK(consumed_again == saved.size());
+        FUZZ_CHECK(ole::ole_type(again) == ole::kOleTypeLinked);
+        FUZZ_CHECK(ole::source_doc(again) == path);
+        FUZZ_CHECK(ole::write_ole_object(again) == saved);
+    });
 }

@@ -11,17 +11,11 @@
 
 #include "gui/support/desktop_page.h"
 #include "gui/support/gui_test_support.h"
-#include "platform/ole/ole_object.h"
+#include "support/files.h"
 
 using gui_test::widget_named;
 
 namespace {
-
-QWidget* shell_window() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "shell" && w->isVisible()) return w;
-    return nullptr;
-}
 
 // Counts the times a top-level window of that name is shown.
 class ShowCounter : public QObject {
@@ -48,13 +42,12 @@ struct SeenMessage {
 };
 
 // Answers the next message box with OK, noting what it showed and what it sits over.
-void answer_message(SeenMessage& seen, const std::string& screenshot = {}) {
+void answer_message(SeenMessage& seen) {
     gui_test::when_modal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
-                         [&seen, screenshot](QWidget* w) {
+                         [&seen](QWidget* w) {
                              auto* box = static_cast<QMessageBox*>(w);
                              seen = {box->text(), box->windowTitle(),
                                      box->parentWidget() ? box->parentWidget()->objectName() : QString(), box->icon()};
-                             if (!screenshot.empty()) gui_test::save_screenshot(box, screenshot);
                              box->button(QMessageBox::Ok)->click();
                          });
 }
@@ -66,8 +59,8 @@ protected:
         write_drives({"Z: \\\\NewServer\\Media"});
     }
     void show() {
-        open_page();
-        shell = shell_window();
+        show_page();
+        shell = gui_test::shell_window();
         ASSERT_NE(shell, nullptr);
         shell->activateWindow();
         gui_test::settle();
@@ -87,15 +80,14 @@ TEST_F(PageOnDesktop, StartsUpWithItsDrivesAndPicture) {
     auto* combo = widget("cboMapped");
     EXPECT_TRUE(combo->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), widget("txtPrevious"));
-    gui_test::save_screenshot(shell, "page");
 }
 
 TEST_F(PageOnDesktop, ARejectedNameShowsItsMessageAndLeavesTheWholeTextSelected) {
-    database->insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     show();
     ShowCounter progress("frmProgress");
     SeenMessage seen;
-    answer_message(seen, "rejected_name");
+    answer_message(seen);
     type_and_press_update("\\\\Old\\Share");
 
     EXPECT_EQ(seen.text, "Please specify a valid server name (e.g. \\\\MyPreviousServer)");
@@ -116,12 +108,12 @@ TEST_F(PageOnDesktop, ARejectedNameShowsItsMessageAndLeavesTheWholeTextSelected)
 }
 
 TEST_F(PageOnDesktop, AnAcceptedNameOpensOneProgressWindowThatClosesItselfAfterTheSummary) {
-    database->insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     make_network_file("NewServer/Media/a.xls");
     show();
     ShowCounter progress("frmProgress");
     SeenMessage seen;
-    answer_message(seen, "summary");
+    answer_message(seen);
     type_and_press_update("\\\\OldServer");
 
     EXPECT_EQ(progress.shown, 1);
@@ -131,11 +123,9 @@ TEST_F(PageOnDesktop, AnAcceptedNameOpensOneProgressWindowThatClosesItselfAfterT
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(widget("cmdUpdate")->isEnabled());
 
-    auto stored = database->read(u"AP7VENDORMEDIA", 1);
+    auto stored = database().read(u"AP7VENDORMEDIA", 1);
     ASSERT_TRUE(stored);
-    std::size_t consumed = 0;
-    auto object = pathmender::ole::read_ole_object(*stored, consumed);
-    EXPECT_EQ(pathmender::ole::source_doc(object), u"\\\\NewServer\\Media\\a.xls");
+    EXPECT_EQ(source_doc_of(*stored), u"\\\\NewServer\\Media\\a.xls");
 }
 
 TEST_F(PageOnDesktop, WithoutMappedDrivesTheStartUpMessageComesAndUpdateIsOff) {
@@ -149,7 +139,7 @@ TEST_F(PageOnDesktop, WithoutMappedDrivesTheStartUpMessageComesAndUpdateIsOff) {
     window = std::make_unique<gui::DocumentWindow>(page->page(), u"Test Host");
     window->show();
     gui_test::settle();
-    shell = shell_window();
+    shell = gui_test::shell_window();
     ASSERT_NE(shell, nullptr);
     EXPECT_FALSE(widget("cmdUpdate")->isEnabled());
 }

@@ -34,12 +34,6 @@ std::vector<std::uint8_t> test_bitmap() {
     return {bytes.begin(), bytes.end()};
 }
 
-QWidget* shell_window() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "shell" && w->isVisible()) return w;
-    return nullptr;
-}
-
 class PageWindow : public testing::Test {
 protected:
     void SetUp() override {
@@ -48,7 +42,7 @@ protected:
         window = std::make_unique<gui::DocumentWindow>(*page, u"Pathmender Host");
         window->show();
         gui_test::settle();
-        shell = shell_window();
+        shell = gui_test::shell_window();
         ASSERT_NE(shell, nullptr);
         client = widget_named(shell, "udPathmender");
     }
@@ -275,12 +269,27 @@ TEST_F(PageWindow, AFailureInThePagesCodeEndsRunAndComesOutOfIt) {
     EXPECT_FALSE(window->is_open());
 }
 
-TEST_F(PageWindow, Screenshot) {
+// What the window draws: the page's picture filling its place and no more, the header's text inside
+// its place, and the drive picked in the list.
+TEST_F(PageWindow, DrawsThePictureAndTheTextsInTheirPlaces) {
+    auto place = [&](const std::string& name) { return QRect(widget(name)->mapTo(shell, QPoint(0, 0)), widget(name)->size()); };
+    const QColor blue(40, 90, 160);
+    const QRect picture = place("Image1");
+    const QRect beside(picture.topRight() + QPoint(1, 0), QSize(8, picture.height()));
+    EXPECT_EQ(gui_test::drawn_pixels(shell, picture, blue), 0);
+    EXPECT_EQ(gui_test::drawn_pixels(shell, beside, blue), beside.width() * beside.height());
+    EXPECT_GT(gui_test::drawn_pixels(shell, place("lblHeader"), shell->palette().color(QPalette::Window)), 500);
+
+    const QImage empty = widget("cboMapped")->grab().toImage();
     auto* combo = page->get<forms::ComboBox>("cboMapped");
     combo->AddItem(u"F: \\\\NewServer\\Media");
     combo->set_ListIndex(0);
     forms::window_system().refresh(*page);
-    gui_test::save_screenshot(shell, "page_layout");
+    const QImage picked = widget("cboMapped")->grab().toImage();
+    int changed = 0;
+    for (int y = 0; y < picked.height(); ++y)
+        for (int x = 0; x < picked.width(); ++x) changed += picked.pixel(x, y) != empty.pixel(x, y);
+    EXPECT_GT(changed, 100);
 }
 
 }  // namespace

@@ -11,24 +11,12 @@
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_file_services.h"
 #include "hostapp/services/host_string_services.h"
-#include "hostapp/support/temp_folder.h"
+#include "support/host_fixture.h"
 #include "platform/file_system.h"
 
 namespace {
 
-class HostServicesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved_ = host_environment();
-        register_host_classes();
-    }
-    void TearDown() override {
-        revoke_host_classes();
-        configure_host(saved_);
-    }
-
-    HostEnvironment saved_;
-};
+using HostServicesTest = HostFixture;
 
 TEST_F(HostServicesTest, FolderPartMadeReadyAndFilePartGiveBackThePath) {
     struct Case { std::u16string path, folder, file; };
@@ -68,15 +56,10 @@ TEST_F(HostServicesTest, FolderForFileAddsOneSeparatorOfTheFoldersKind) {
 }
 
 TEST_F(HostServicesTest, TempFileNamesAreFreshAndDistinct) {
-    TempFolder folder;
-    HostEnvironment environment = host_environment();
-    environment.temp_folder = folder.path();
-    configure_host(environment);
-
     ComPtr<IHostOleServices> ole = create_instance<IHostOleServices>(CLSID_HostOleServices);
     Bstr location;
     check(ole->get_TempPath(location.put()));
-    EXPECT_EQ(location.view(), utf16(folder.path().string()) + u"/");
+    EXPECT_EQ(location.view(), utf16(temp.string()) + u"/");
 
     ComPtr<IHostFileServices> files = create_instance<IHostFileServices>(CLSID_HostFileServices);
     Bstr extension(u".OLE");
@@ -97,13 +80,12 @@ TEST_F(HostServicesTest, TempFileNamesAreFreshAndDistinct) {
 }
 
 TEST_F(HostServicesTest, TempFileNameNeedsAnExistingFolderAndAPlainExtension) {
-    TempFolder folder;
     ComPtr<IHostFileServices> files = create_instance<IHostFileServices>(CLSID_HostFileServices);
     struct Case { std::u16string location, extension; std::int32_t error; };
     const Case cases[] = {
-        {utf16((folder.path() / "missing").string()), u".OLE", 76},
+        {utf16((temp / "missing").string()), u".OLE", 76},
         {u"", u".OLE", 5},
-        {folder_text(folder.path()), u"/../x.OLE", 5},
+        {folder_text(temp), u"/../x.OLE", 5},
     };
     for (const Case& c : cases) {
         Bstr location(c.location), extension(c.extension);

@@ -12,11 +12,10 @@
 #include "testkit/media_database.h"
 #include "hostapp/db/media_tables.h"
 #include "hostapp/support/host_session.h"
-#include "hostapp/support/temp_folder.h"
+#include "support/files.h"
+#include "support/host_fixture.h"
 
 namespace {
-
-std::vector<std::uint8_t> bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
 
 // Every record of every media table, and the schema: what no hostile call may change.
 struct Snapshot {
@@ -50,28 +49,26 @@ const std::u16string kHostileTables[] = {
     u"",
 };
 
-class HostileSql : public ::testing::Test {
+class HostileSql : public HostFixture {
 protected:
     void SetUp() override {
-        saved_ = host_environment();
-        file_ = folder_.path() / "host.db";
-        MediaDatabase database = MediaDatabase::create(file_);
+        HostFixture::SetUp();
         std::int64_t id = 1;
         for (std::u16string_view table : kMediaTables) {
-            database.insert(table, id, bytes_of("object of " + utf8(table)), 10);
-            database.insert(table, id + 1, bytes_of("second of " + utf8(table)));
+            database().insert(table, id, bytes_of("object of " + utf8(table)), 10);
+            database().insert(table, id + 1, bytes_of("second of " + utf8(table)));
             id += 2;
         }
-        data_ = open_data_object(file_);
+        data_ = open_data_object(database_file);
     }
     void TearDown() override {
         data_.reset();
-        configure_host(saved_);
+        HostFixture::TearDown();
     }
 
     Snapshot snapshot() {
         Snapshot s;
-        MediaDatabase database = MediaDatabase::open(file_);
+        MediaDatabase database = MediaDatabase::open(database_file);
         for (std::u16string_view table : kMediaTables)
             for (std::int64_t id = 1; id <= 22; ++id)
                 if (auto object = database.read(table, id)) s.rows[std::u16string(table)][id] = *object;
@@ -80,21 +77,6 @@ protected:
         return s;
     }
 
-    HRESULT update_field(std::u16string_view table, std::u16string_view field, std::u16string_view key_field,
-                         Variant key, std::u16string_view text, SHORT* result) {
-        ComPtr<IHostConnection> connection;
-        check(data_->get_Connection(connection.put()));
-        ComPtr<IHostRecordset> writer;
-        check(connection->OpenRecordset(nullptr, kRecordsetWriteBack, Bstr(u"udPathmender_UpdateMediaLink").get(),
-                                        nullptr, nullptr, writer.put()));
-        Variant value(text);
-        return writer->UpdateField(Bstr(table).get(), Bstr(field).get(), Bstr(key_field).get(), key.get(),
-                                   value.get(), result);
-    }
-
-    TempFolder folder_;
-    std::filesystem::path file_;
-    HostEnvironment saved_;
     ComPtr<IHostDataObject> data_;
 };
 
@@ -112,7 +94,7 @@ TEST_F(HostileSql, TableNamesOutsideTheMediaTablesNeverReachAQuery) {
 
         std::int32_t id = 1;
         SHORT result = 77;
-        EXPECT_EQ(update_field(table, u"Object", u"MEDIAID", Variant::ref(&id), u"x", &result),
+        EXPECT_EQ(write_back(data_.get(), table, u"Object", u"MEDIAID", Variant::ref(&id), u"x", &result),
                   hresult_from_error_number(kDatabaseError));
         EXPECT_EQ(result, 0);
     }
@@ -144,7 +126,7 @@ TEST_F(HostileSql, ColumnNamesAreIdentifiersAndNeverSql) {
         SCOPED_TRACE(::testing::PrintToString(utf8(c.field) + " / " + utf8(c.key_field)));
         std::int32_t id = 1;
         SHORT result = 77;
-        EXPECT_EQ(update_field(u"AP7VENDORMEDIA", c.field, c.key_field, Variant::ref(&id), u"x", &result),
+        EXPECT_EQ(write_back(data_.get(), u"AP7VENDORMEDIA", c.field, c.key_field, Variant::ref(&id), u"x", &result),
                   hresult_from_error_number(kDatabaseError));
         EXPECT_EQ(result, 0);
     }
@@ -157,7 +139,7 @@ TEST_F(HostileSql, ValuesAndKeysAreBoundNotSpliced) {
     const std::u16string text = u"x'); DROP TABLE dbo.AR7CLIENTMEDIA; --\"";
     std::int32_t id = 1;
     SHORT result = 0;
-    check(update_field(u"AP7VENDORMEDIA", u"Object", u"MEDIAID", Variant::ref(&id), text, &result));
+    check(write_back(data_.get(), u"AP7VENDORMEDIA", u"Object", u"MEDIAID", Variant::ref(&id), text, &result));
     EXPECT_EQ(result, 1);
     expected.rows[u"AP7VENDORMEDIA"][1] = bytes_of(utf8(text));
     EXPECT_EQ(snapshot(), expected);
@@ -166,7 +148,7 @@ TEST_F(HostileSql, ValuesAndKeysAreBoundNotSpliced) {
     for (std::u16string_view key : {u"1 OR 1=1", u"1; DELETE FROM dbo.AP7VENDORMEDIA", u"2' OR '1'='1"}) {
         SCOPED_TRACE(utf8(key));
         result = 77;
-        HRESULT hr = update_field(u"AP7VENDORMEDIA", u"Object", u"MEDIAID", Variant(key), u"y", &result);
+        HRESULT hr = write_back(data_.get(), u"AP7VENDORMEDIA", u"Object", u"MEDIAID", Variant(key), u"y", &result);
         EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));
         EXPECT_EQ(result, 0);
     }

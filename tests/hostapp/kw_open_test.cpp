@@ -13,24 +13,12 @@
 #include "hostapp/services/host_environment.h"
 #include "testkit/media_database.h"
 #include "hostapp/support/host_session.h"
-#include "hostapp/support/temp_folder.h"
+#include "support/host_fixture.h"
 
 namespace {
 
-class KWOpenTest : public ::testing::Test {
+class KWOpenTest : public HostFixture {
 protected:
-    void SetUp() override {
-        if (const char* value = std::getenv(kDefaultDatabaseVariable)) saved_variable_ = value;
-        saved_ = host_environment();
-        register_host_classes();
-    }
-    void TearDown() override {
-        revoke_host_classes();
-        configure_host(saved_);
-        if (saved_variable_) setenv(kDefaultDatabaseVariable, saved_variable_->c_str(), 1);
-        else unsetenv(kDefaultDatabaseVariable);
-    }
-
     // Initialize as the page calls it; the LastError text after it.
     std::pair<bool, std::u16string> initialize(IKWOpen* api, std::u16string_view key = kStandaloneApplicationKey) {
         VARIANT_BOOL opened = 7;
@@ -39,16 +27,11 @@ protected:
         check(api->get_LastError(error.put()));
         return {opened != VARIANT_FALSE, error.str()};
     }
-
-    TempFolder folder_;
-    HostEnvironment saved_;
-    std::optional<std::string> saved_variable_;
 };
 
 TEST_F(KWOpenTest, OpensTheDefaultDatabase) {
-    std::filesystem::path file = folder_.path() / "host.db";
-    MediaDatabase::create(file).insert(u"GL7PROJECTMEDIA", 5, std::vector<std::uint8_t>{'o', 'k'});
-    setenv(kDefaultDatabaseVariable, file.c_str(), 1);
+    database().insert(u"GL7PROJECTMEDIA", 5, std::vector<std::uint8_t>{'o', 'k'});
+    setenv(kDefaultDatabaseVariable, database_file.c_str(), 1);
 
     ComPtr<IKWOpen> api = create_instance<IKWOpen>(CLSID_KWOpen);
     auto [opened, error] = initialize(api.get());
@@ -63,10 +46,10 @@ TEST_F(KWOpenTest, OpensTheDefaultDatabase) {
 }
 
 TEST_F(KWOpenTest, SaysWhatIsMissing) {
-    std::filesystem::path not_a_database = folder_.path() / "notes.txt";
+    std::filesystem::path not_a_database = root / "notes.txt";
     std::ofstream(not_a_database) << "this is not a database file, just some text that is long enough";
     struct Case { std::optional<std::string> variable; std::u16string key; std::u16string error; };
-    const std::string missing = (folder_.path() / "missing.db").string();
+    const std::string missing = (root / "missing.db").string();
     const Case cases[] = {
         {std::nullopt, kStandaloneApplicationKey, u"PATHMENDER_DB is not set"},
         {"", kStandaloneApplicationKey, u"PATHMENDER_DB is not set"},
@@ -91,7 +74,7 @@ TEST_F(KWOpenTest, SaysWhatIsMissing) {
 }
 
 TEST_F(KWOpenTest, ConfiguredDatabaseBecomesTheProcessDefault) {
-    std::filesystem::path file = folder_.path() / "configured.db";
+    std::filesystem::path file = root / "configured.db";
     MediaDatabase::create(file);
     unsetenv(kDefaultDatabaseVariable);
     HostEnvironment environment = host_environment();

@@ -10,20 +10,19 @@
 #include <sys/stat.h>
 
 #include "app/local_time_zone.h"
+#include "support/scoped.h"
 
 namespace {
 
 // TZ as it was before the test, put back after it.
 class LocalTimeZoneTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) saved_ = tz;
-    }
     void TearDown() override {
-        if (saved_) ::setenv("TZ", saved_->c_str(), 1);
-        else ::unsetenv("TZ");
+        tz_.reset();
         ::tzset();
     }
+
+    std::optional<ScopedVariable> tz_{std::in_place, "TZ"};
 
     // Local times of instants across years and seasons, with offset and zone name.
     static std::vector<std::string> local_times() {
@@ -38,8 +37,6 @@ protected:
         }
         return out;
     }
-
-    std::optional<std::string> saved_;
 };
 
 TEST_F(LocalTimeZoneTest, UnsetZoneIsNamedAfterTheFileTheLibraryReadsAndTimesStayTheSame) {

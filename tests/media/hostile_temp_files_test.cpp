@@ -1,26 +1,20 @@
 // The handler's temporary files under attack: each is a new private file (mode 0600 whatever the
 // umask, one link, ours) while it exists, created only where nothing stood, and never through a
 // name something else holds: a file, a hard link, a folder, a pipe.
-#include "media/CMediaObjectHandler.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <optional>
 
-#include "com/error.h"
+#include "com/object.h"
 #include "com/utf.h"
-#include "hostapp/services/host_classes.h"
-#include "hostapp/services/host_environment.h"
-#include "hostapp/services/host_session_context.h"
-#include "media/support/test_host_services.h"
+#include "media/support/handler_fixture.h"
 #include "platform/ansi_codepage.h"
 #include "platform/binary_files.h"
 #include "testkit/object_builder.h"
+#include "support/com_checks.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -72,127 +66,88 @@ private:
     ComPtr<IOleContainerControl> inner_;
 };
 
-std::optional<ComError> error_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ComError& e) {
-        return e;
-    }
-    return std::nullopt;
-}
-
-class HostileTempFiles : public ::testing::Test {
+class HostileTempFiles : public HandlerFixture {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pm-hostile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        temp_dir_ = pattern;
-        saved_environment_ = host_environment();
-        HostEnvironment environment = saved_environment_;
-        environment.database.clear();
-        environment.temp_folder = temp_dir_;
-        configure_host(environment);
-        register_host_classes();
-        session_ = open_host_session(temp_dir_ / "unused.db");
-        handler_.Init(session_);
-        container_ = make_com<WatchingContainer>();
+        HandlerFixture::SetUp();
         using namespace pathmender::ole;
-        image_ = ansi_decode(build_container_link({.path = u"\\\\OldServer\\Media\\a.doc", .seed = 7}));
-    }
-    void TearDown() override {
-        handler_.Closedown();
-        revoke_host_classes();
-        configure_host(saved_environment_);
-        fs::remove_all(temp_dir_);
-    }
-    std::size_t files_left() const {
-        return std::size_t(std::distance(fs::directory_iterator(temp_dir_), fs::directory_iterator()));
+        image = ansi_decode(build_container_link({.path = u"\\\\OldServer\\Media\\a.doc", .seed = 7}));
     }
 
-    fs::path temp_dir_;
-    HostEnvironment saved_environment_;
-    ComPtr<ISessionContext> session_;
-    CMediaObjectHandler handler_;
-    ComPtr<WatchingContainer> container_;
-    std::u16string image_;
+    ComPtr<WatchingContainer> container = make_com<WatchingContainer>();
+    std::u16string image;
 };
 
 TEST_F(HostileTempFiles, EachTransferFileIsNewPrivateAndAloneWhateverTheUmask) {
     for (mode_t mask : {mode_t(0), mode_t(022), mode_t(077)}) {
         SCOPED_TRACE("umask " + std::to_string(mask));
         const mode_t saved_mask = ::umask(mask);
-        container_->seen.clear();
-        handler_.LoadObject(container_.get(), image_);
-        const std::u16string flat = handler_.FlattenObject(container_.get());
+        container->seen.clear();
+        handler.LoadObject(container.get(), image);
+        const std::u16string flat = handler.FlattenObject(container.get());
         ::umask(saved_mask);
 
-        EXPECT_EQ(flat, image_);
-        ASSERT_EQ(container_->seen.size(), 2u);  // read on load, save on flatten
-        for (const SeenFile& file : container_->seen) {
+        EXPECT_EQ(flat, image);
+        ASSERT_EQ(container->seen.size(), 2u);  // read on load, save on flatten
+        for (const SeenFile& file : container->seen) {
             SCOPED_TRACE(file.path.string());
-            EXPECT_EQ(file.path.parent_path(), temp_dir_);
+            EXPECT_EQ(file.path.parent_path(), temp);
+            EXPECT_EQ(file.path.extension(), ".OLE");
             EXPECT_TRUE(S_ISREG(file.mode));
             EXPECT_EQ(file.mode & 07777, 0600u);
             EXPECT_EQ(file.links, 1u);
             EXPECT_EQ(file.owner, ::geteuid());
             EXPECT_EQ(file.files_in_folder, 1u);
         }
-        EXPECT_NE(container_->seen[0].path, container_->seen[1].path);
-        EXPECT_EQ(files_left(), 0u);
+        EXPECT_NE(container->seen[0].path, container->seen[1].path);
+        EXPECT_TRUE(temp_files().empty());
     }
 }
 
-// With services whose next temporary name a test knows, to put something there first.
-class HostilePlantedNames : public HostileTempFiles {
-protected:
-    void SetUp() override {
-        HostileTempFiles::SetUp();
-        services_.emplace(temp_dir_);
-    }
-    void TearDown() override {
-        services_.reset();
-        HostileTempFiles::TearDown();
-    }
-    std::optional<TestHostServices> services_;
-};
-
-TEST_F(HostilePlantedNames, NothingThatHoldsTheNameIsOpenedWrittenOrRemoved) {
-    const fs::path theirs = temp_dir_ / "theirs";
+TEST_F(HostileTempFiles, NothingThatHoldsTheNameIsOpenedWrittenOrRemoved) {
+    use_known_names();
+    const fs::path theirs = temp / "theirs", nowhere = temp / "nowhere";
     struct Case {
         const char* what;
         std::function<void(const fs::path&)> plant;
     };
     const Case cases[] = {
+        {"another's file", [&](const fs::path& name) { fs::copy_file(theirs, name); }},
         {"a hard link to another's file", [&](const fs::path& name) { fs::create_hard_link(theirs, name); }},
+        {"a link to another's file", [&](const fs::path& name) { fs::create_symlink(theirs, name); }},
+        {"a link to nothing", [&](const fs::path& name) { fs::create_symlink(nowhere, name); }},
         {"a folder", [&](const fs::path& name) { fs::create_directory(name); }},
         {"a named pipe", [&](const fs::path& name) { ASSERT_EQ(::mkfifo(name.c_str(), 0666), 0); }},
-        {"a link to a folder", [&](const fs::path& name) { fs::create_directory_symlink(temp_dir_, name); }},
+        {"a link to a folder", [&](const fs::path& name) { fs::create_directory_symlink(temp, name); }},
         {"a link to /dev/zero", [&](const fs::path& name) { fs::create_symlink("/dev/zero", name); }},
     };
     for (bool flatten : {false, true}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.what) + (flatten ? ", flatten" : ", load"));
             std::ofstream(theirs) << "keep";
-            const fs::path planted = services_->next_temp_path();
+            const fs::path planted = services->next_temp_path();
             c.plant(planted);
             const fs::file_status before = fs::symlink_status(planted);
             auto error = error_of([&] {
-                if (flatten) handler_.FlattenObject(container_.get());
-                else handler_.LoadObject(container_.get(), image_);
+                if (flatten) handler.FlattenObject(container.get());
+                else handler.LoadObject(container.get(), image);
             });
             ASSERT_TRUE(error);
             EXPECT_EQ(error->number, 58);
             EXPECT_EQ(fs::symlink_status(planted).type(), before.type());
-            std::ifstream in(theirs);
-            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
-            EXPECT_TRUE(container_->seen.empty());
+            if (fs::is_regular_file(fs::symlink_status(planted))) {
+                EXPECT_EQ(read_text(planted), "keep");
+            }
+            EXPECT_EQ(read_text(theirs), "keep");
+            EXPECT_FALSE(fs::exists(nowhere));
+            EXPECT_TRUE(container->seen.empty());
             fs::remove(planted);
             fs::remove(theirs);
-            EXPECT_EQ(files_left(), 0u);
+            EXPECT_TRUE(temp_files().empty());
         }
         // Flatten needs an object to save.
-        handler_.LoadObject(container_.get(), image_);
-        container_->seen.clear();
+        handler.LoadObject(container.get(), image);
+        container->seen.clear();
     }
 }
 

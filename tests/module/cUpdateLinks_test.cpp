@@ -2,12 +2,10 @@
 // host creates it.
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "com/class_factory.h"
 #include "com/registry.h"
 #include "com/utf.h"
-#include "support/plugin_host.h"
+#include "module/support/plugin_host.h"
 
 using namespace test_host;
 
@@ -96,19 +94,6 @@ TEST_F(RegistrationObject, UrlFailsWithThePathServicesErrorAndHandsOutNoString) 
     HRESULT hr = plugin_->get_URL(&url);
     EXPECT_EQ(hr, hresult_from_error_number(429));
     EXPECT_EQ(url, nullptr);
-}
-
-TEST_F(RegistrationObject, TheStringServiceIsMadeOncePerThread) {
-    auto descriptions_in_new_thread = [&] {
-        int before = EchoStringServices::created;
-        std::thread worker([&] {
-            for (int i = 0; i < 3; ++i) EXPECT_EQ(read(&IVXHeaderInfo::get_Description), kDescription);
-        });
-        worker.join();
-        return EchoStringServices::created - before;
-    };
-    EXPECT_EQ(descriptions_in_new_thread(), 1);
-    EXPECT_EQ(descriptions_in_new_thread(), 1);  // a new thread makes its own
 }
 
 TEST_F(RegistrationObject, OnQueryUnloadLeavesTheCancelFlagAsPassed) {
@@ -250,7 +235,7 @@ TEST_F(RegistrationObject, AFailingCloseDownKeepsThePageButLetsGoOfTheRest) {
 }
 
 TEST_F(RegistrationObject, ProgIdFollowsTheModuleFileName) {
-    TempDir dir;
+    TempFolder dir;
     auto copy = dir.path() / "Mender7.so";
     std::filesystem::copy_file(built_module(), copy);
     auto other = ServerModule::open(copy);

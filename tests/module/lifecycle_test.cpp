@@ -1,55 +1,36 @@
 // The whole lifecycle as the host runs it, with the real page and the host's own services:
 // create by ProgID, OnInit, header, open the page file, OnLoad, OnQueryUnload, OnClosedown,
 // release, unload.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-
 #include "com/registry.h"
 #include "com/utf.h"
+#include "module/support/plugin_host.h"
 #include "hostapp/services/host_application.h"
-#include "hostapp/services/host_classes.h"
-#include "hostapp/services/host_environment.h"
-#include "hostapp/services/host_session_context.h"
 #include "hostapp/shell/plugin_loader.h"
 #include "platform/forms/recording_window_system.h"
-#include "platform/platform_classes.h"
-#include "support/plugin_host.h"
+#include "support/host_fixture.h"
 
 using namespace test_host;
 
 namespace {
 
-class HostLifecycle : public ::testing::Test {
+class HostLifecycle : public HostFixture {
 protected:
     void SetUp() override {
+        HostFixture::SetUp();
         auto module = ServerModule::open(built_module());
         ASSERT_EQ(call_export(*module, "DllRegisterServer"), S_OK);
-        std::ofstream(dir_.path() / "drives.txt") << "Z: \\\\fileserver\\media\n";
-        ::setenv("PATHMENDER_DRIVES", (dir_.path() / "drives.txt").c_str(), 1);
-        previous_window_system_ = forms::set_window_system(&windows_);
-        HostEnvironment environment = default_host_environment();
+        write_drives({"Z: \\\\fileserver\\media"});
+        HostEnvironment environment = host_environment();
         environment.page_folder = PATHMENDER_BIN_DIR;
         configure_host(environment);
-        register_host_classes();
-        register_platform_classes();  // the page enumerates the mapped drives through WshNetwork
-    }
-    void TearDown() override {
-        revoke_host_classes();
-        configure_host(default_host_environment());
-        forms::set_window_system(previous_window_system_);
-        ::unsetenv("PATHMENDER_DRIVES");
     }
 
     ScopedRegistry registry_;
-    TempDir dir_;
-    forms::RecordingWindowSystem windows_;
-    forms::WindowSystem* previous_window_system_ = nullptr;
+    forms::ScopedRecorder windows_;
 };
 
 TEST_F(HostLifecycle, ThePageOpensWithTheHostsSessionAndTheModuleGoesWhenClosed) {
-    auto session = open_host_session(dir_.path() / "host.db");
+    auto session = host_session();
     auto app = create_host_application(session);
     const ULONG session_refs = ref_count(session.get());
 
@@ -76,7 +57,7 @@ TEST_F(HostLifecycle, ThePageOpensWithTheHostsSessionAndTheModuleGoesWhenClosed)
 TEST_F(HostLifecycle, AnUnregisteredPlugInIsClassNotRegistered) {
     auto module = ServerModule::open(built_module());
     ASSERT_EQ(call_export(*module, "DllUnregisterServer"), S_OK);
-    auto app = create_host_application(open_host_session(dir_.path() / "host.db"));
+    auto app = create_host_application(host_session());
     try {
         LoadedPlugin::load(u"Pathmender.cUpdateLinks", app);
         ADD_FAILURE() << "loaded";

@@ -3,23 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "com/registry.h"
 #include "com/utf.h"
 #include "contracts/plugin_interfaces.h"
-#include "support/plugin_host.h"
+#include "module/support/plugin_host.h"
+#include "support/files.h"
 
 using namespace test_host;
 
 namespace {
-
-std::string file_bytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // A registry that already holds another program's class, ProgID and type library.
 Registry someone_elses_entries() {
@@ -70,12 +63,12 @@ TEST_F(Registration, RecordsTheTypeLibraryAndTheThreeClasses) {
 
 TEST_F(Registration, UnregisteringLeavesTheRegistryFileAsItWasBefore) {
     someone_elses_entries().save(registry_.file());
-    const std::string before = file_bytes(registry_.file());
+    const std::string before = read_text(registry_.file());
     ASSERT_EQ(call_export(*module_, "DllRegisterServer"), S_OK);
-    ASSERT_NE(file_bytes(registry_.file()), before);
+    ASSERT_NE(read_text(registry_.file()), before);
     ASSERT_EQ(call_export(*module_, "DllRegisterServer"), S_OK);  // registering twice changes nothing more
     ASSERT_EQ(call_export(*module_, "DllUnregisterServer"), S_OK);
-    EXPECT_EQ(file_bytes(registry_.file()), before);
+    EXPECT_EQ(read_text(registry_.file()), before);
 }
 
 TEST_F(Registration, UnregisteringAnEmptyRegistryLeavesItEmpty) {
@@ -106,11 +99,11 @@ TEST_F(Registration, AMalformedRegistryIsReportedAndLeftAlone) {
     ErrorRecord error;
     ASSERT_TRUE(GetErrorRecord(hr, &error));
     EXPECT_NE(utf8(error.description).find(registry_.file().string() + ":2:"), std::string::npos) << utf8(error.description);
-    EXPECT_EQ(file_bytes(registry_.file()), broken);
+    EXPECT_EQ(read_text(registry_.file()), broken);
 }
 
 TEST_F(Registration, ACopyOfTheModuleRegistersItsOwnFile) {
-    TempDir dir;
+    TempFolder dir;
     auto copy = dir.path() / "Relocated.so";
     std::filesystem::copy_file(built_module(), copy);
     auto other = ServerModule::open(copy);

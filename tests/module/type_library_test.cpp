@@ -7,7 +7,7 @@
 #include "contracts/plugin_interfaces.h"
 #include "hostapp/shell/document_container.h"
 #include "resources/type_library.h"
-#include "support/plugin_host.h"
+#include "module/support/plugin_host.h"
 
 using namespace test_host;
 using namespace typelib;

@@ -6,7 +6,7 @@
 
 #include "com/error.h"
 #include "com/utf.h"
-#include "platform/os_errors.h"
+#include "support/com_checks.h"
 #include "support/network_tree.h"
 
 namespace {
@@ -78,11 +78,6 @@ std::pair<std::int32_t, std::string> error_of(const std::function<void()>& call)
         return {e.number, utf8(e.description)};
     }
     return {0, ""};
-}
-
-ULONG reference_count(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
 }
 
 TEST(NetworkFileSystem, ExistenceNeverFailsForABadPath) {
@@ -176,7 +171,7 @@ TEST(NetworkFileSystem, EnumeratorsHandOutCountedObjectsAndOutliveTheirCollectio
     ULONG fetched = 99;
     EXPECT_EQ(enumerator->Next(2, items, &fetched), S_OK);
     EXPECT_EQ(fetched, 2u);
-    EXPECT_EQ(reference_count(items[0].pdispVal), 1u);
+    EXPECT_EQ(ref_count(items[0].pdispVal), 1u);
     EXPECT_EQ(path_of(items[1].pdispVal), "\\\\Srv\\Share\\2.txt");
 
     ComPtr<IEnumVARIANT> copy;
@@ -240,28 +235,6 @@ TEST(NetworkFileSystem, RunningOutOfFileHandlesIsTooManyFiles) {
         std::_Exit(ok ? 0 : 1);
     };
     EXPECT_EXIT(exhausted(), ::testing::ExitedWithCode(0), "");
-}
-
-TEST(OsErrors, OneMappingToRunTimeErrors) {
-    struct Case {
-        int err;
-        bool folder;
-        std::int32_t number;
-    };
-    const Case cases[] = {
-        {ENOENT, false, 53}, {ENOENT, true, 76}, {ENOTDIR, true, 76}, {EACCES, false, 70}, {EPERM, true, 70},
-        {ENOSPC, false, 61}, {EMFILE, false, 67}, {EROFS, false, 75}, {EEXIST, false, 58}, {EIO, false, 57},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.err);
-        EXPECT_EQ(run_time_error_for_os_error(c.err, c.folder), c.number);
-        try {
-            raise_os_error(std::error_code(c.err, std::generic_category()), c.folder);
-        } catch (const ComError& e) {
-            EXPECT_EQ(e.number, c.number);
-            EXPECT_EQ(e.description, standard_error_text(c.number));
-        }
-    }
 }
 
 }  // namespace

@@ -1,38 +1,21 @@
-// A page on a real host: a temporary folder with a host database, a network folder and a
-// connections file, the host's and the platform's classes registered, and a recorder for windows.
+// The page on a host of the test's own, with a recorder for its windows.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "com/comptr.h"
 #include "document/udPathmender.h"
-#include "testkit/media_database.h"
 #include "platform/forms/recording_window_system.h"
+#include "support/host_fixture.h"
 
-class PageFixture : public ::testing::Test {
+class PageFixture : public HostFixture {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    // The texts of the message boxes shown so far.
+    std::vector<std::u16string> messages() const {
+        std::vector<std::u16string> out;
+        for (const auto& m : windows.recorder.messages) out.push_back(m.prompt);
+        return out;
+    }
 
-    // Writes the connections file, one "LOCAL REMOTE" line each.
-    void write_drives(const std::vector<std::string>& lines);
-    // Creates a file (and its folders) below the network folder: "Server/Share/dir/name".
-    std::filesystem::path make_network_file(const std::string& relative, const std::string& content = "x");
-    // Opens the page as the shell does: creation, then Initialize; Init with the host's session
-    // when given one.
-    ComPtr<udPathmender> open_page(bool hand_over_session = true);
-    ComPtr<ISessionContext> host_session();
-
-    std::vector<std::u16string> messages() const;
-
-    std::filesystem::path root, network, database_file, temp;
     forms::ScopedRecorder windows;
-    MediaDatabase& database() { return *database_; }
-
-private:
-    std::unique_ptr<MediaDatabase> database_;
 };

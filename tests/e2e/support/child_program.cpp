@@ -1,5 +1,7 @@
 #include "e2e/support/child_program.h"
 
+#include "support/files.h"
+
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <signal.h>
@@ -16,13 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // In the forked child only: async-signal-safe calls, then exec or _exit.
 bool drop_file_mode_override() {
@@ -105,8 +100,8 @@ ChildResult ChildProgram::finish(int raw, const struct rusage& usage) {
     if (result.exited) result.status = WEXITSTATUS(raw);
     if (WIFSIGNALED(raw)) result.signal = WTERMSIG(raw);
     result.max_rss_kib = usage.ru_maxrss;
-    result.out = slurp(out_file_);
-    result.err = slurp(err_file_);
+    result.out = read_text(out_file_);
+    result.err = read_text(err_file_);
     return result;
 }
 

@@ -1,51 +1,37 @@
-// Runs the built pathmender program against a host database and network folder of the test's own,
-// with a registry of its own in which the plug-in is registered.
+// Runs the built pathmender program against the database and network folder of a host of the
+// test's own, with a registry of the suite's own in which the plug-in is registered.
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "e2e/support/child_program.h"
+#include "support/files.h"
+#include "support/host_fixture.h"
+#include "support/scoped.h"
 
-#include "testkit/media_database.h"
-#include "platform/ole/ole_object.h"
-
-struct ProgramResult {
-    int status;
-    std::string out, err;
-    std::vector<std::string> lines() const;  // stdout, one entry a line
-};
-
-class ProgramFixture : public ::testing::Test {
+class ProgramFixture : public HostFixture {
 protected:
     static void SetUpTestSuite();
-    static void TearDownTestSuite();
+    static void TearDownTestSuite() { registry_.reset(); }
+    // The connections: Z: \\NewServer\Media.
     void SetUp() override;
-    void TearDown() override;
 
-    ProgramResult run(const std::vector<std::string>& arguments) const;
-    // pathmender update on this test's database and network, with more arguments after --previous.
-    ProgramResult update(const std::string& previous, const std::vector<std::string>& more = {}) const;
-
-    std::filesystem::path make_network_file(const std::string& relative) const;
-    void write_drives(const std::vector<std::string>& lines) const;
-
-    // A real stored link (container layout) re-linked to path, and its bytes.
-    static std::vector<std::uint8_t> container_link(std::u16string_view path);
-    // A real embedded object, plain image.
-    static std::vector<std::uint8_t> embedded_object();
-    static std::vector<std::uint8_t> corpus_file(const std::string& name);
-    // The link path of a stored object.
-    static std::u16string source_doc_of(const std::vector<std::uint8_t>& bytes);
-
-    std::filesystem::path root, network, database_file;
-    MediaDatabase& database() { return *database_; }
-
-    static std::filesystem::path registry;
+    // Options for a child whose temporary folder is temp unless they say otherwise.
+    ChildOptions in_temp(ChildOptions options = {}) const;
+    // pathmender with arguments, to its end.
+    ChildResult run(const std::vector<std::string>& arguments, const ChildOptions& options = {}) const;
+    // The arguments of pathmender update on this test's network and database (or another), with more after --previous.
+    std::vector<std::string> update_arguments(const std::string& previous, const std::vector<std::string>& more = {},
+                                              const std::filesystem::path& database = {}) const;
+    // pathmender update, to its end, its temporary folder temp unless options say otherwise.
+    ChildResult update(const std::string& previous, const std::vector<std::string>& more = {},
+                       ChildOptions options = {}) const;
 
 private:
-    std::unique_ptr<MediaDatabase> database_;
+    static inline std::unique_ptr<ScopedRegistry> registry_;
 };
 
 inline constexpr char kCaption[] = "[Pathmender Host] ";

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QPixmap>
+#include <QImage>
 #include <QTimer>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -46,12 +46,19 @@ void when_modal(std::function<bool(QWidget*)> accept, std::function<void(QWidget
     poll_for_modal(std::move(accept), std::move(act), 10000);
 }
 
-std::filesystem::path save_screenshot(QWidget* widget, const std::string& name) {
-    const std::filesystem::path folder = std::filesystem::path(PATHMENDER_BUILD_DIR) / "screenshots";
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path path = folder / (name + ".png");
-    EXPECT_TRUE(widget->grab().save(QString::fromStdString(path.string()), "PNG")) << path;
-    return path;
+QWidget* shell_window() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "shell" && w->isVisible()) return w;
+    return nullptr;
+}
+
+int drawn_pixels(QWidget* widget, const QRect& area, const QColor& background) {
+    const QImage image = widget->grab().toImage();
+    int drawn = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) != background) ++drawn;
+    return drawn;
 }
 
 void settle() {

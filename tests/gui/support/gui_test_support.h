@@ -1,9 +1,8 @@
 // What the desktop front end's tests share: the layouts from the source tree, widgets found by
-// their control's name, answering modal windows from the event loop, and screenshots.
+// their control's name, answering modal windows from the event loop, and what a window draws.
 #pragma once
 
 #include <QWidget>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,8 +21,11 @@ QWidget* widget_named(const QWidget* root, const std::string& name);
 // Fails the test (and leaves the window alone) if none shows up.
 void when_modal(std::function<bool(QWidget*)> accept, std::function<void(QWidget*)> act);
 
-// Writes a picture of widget to <build>/screenshots/<name>.png; returns the path.
-std::filesystem::path save_screenshot(QWidget* widget, const std::string& name);
+// The host shell's window, when it is shown.
+QWidget* shell_window();
+
+// How many pixels inside area of what widget draws differ from background.
+int drawn_pixels(QWidget* widget, const QRect& area, const QColor& background);
 
 // Lets the toolkit deliver what is pending (show, resize, paint), without user input.
 void settle();

@@ -40,21 +40,24 @@ ComPtr<IHostRecordset> open_media_records(IHostDataObject* data, std::u16string_
     return records;
 }
 
-void update_media_object(IHostDataObject* data, std::u16string_view table, std::int32_t media_id,
-                         std::u16string_view text) {
+HRESULT write_back(IHostDataObject* data, std::u16string_view table, std::u16string_view field,
+                   std::u16string_view key_field, Variant key, std::u16string_view text, SHORT* result) {
     ComPtr<IHostConnection> connection;
     check(data->get_Connection(connection.put()));
-    LONG number = 0;
-    Bstr message;
     ComPtr<IHostRecordset> writer;
-    check(connection->OpenRecordset(Bstr().get(), kRecordsetWriteBack, Bstr(u"udPathmender_UpdateMediaLink").get(),
-                                    &number, message.put(), writer.put()));
-    Variant key = Variant::ref(&media_id);
+    check(connection->OpenRecordset(nullptr, kRecordsetWriteBack, Bstr(u"udPathmender_UpdateMediaLink").get(), nullptr,
+                                    nullptr, writer.put()));
     Variant value(text);
+    HRESULT hr = writer->UpdateField(Bstr(table).get(), Bstr(field).get(), Bstr(key_field).get(), key.get(), value.get(),
+                                     result);
+    if (SUCCEEDED(hr)) check(writer->Close());
+    return hr;
+}
+
+void update_media_object(IHostDataObject* data, std::u16string_view table, std::int32_t media_id,
+                         std::u16string_view text) {
     SHORT result = 0;
-    check(writer->UpdateField(Bstr(table).get(), Bstr(u"Object").get(), Bstr(u"MEDIAID").get(), key.get(),
-                              value.get(), &result));
-    check(writer->Close());
+    check(write_back(data, table, u"Object", u"MEDIAID", Variant::ref(&media_id), text, &result));
 }
 
 Variant field_value(IHostRecordset* records, std::int32_t column) {

@@ -19,6 +19,10 @@ ComPtr<IHostRecordset> open_media_records(IHostDataObject* data, std::u16string_
 // A forward record set over query.
 ComPtr<IHostRecordset> open_query(IHostDataObject* data, std::u16string_view query);
 
+// Writes text into field of the record of table whose key_field is key, through a write-back record
+// set as the update run opens it; result is what UpdateField answers.
+HRESULT write_back(IHostDataObject* data, std::u16string_view table, std::u16string_view field,
+                   std::u16string_view key_field, Variant key, std::u16string_view text, SHORT* result);
 // Writes text into the Object column of the record of table with that MEDIAID, as the update run does.
 void update_media_object(IHostDataObject* data, std::u16string_view table, std::int32_t media_id,
                          std::u16string_view text);

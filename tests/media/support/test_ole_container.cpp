@@ -1,7 +1,5 @@
 #include "media/support/test_ole_container.h"
 
-#include <sys/stat.h>
-
 #include "com/error.h"
 #include "com/utf.h"
 #include "platform/binary_files.h"
@@ -12,8 +10,6 @@ try {
     BinaryFile& file = open_file(file_number);
     read_position = file.position();
     read_path = file.path();
-    struct stat status {};
-    if (::lstat(utf8(read_path).c_str(), &status) == 0) read_file_mode = status.st_mode;
     if (fail_read_with) raise_error(fail_read_with, u"error loading from file");
     std::vector<std::uint8_t> image(std::size_t(file.length() - read_position));
     file.read(image);

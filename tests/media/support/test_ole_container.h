@@ -21,7 +21,6 @@ public:
     int read_calls = 0;
     std::int64_t read_position = -1;
     std::u16string read_path;
-    unsigned read_file_mode = 0;
     // The path CreateLink was given; the held image stays as it is.
     std::u16string linked_to;
 

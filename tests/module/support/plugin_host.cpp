@@ -1,6 +1,5 @@
 #include "plugin_host.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 #include "com/class_factory.h"
@@ -9,38 +8,10 @@ namespace test_host {
 
 std::filesystem::path built_module() { return std::filesystem::path(PATHMENDER_BIN_DIR) / "Pathmender.so"; }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pm-host-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-ScopedRegistry::ScopedRegistry() : file_(dir_.path() / "config" / "registry") {
-    const char* previous = std::getenv("PATHMENDER_REGISTRY");
-    had_previous_ = previous != nullptr;
-    if (previous) previous_ = previous;
-    ::setenv("PATHMENDER_REGISTRY", file_.c_str(), 1);
-}
-
-ScopedRegistry::~ScopedRegistry() {
-    if (had_previous_) ::setenv("PATHMENDER_REGISTRY", previous_.c_str(), 1);
-    else ::unsetenv("PATHMENDER_REGISTRY");
-}
-
 HRESULT call_export(const ServerModule& module, const char* name) {
     auto entry = reinterpret_cast<HRESULT (*)()>(module.symbol(name));
     if (!entry) throw std::runtime_error(std::string("the module lacks ") + name);
     return entry();
-}
-
-ULONG ref_count(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
 }
 
 HRESULT TestSession::get_SessionID(LONG* id) {

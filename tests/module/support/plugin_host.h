@@ -1,8 +1,7 @@
-// What the tests of the plug-in module need of a host: a temporary registry with the built module
-// registered in it, and small host objects whose behaviour each test chooses.
+// What the tests of the plug-in module need of a host: the built module, and small host objects
+// whose behaviour each test chooses.
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <string>
 
@@ -12,43 +11,15 @@
 #include "com/object.h"
 #include "contracts/host_services.h"
 #include "contracts/plugin_interfaces.h"
+#include "support/com_checks.h"
+#include "support/scoped.h"
 
 namespace test_host {
 
 std::filesystem::path built_module();  // <build>/bin/Pathmender.so
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-// Points PATHMENDER_REGISTRY at a file in a temporary folder for the object's life.
-class ScopedRegistry {
-public:
-    ScopedRegistry();
-    ~ScopedRegistry();
-    const std::filesystem::path& file() const { return file_; }
-
-private:
-    TempDir dir_;
-    std::filesystem::path file_;
-    std::string previous_;
-    bool had_previous_;
-};
-
 // Calls an export of module with no arguments (DllRegisterServer and the like).
 HRESULT call_export(const ServerModule& module, const char* name);
-
-// The reference count of object, read without changing it.
-ULONG ref_count(IUnknown* object);
 
 class TestSession final : public ComObject<TestSession, ISessionContext> {
 public:
@@ -78,12 +49,10 @@ private:
     ComPtr<TestApplicationContext> context_;
 };
 
-// FormatText that gives its text back unchanged, counting how many of these objects were made.
+// FormatText that gives its text back unchanged.
 class EchoStringServices final : public ComObject<EchoStringServices, IHostStringServices> {
 public:
-    EchoStringServices() { ++created; }
     HRESULT FormatText(BSTR text, SAFEARRAY** values, BSTR* result) override;
-    static inline std::atomic<int> created{0};
 };
 
 // FolderPath(12) gives folder_text as it stands, separator or not.

@@ -9,7 +9,7 @@ namespace {
 class CorpusObject : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CorpusObject, ReadsOneObjectAndSavesItBackByteForByte) {
-    const Bytes file = read_corpus_file(GetParam());
+    const Bytes file = read_corpus(GetParam());
     const ObjectSpan span = object_span_in(GetParam(), file);
     const ByteView expected = ByteView(file).subspan(span.offset, span.length);
 
@@ -22,7 +22,7 @@ TEST_P(CorpusObject, ReadsOneObjectAndSavesItBackByteForByte) {
 }
 
 std::vector<std::string> whole_objects() {
-    std::vector<std::string> names = corpus_file_names();
+    std::vector<std::string> names = corpus_names();
     std::erase(names, kTruncatedOle1Link);
     return names;
 }
@@ -36,7 +36,7 @@ std::string test_name_of(const ::testing::TestParamInfo<std::string>& info) {
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusObject, ::testing::ValuesIn(whole_objects()), test_name_of);
 
 TEST(Corpus, HoldsTheImagesTheseTestsRelyOn) {
-    EXPECT_EQ(corpus_file_names().size(), 20u);
+    EXPECT_EQ(corpus_names().size(), 20u);
 }
 
 struct KnownObject {
@@ -58,7 +58,7 @@ TEST(CorpusObjectProperties, MatchWhatTheirSourcesSay) {
     };
     for (const KnownObject& expected : known) {
         SCOPED_TRACE(expected.file);
-        const Bytes file = read_corpus_file(expected.file);
+        const Bytes file = read_corpus(expected.file);
         std::size_t consumed = 0;
         const OleObject object = read_ole_object(ByteView(file).subspan(object_span_in(expected.file, file).offset), consumed);
         EXPECT_EQ(ole_type(object), expected.ole_type);
@@ -68,9 +68,9 @@ TEST(CorpusObjectProperties, MatchWhatTheirSourcesSay) {
 }
 
 TEST(CorpusObjectProperties, TwoObjectsBackToBackReadOneAfterTheOther) {
-    const Bytes first = read_corpus_file(kLinkedExcel);
-    const Bytes second = read_corpus_file(kEquationOle1);
-    const Bytes third = read_corpus_file(kEmbeddedChart);
+    const Bytes first = read_corpus(kLinkedExcel);
+    const Bytes second = read_corpus(kEquationOle1);
+    const Bytes third = read_corpus(kEmbeddedChart);
     Bytes buffer = first;
     buffer.insert(buffer.end(), second.begin(), second.end());
     buffer.insert(buffer.end(), third.begin(), third.end());

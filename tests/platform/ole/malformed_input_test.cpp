@@ -17,7 +17,7 @@ int error_reading(ByteView bytes) {
 class TruncatedObject : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TruncatedObject, FailsAtEveryLength) {
-    const Bytes file = read_corpus_file(GetParam());
+    const Bytes file = read_corpus(GetParam());
     const ObjectSpan span = object_span_in(GetParam(), file);
     for (std::size_t length = 0; length < span.length; ++length) {
         // A copy of exactly `length` bytes, so ASan sees any read past it.
@@ -32,11 +32,11 @@ INSTANTIATE_TEST_SUITE_P(Corpus, TruncatedObject,
                                            "ole1-embedded-package-html-tika.bin"));
 
 TEST(MalformedOle1, RealLinkCutAfterItsClassFails) {
-    EXPECT_EQ(error_reading(read_corpus_file(kTruncatedOle1Link)), kErrorLoadingFromFile);
+    EXPECT_EQ(error_reading(read_corpus(kTruncatedOle1Link)), kErrorLoadingFromFile);
 }
 
 TEST(MalformedOle1, BrokenFieldsFail) {
-    const Bytes equation = read_corpus_file(kEquationOle1);
+    const Bytes equation = read_corpus(kEquationOle1);
     struct Patch {
         const char* what;
         std::size_t offset;
@@ -63,24 +63,24 @@ TEST(MalformedOle1, BrokenFieldsFail) {
 }
 
 TEST(MalformedContainer, CompoundFileCutAtASectorBoundaryFails) {
-    const Bytes real = read_corpus_file(kEmbeddedChart);
-    const std::size_t compound_size = real.size() - 24;
+    const Bytes real = read_corpus(kEmbeddedChart);
+    const std::size_t compound_size = real.size() - kContainerHeaderSize;
     for (std::size_t cut = 512; cut < compound_size; cut += 512) {
-        Bytes image(real.begin(), real.begin() + 24 + cut);
+        Bytes image(real.begin(), real.begin() + kContainerHeaderSize + cut);
         store_u32(image, 2, static_cast<std::uint32_t>(cut));
         EXPECT_EQ(error_reading(image), kErrorLoadingFromFile) << "cut at " << cut;
     }
 }
 
 TEST(MalformedContainer, HeaderOfAnotherSizeIsNotAContainerObject) {
-    Bytes image = read_corpus_file(kLinkedExcel);
+    Bytes image = read_corpus(kLinkedExcel);
     image[0] = 25;
     EXPECT_EQ(error_reading(image), kErrorLoadingFromFile);
 }
 
 // Offsets in the "\1Ole" stream of the real link, whose absolute file moniker starts at 0x1C.
 TEST(MalformedMoniker, LengthsOutsideTheirStreamFail) {
-    const Bytes real = read_corpus_file(kLinkedExcel);
+    const Bytes real = read_corpus(kLinkedExcel);
     std::size_t consumed = 0;
     const Bytes ole_stream = ole_stream_of(read_ole_object(real, consumed));
     struct Patch {
@@ -126,7 +126,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBase = 24;
+    static constexpr std::size_t kBase = kContainerHeaderSize;
     std::uint32_t header(std::size_t offset) const { return load_u32(image_, kBase + offset); }
     std::size_t sector(std::uint32_t index) const { return kBase + 512 + std::size_t{index} * 512; }
     std::size_t fat_offset(std::uint32_t index) const { return sector(header(0x4C + 4 * (index / 128))) + 4 * (index % 128); }
@@ -136,7 +136,7 @@ private:
 
 TEST(MalformedCompoundFile, CyclesFailWithoutHanging) {
     // Chart: entry 1 "Workbook" (41 sectors, left sibling 2), entry 2 "\1CompObj" (2 mini sectors).
-    const Bytes real = read_corpus_file(kEmbeddedChart);
+    const Bytes real = read_corpus(kEmbeddedChart);
     struct Damage {
         const char* what;
         std::function<void(CompoundBytes&, Bytes&)> apply;

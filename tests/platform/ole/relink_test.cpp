@@ -39,7 +39,7 @@ const FileMoniker& file_moniker_of(const Moniker& moniker) {
 class ContainerRelink : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ContainerRelink, NewPathOnlyEverythingElseKept) {
-    const Bytes original_bytes = read_corpus_file(GetParam());
+    const Bytes original_bytes = read_corpus(GetParam());
     const OleObject original = read_whole(original_bytes);
     OleObject object = original;
 
@@ -52,7 +52,7 @@ TEST_P(ContainerRelink, NewPathOnlyEverythingElseKept) {
     EXPECT_EQ(update_options(reread), kUpdateAutomatic);
 
     // Header: new length and save time, creation time kept; the root carries the save time.
-    EXPECT_EQ(load_u32(saved, 2), saved.size() - 24);
+    EXPECT_EQ(load_u32(saved, 2), saved.size() - kContainerHeaderSize);
     EXPECT_EQ(load_u32(saved, kCreatedTimeOffset), load_u32(original_bytes, kCreatedTimeOffset));
     EXPECT_EQ(load_u32(saved, kCreatedTimeOffset + 4), load_u32(original_bytes, kCreatedTimeOffset + 4));
     const std::uint64_t saved_time = load_u32(saved, kSavedTimeOffset) |
@@ -86,7 +86,7 @@ TEST_P(ContainerRelink, NewPathOnlyEverythingElseKept) {
 INSTANTIATE_TEST_SUITE_P(RealLinks, ContainerRelink, ::testing::Values(kLinkedExcel, kLinkedExcelIcon));
 
 TEST(ContainerRelinkPaths, PathOutsideTheCodePageKeepsItsLongPathWhole) {
-    OleObject object = read_whole(read_corpus_file(kLinkedExcel));
+    OleObject object = read_whole(read_corpus(kLinkedExcel));
     const std::u16string path = u"\\\\srv\\Общий\\данные 😀.xlsx";
 
     create_link(object, path, fixed_now());
@@ -99,7 +99,7 @@ TEST(ContainerRelinkPaths, PathOutsideTheCodePageKeepsItsLongPathWhole) {
 }
 
 TEST(ContainerRelinkPaths, LocalPathHasNoServerPart) {
-    OleObject object = read_whole(read_corpus_file(kLinkedExcelIcon));
+    OleObject object = read_whole(read_corpus(kLinkedExcelIcon));
     create_link(object, u"D:\\Data\\book.xls", fixed_now());
     const OleObject reread = read_whole(write_ole_object(object));
     EXPECT_EQ(source_doc(reread), u"D:\\Data\\book.xls");
@@ -107,7 +107,7 @@ TEST(ContainerRelinkPaths, LocalPathHasNoServerPart) {
 }
 
 TEST(ContainerRelinkComposite, KeepsTheItemAndDropsReservedAndRelativeMonikers) {
-    const Bytes real = read_corpus_file(kLinkedExcel);
+    const Bytes real = read_corpus(kLinkedExcel);
     const Bytes item = item_moniker("Sheet1!R1C1:R5C3");
     const Bytes image = container_with_ole_stream(real, composite_link_ole_stream(container_of(read_whole(real)).info, item));
     OleObject object = read_whole(image);
@@ -143,7 +143,7 @@ TEST(ContainerRelinkModel, HoldsWhatItsBytesReadAs) {
     };
     for (const char* name : {kLinkedExcel, kLinkedExcelIcon}) {
         SCOPED_TRACE(name);
-        OleObject object = read_whole(read_corpus_file(name));
+        OleObject object = read_whole(read_corpus(name));
         const std::int16_t stored = update_options(object);
         create_link(object, kUncPath, fixed_now());
         expect_model_of_own_bytes(object);
@@ -161,7 +161,7 @@ TEST(ContainerRelinkModel, HoldsWhatItsBytesReadAs) {
 TEST(RelinkEmbedded, IsRefusedInBothLayouts) {
     for (const char* name : {kEmbeddedChart, kEquationOle1}) {
         SCOPED_TRACE(name);
-        OleObject object = read_whole(read_corpus_file(name));
+        OleObject object = read_whole(read_corpus(name));
         const Bytes before = write_ole_object(object);
         EXPECT_EQ(load_error_of([&] { create_link(object, kUncPath); }), kErrorCannotLinkEmbedded);
         EXPECT_EQ(write_ole_object(object), before);
@@ -170,7 +170,7 @@ TEST(RelinkEmbedded, IsRefusedInBothLayouts) {
 
 // An OLE 1.0 link as a word processor writes it, with the equation sample's presentation.
 Bytes ole1_link(std::uint32_t update_option) {
-    const Bytes equation = read_corpus_file(kEquationOle1);
+    const Bytes equation = read_corpus(kEquationOle1);
     std::size_t consumed = 0;
     const Ole1Object embedded = std::get<Ole1Object>(read_ole_object(equation, consumed).layout);
 
@@ -235,7 +235,7 @@ std::uint32_t stored_option_after_update_run(const Bytes& bytes) {
 TEST(UpdateOptions, ContainerLinkKeepsItsStoredValueThroughAnUpdateRun) {
     const StoredOption rows[] = {{1, kUpdateAutomatic}, {3, kUpdateManual}, {0, kUpdateManual},
                                  {2, kUpdateManual}, {7, kUpdateManual}};
-    const Bytes real = read_corpus_file(kLinkedExcel);
+    const Bytes real = read_corpus(kLinkedExcel);
     Bytes ole_stream = ole_stream_of(read_whole(real));
     for (const StoredOption& row : rows) {
         SCOPED_TRACE(row.stored);
@@ -256,7 +256,7 @@ TEST(UpdateOptions, Ole1LinkKeepsItsStoredValueThroughAnUpdateRun) {
 }
 
 TEST(UpdateOptions, ChangingThemIsSavedAndUnchangedObjectsStayByteIdentical) {
-    const Bytes real = read_corpus_file(kLinkedExcel);
+    const Bytes real = read_corpus(kLinkedExcel);
     OleObject object = read_whole(real);
     set_update_options(object, kUpdateAutomatic);
     EXPECT_EQ(write_ole_object(object), real);
@@ -269,7 +269,7 @@ TEST(UpdateOptions, ChangingThemIsSavedAndUnchangedObjectsStayByteIdentical) {
 }
 
 TEST(UpdateOptions, ValuesOutsideTheEnumerationAreRefused) {
-    OleObject object = read_whole(read_corpus_file(kLinkedExcel));
+    OleObject object = read_whole(read_corpus(kLinkedExcel));
     for (std::int16_t invalid : {-1, 3, 100})
         EXPECT_EQ(load_error_of([&] { set_update_options(object, invalid); }), kErrorInvalidPropertyValue);
 }

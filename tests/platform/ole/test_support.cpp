@@ -2,36 +2,12 @@
 
 #include "class_ids.h"
 #include "compound_file.h"
+#include "container_layout.h"
 #include "moniker.h"
 #include "ole_info_stream.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 namespace pathmender::ole::testing {
-
-std::string corpus_path(const std::string& file_name) {
-    return std::string(PATHMENDER_CORPUS_DIR) + "/" + file_name;
-}
-
-Bytes read_corpus_file(const std::string& file_name) {
-    std::ifstream in(corpus_path(file_name), std::ios::binary);
-    if (!in)
-        throw std::runtime_error("corpus file missing: " + file_name);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> corpus_file_names() {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(PATHMENDER_CORPUS_DIR))
-        if (entry.path().extension() == ".bin")
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 ObjectSpan object_span_in(const std::string& file_name, const Bytes& file) {
     constexpr std::size_t kTrailerSize = 4;
@@ -52,11 +28,10 @@ int load_error_of(const std::function<void()>& read) {
 }
 
 Bytes container_with_ole_stream(const Bytes& image, const Bytes& ole_stream) {
-    constexpr std::size_t kHeader = 24;
-    CompoundFile storage = read_compound_file(ByteView(image).subspan(kHeader));
+    CompoundFile storage = read_compound_file(ByteView(image).subspan(kContainerHeaderSize));
     storage.root.find_stream(kOleInfoStreamName)->data = ole_stream;
     const Bytes compound = write_compound_file(storage);
-    Bytes result(image.begin(), image.begin() + kHeader);
+    Bytes result(image.begin(), image.begin() + kContainerHeaderSize);
     store_u32(result, 2, static_cast<std::uint32_t>(compound.size()));
     result.insert(result.end(), compound.begin(), compound.end());
     return result;

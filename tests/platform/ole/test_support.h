@@ -3,6 +3,7 @@
 #include "byte_io.h"
 #include "ole_info_stream.h"
 #include "ole_object.h"
+#include "support/files.h"
 
 #include <chrono>
 #include <functional>
@@ -10,10 +11,6 @@
 #include <vector>
 
 namespace pathmender::ole::testing {
-
-std::string corpus_path(const std::string& file_name);
-Bytes read_corpus_file(const std::string& file_name);
-std::vector<std::string> corpus_file_names();
 
 // Where the object starts inside a corpus file, and how long it is (the database header and
 // trailer around some of them are not part of the object).
@@ -37,11 +34,5 @@ Bytes composite_link_ole_stream(const OleInfoStream& real, const Bytes& item);
 
 std::chrono::system_clock::time_point fixed_now();
 std::uint64_t fixed_now_filetime();
-
-inline constexpr char kLinkedExcel[] = "container-blob-linked-excel-frx-tambosoft.bin";
-inline constexpr char kLinkedExcelIcon[] = "container-blob-linked-excel-frx-tambosoft-tanque.bin";
-inline constexpr char kEmbeddedChart[] = "container-blob-embedded-excelchart8-frx-tambosoft.bin";
-inline constexpr char kEquationOle1[] = "ole1-embedded-equation3-rtfjs.bin";
-inline constexpr char kTruncatedOle1Link[] = "ole1-linked-word8-classonly-tika.bin";
 
 }  // namespace pathmender::ole::testing

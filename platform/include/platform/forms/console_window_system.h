@@ -16,7 +16,7 @@ private:
     std::FILE* out_;
 };
 
-// The button a message box's style puts first, which is what answering with Enter presses.
+// The button a message box's style makes the default, which is what answering with Enter presses.
 int default_button(int style);
 
 }  // namespace forms
