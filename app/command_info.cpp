@@ -11,20 +11,11 @@
 #include "hostapp/services/host_classes.h"
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
+#include "hostapp/shell/page_script.h"
 #include "hostapp/shell/plugin_loader.h"
 #include "resources/type_library.h"
 
 namespace {
-
-constexpr char16_t kPluginProgID[] = u"Pathmender.cUpdateLinks";
-
-std::span<const unsigned char> module_resource(const ServerModule& module, const char* type, const char* name) {
-    auto find = reinterpret_cast<DllFindResourceFn>(module.symbol(kDllFindResource));
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    if (!find || FAILED(find(type, name, &data, &size))) return {};
-    return {data, size};
-}
 
 void print_type_library(std::span<const unsigned char> data) {
     if (data.empty()) {

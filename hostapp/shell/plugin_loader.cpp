@@ -4,6 +4,7 @@
 #include "com/error.h"
 #include "com/registry.h"
 #include "com/utf.h"
+#include "contracts/document_view.h"
 
 namespace {
 
@@ -111,4 +112,12 @@ void LoadedPlugin::release() {
     plugin_.reset();
     module_.reset();
     CoFreeUnusedLibraries();
+}
+
+std::span<const unsigned char> module_resource(const ServerModule& module, const char* type, const char* name) {
+    auto find = reinterpret_cast<DllFindResourceFn>(module.symbol(kDllFindResource));
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    if (!find || FAILED(find(type, name, &data, &size))) return {};
+    return {data, size};
 }

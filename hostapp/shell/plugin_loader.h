@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -60,3 +61,7 @@ private:
     std::unique_ptr<OpenDocument> page_;
     bool closed_ = false;
 };
+
+// One of a loaded module's compiled-in resources, found through its DllFindResource export as
+// the platform's resource functions find them; empty when it has none of that type and name.
+std::span<const unsigned char> module_resource(const ServerModule& module, const char* type, const char* name);

@@ -6,6 +6,7 @@
 #include "contracts/document_view.h"
 #include "contracts/plugin_interfaces.h"
 #include "hostapp/shell/document_container.h"
+#include "hostapp/shell/plugin_loader.h"
 #include "resources/type_library.h"
 #include "module/support/plugin_host.h"
 
@@ -13,14 +14,6 @@ using namespace test_host;
 using namespace typelib;
 
 namespace {
-
-std::span<const unsigned char> module_resource(const ServerModule& module, const char* type, const char* name) {
-    auto find = reinterpret_cast<DllFindResourceFn>(module.symbol(kDllFindResource));
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    if (!find || FAILED(find(type, name, &data, &size))) return {};
-    return {data, size};
-}
 
 constexpr GUID kDispatch = make_guid("{00020400-0000-0000-C000-000000000046}");
 constexpr GUID kHeaderInfo = make_guid("{41079A2C-791C-11D4-A6C1-00B0D0273C9F}");
