@@ -33,16 +33,6 @@ public:
     int transfers = 0;
 };
 
-std::vector<std::uint8_t> link_to(std::u16string_view path) {
-    std::ifstream in(fs::path(PATHMENDER_CORPUS_DIR) / "container-blob-linked-excel-frx-tambosoft.bin",
-                     std::ios::binary);
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-    std::size_t consumed = 0;
-    auto object = ole::read_ole_object(bytes, consumed);
-    ole::create_link(object, path);
-    return ole::write_ole_object(object);
-}
-
 std::u16string source_doc_of(const std::vector<std::uint8_t>& bytes) {
     std::size_t consumed = 0;
     return ole::source_doc(ole::read_ole_object(bytes, consumed));

@@ -1,6 +1,6 @@
-// A share tree 10,000 folders deep, held in memory behind the file system's own interfaces: the
-// search and the share index walk it to the bottom without running out of stack. (On disk such a
-// tree is tested shallower: every open there walks the whole path.)
+// Share trees deeper than a call stack or one path could hold are walked to their bottom: 10,000
+// folders held in memory behind the file system's own interfaces, and, on disk, where every open
+// walks the whole path, a tree deeper than PATH_MAX.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,8 +9,11 @@
 #include "com/error.h"
 #include "com/object.h"
 #include "document/share_index.h"
-#include "document/udPathmender.h"
+#include "document/support/share_search.h"
+#include "platform/file_system_object.h"
 #include "platform/network/dispatch_enumerator.h"
+#include "platform/support/deep_tree.h"
+#include "platform/support/network_tree.h"
 
 namespace {
 
@@ -79,21 +82,33 @@ ComPtr<IFolder> deep_share(std::u16string* bottom_file) {
     return root;
 }
 
-TEST(DeepShareWalk, TheSearchReachesTheBottomOfATenThousandFolderTree) {
+TEST(DeepShareWalk, TheSearchAndTheShareIndexReachTheBottomOfATenThousandFolderTree) {
     std::u16string bottom;
     ComPtr<IFolder> root = deep_share(&bottom);
-    auto page = make_com<udPathmender>();  // the search needs no session: only the tree
-    EXPECT_EQ(page->SearchFolder(root, u"deep.TXT"), bottom);
-    EXPECT_EQ(page->SearchFolder(root, u"absent.txt"), u"");
-}
-
-TEST(DeepShareWalk, TheShareIndexWalksTheSameTreeAndFindsTheSame) {
-    std::u16string bottom;
-    ComPtr<IFolder> root = deep_share(&bottom);
+    EXPECT_EQ(search_share(root, u"deep.TXT"), bottom);
     ShareIndex index(root);
     EXPECT_EQ(index.find(u"DEEP.txt"), bottom);
     EXPECT_EQ(index.find(u"decoy.txt"), u"\\\\Srv\\Share\\decoy.txt");
     EXPECT_EQ(index.find(u"absent.txt"), u"");
+}
+
+TEST(DeepShareWalk, AShareBeyondPathMaxIsIndexedToItsBottom) {
+    constexpr int kDepth = 3'000;  // 6,000 characters of path; deeper only costs time
+    NetworkTree network;
+    network.file("NewServer/Deep/top.txt");
+    deep_tree::make_chain(network.root() / "NewServer/Deep", "d", kDepth, "needle.txt");
+    std::u16string expected = u"\\\\NewServer\\Deep";
+    for (int i = 0; i < kDepth; ++i) expected += u"\\d";
+    expected += u"\\needle.txt";
+
+    ComPtr<IFileSystem> fso;
+    check(CreateFileSystemObject(fso.put()));
+    ComPtr<IFolder> root;
+    check(fso->GetFolder(Bstr(u"\\\\NewServer\\Deep").get(), root.put()));
+    ShareIndex index(root);
+    EXPECT_EQ(index.find(u"NEEDLE.TXT"), expected);
+    EXPECT_EQ(index.find(u"nowhere.txt"), u"");
+    deep_tree::remove(network.root() / "NewServer", "Deep");
 }
 
 }  // namespace

@@ -1,20 +1,17 @@
-// SearchFolder walks share trees with a stack of its own: it must visit exactly as the recursive
-// walk it replaced (depth first, a folder's own files first, first match wins), fail with the same
-// error at the same call, and walk trees deeper than one path can name.
-#include "document/support/page_fixture.h"
-
-#include <fstream>
-#include <random>
+// The order of the share walk (document/share_walk.h), by the calls it makes on the file system:
+// depth first, a folder's own files first, each subfolder's whole tree before the listing of its
+// parent is read on, nothing after the first match, and a failing call ends the walk with its
+// error, with no call after it.
+#include <gtest/gtest.h>
 
 #include "com/enum_variant.h"
 #include "com/error.h"
+#include "com/object.h"
 #include "com/utf.h"
-#include "platform/case_insensitive.h"
+#include "document/support/share_search.h"
 #include "platform/file_system.h"
 #include "platform/file_system_object.h"
-#include "platform/support/deep_tree.h"
-
-namespace fs = std::filesystem;
+#include "platform/support/network_tree.h"
 
 namespace {
 
@@ -124,154 +121,93 @@ try {
     return hresult_from_current_exception();
 }
 
-// The recursive walk as it was first written: the order and errors SearchFolder must keep.
-std::u16string recursive_search(const ComPtr<IFolder>& folder, const std::u16string& fileName) {
-    auto each = [](IUnknown* enumeration, auto visit) {
-        ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-        if (!members) raise_standard_error(438);
-        Variant item;
-        for (;;) {
-            HRESULT hr = members->Next(1, item.put(), nullptr);
-            check(hr);
-            if (hr != S_OK) return;
-            if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
-            if (!visit(ComPtr<IDispatch>(item.get()->pdispVal))) return;
-        }
-    };
-    std::u16string result;
-    ComPtr<IFileCollection> files;
-    check(folder->get_Files(files.put()));
-    ComPtr<IUnknown> fileEnumeration;
-    check(files->get__NewEnum(fileEnumeration.put()));
-    each(fileEnumeration.get(), [&](const ComPtr<IDispatch>& item) {
-        ComPtr<IFile> file = item.query<IFile>();
-        if (!file) raise_standard_error(13);
-        Bstr name;
-        check(file->get_Name(name.put()));
-        if (!equal_ignoring_case(fileName, name.view())) return true;
-        Bstr path;
-        check(file->get_Path(path.put()));
-        result = path.str();
-        return false;
-    });
-    if (!result.empty()) return result;
-    ComPtr<IFolderCollection> subFolders;
-    check(folder->get_SubFolders(subFolders.put()));
-    ComPtr<IUnknown> folderEnumeration;
-    check(subFolders->get__NewEnum(folderEnumeration.put()));
-    each(folderEnumeration.get(), [&](const ComPtr<IDispatch>& item) {
-        ComPtr<IFolder> sub = item.query<IFolder>();
-        if (!sub) raise_standard_error(13);
-        result = recursive_search(sub, fileName);
-        return result.empty();
-    });
-    return result;
-}
-
 struct Outcome {
     std::string found;
     int error = 0;
     std::vector<std::string> calls;
-    bool operator==(const Outcome&) const = default;
 };
 
-void PrintTo(const Outcome& o, std::ostream* os) {
-    *os << "found \"" << o.found << "\", error " << o.error << ", " << o.calls.size() << " calls";
-}
+// \\NewServer\Data, its folders listed without regard to case (Alpha before beta):
+//   x.doc, Alpha\deep\a.jpg, beta\a.jpg, beta\b.jpg
+// and every call a walk of all of it makes on its folders, in order.
+const std::vector<std::string> kAllCalls = {
+    "files \\\\NewServer\\Data",
+    "subfolders \\\\NewServer\\Data",
+    "enumerate \\\\NewServer\\Data",
+    "next in \\\\NewServer\\Data",
+    "files \\\\NewServer\\Data\\Alpha",
+    "subfolders \\\\NewServer\\Data\\Alpha",
+    "enumerate \\\\NewServer\\Data\\Alpha",
+    "next in \\\\NewServer\\Data\\Alpha",
+    "files \\\\NewServer\\Data\\Alpha\\deep",
+    "subfolders \\\\NewServer\\Data\\Alpha\\deep",
+    "enumerate \\\\NewServer\\Data\\Alpha\\deep",
+    "next in \\\\NewServer\\Data\\Alpha\\deep",
+    "next in \\\\NewServer\\Data\\Alpha",
+    "next in \\\\NewServer\\Data",
+    "files \\\\NewServer\\Data\\beta",
+    "subfolders \\\\NewServer\\Data\\beta",
+    "enumerate \\\\NewServer\\Data\\beta",
+    "next in \\\\NewServer\\Data\\beta",
+    "next in \\\\NewServer\\Data",
+};
 
-class SearchOrder : public PageFixture {
+class SearchOrder : public ::testing::Test {
 protected:
     void SetUp() override {
-        PageFixture::SetUp();
-        write_drives({"Z: \\\\NewServer\\Data"});
-        page = open_page();
+        for (const char* file : {"NewServer/Data/x.doc", "NewServer/Data/Alpha/deep/a.jpg", "NewServer/Data/beta/a.jpg",
+                                 "NewServer/Data/beta/b.jpg"})
+            network.file(file);
         check(CreateFileSystemObject(fso.put()));
     }
-    void TearDown() override {
-        deep_tree::remove(network / "NewServer", "Deep");
-        PageFixture::TearDown();
-    }
 
-    template <class Search>
-    Outcome walk(Search search, const std::u16string& file_name, int fail_at) {
+    // The search for file_name through logging folders; the call numbered fail_at fails.
+    Outcome search(const std::u16string& file_name, int fail_at = -1) {
         WalkLog log;
         log.fail_at = fail_at;
         ComPtr<IFolder> real;
         check(fso->GetFolder(Bstr(u"\\\\NewServer\\Data").get(), real.put()));
         Outcome outcome;
         try {
-            ComPtr<IFolder> root = make_com<LoggingFolder>(real, log);
-            outcome.found = utf8(search(root, file_name));
+            outcome.found = utf8(search_share(make_com<LoggingFolder>(real, log), file_name));
         } catch (const ComError& e) {
             outcome.error = e.number;
         }
         outcome.calls = log.calls;
         return outcome;
     }
-    Outcome iterative(const std::u16string& file_name, int fail_at = -1) {
-        return walk([&](const ComPtr<IFolder>& f, const std::u16string& n) { return page->SearchFolder(f, n); },
-                    file_name, fail_at);
-    }
-    Outcome recursive(const std::u16string& file_name, int fail_at = -1) {
-        return walk(recursive_search, file_name, fail_at);
-    }
 
-    // A random tree below \\NewServer\Data: folders of random breadth, files from a few names,
-    // so that a name is often found in several places and only the order decides which.
-    void make_random_tree(std::mt19937& random) {
-        const char* names[] = {"a.jpg", "B.JPG", "c.doc", "d.xls"};
-        std::vector<fs::path> folders = {network / "NewServer/Data"};
-        fs::create_directories(folders[0]);
-        const int folder_count = 1 + int(random() % 40);
-        for (int i = 0; i < folder_count; ++i) {
-            const fs::path parent = folders[random() % folders.size()];
-            const fs::path child = parent / (std::string(1, char('A' + random() % 6)) + std::to_string(random() % 3));
-            fs::create_directories(child);
-            folders.push_back(child);
-        }
-        for (const fs::path& folder : folders)
-            for (int k = int(random() % 3); k > 0; --k) std::ofstream(folder / names[random() % 4]) << "x";
-    }
-
-    ComPtr<udPathmender> page;
+    NetworkTree network;
     ComPtr<IFileSystem> fso;
 };
 
-TEST_F(SearchOrder, VisitsAndFindsExactlyAsTheRecursiveWalkOnRandomTrees) {
-    std::mt19937 random(20261207);
-    for (int tree = 0; tree < 30; ++tree) {
-        fs::remove_all(network / "NewServer");
-        make_random_tree(random);
-        for (std::u16string name : {u"a.jpg", u"b.jpg", u"C.DOC", u"d.xls", u"missing.txt"}) {
-            SCOPED_TRACE("tree " + std::to_string(tree) + ", " + utf8(name));
-            const Outcome expected = recursive(name);
-            ASSERT_EQ(iterative(name), expected);
-            // Failing at any one call: the same error after the same calls.
-            const int calls = int(expected.calls.size());
-            for (int fail_at : {1, 2, calls / 3, calls / 2, calls - 1, calls}) {
-                if (fail_at < 1 || fail_at > calls) continue;
-                SCOPED_TRACE("failing at call " + std::to_string(fail_at));
-                const Outcome failing = recursive(name, fail_at);
-                EXPECT_EQ(failing.error, 70);
-                EXPECT_EQ(iterative(name, fail_at), failing);
-            }
-        }
+TEST_F(SearchOrder, DepthFirstAFoldersOwnFilesFirstAndNothingAfterTheFirstMatch) {
+    const struct {
+        std::u16string name;
+        std::string found;
+        std::size_t calls;  // the first ones of kAllCalls
+    } cases[] = {
+        {u"X.DOC", "\\\\NewServer\\Data\\x.doc", 1},
+        {u"a.jpg", "\\\\NewServer\\Data\\Alpha\\deep\\a.jpg", 9},
+        {u"b.jpg", "\\\\NewServer\\Data\\beta\\b.jpg", 15},
+        {u"missing.txt", "", kAllCalls.size()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utf8(c.name));
+        const Outcome outcome = search(c.name);
+        EXPECT_EQ(outcome.found, c.found);
+        EXPECT_EQ(outcome.error, 0);
+        EXPECT_EQ(outcome.calls, std::vector<std::string>(kAllCalls.begin(), kAllCalls.begin() + c.calls));
     }
 }
 
-TEST_F(SearchOrder, AShareBeyondPathMaxIsSearchedToItsBottom) {
-    constexpr int kDepth = 3'000;  // 6,000 characters of path; deeper only costs time
-    fs::create_directories(network / "NewServer/Deep");
-    make_network_file("NewServer/Deep/top.txt");
-    deep_tree::make_chain(network / "NewServer/Deep", "d", kDepth, "needle.txt");
-    std::u16string expected = u"\\\\NewServer\\Deep";
-    for (int i = 0; i < kDepth; ++i) expected += u"\\d";
-    expected += u"\\needle.txt";
-
-    EXPECT_EQ(page->FindLinkedFile(u"\\\\OldServer\\Media\\NEEDLE.TXT", u"\\\\OldServer", u"\\\\NewServer\\Deep", false),
-              expected);
-    EXPECT_EQ(page->FindLinkedFile(u"\\\\OldServer\\Media\\nowhere.txt", u"\\\\OldServer", u"\\\\NewServer\\Deep", false),
-              u"");
+TEST_F(SearchOrder, AFailingCallEndsTheWalkThereWithItsError) {
+    for (std::size_t fail_at = 1; fail_at <= kAllCalls.size(); ++fail_at) {
+        SCOPED_TRACE("failing at " + kAllCalls[fail_at - 1]);
+        const Outcome outcome = search(u"missing.txt", int(fail_at));
+        EXPECT_EQ(outcome.error, 70);
+        EXPECT_EQ(outcome.calls, std::vector<std::string>(kAllCalls.begin(), kAllCalls.begin() + fail_at));
+    }
 }
 
 }  // namespace

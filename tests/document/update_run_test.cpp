@@ -11,19 +11,6 @@ namespace {
 namespace ole = pathmender::ole;
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> corpus(const std::string& name) {
-    std::ifstream in(fs::path(PATHMENDER_CORPUS_DIR) / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::vector<std::uint8_t> link_to(std::u16string_view path) {
-    auto bytes = corpus("container-blob-linked-excel-frx-tambosoft.bin");
-    std::size_t consumed = 0;
-    auto object = ole::read_ole_object(bytes, consumed);
-    ole::create_link(object, path);
-    return ole::write_ole_object(object);
-}
-
 class UpdateRun : public PageFixture {
 protected:
     void SetUp() override {

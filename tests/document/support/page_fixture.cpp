@@ -10,6 +10,7 @@
 #include "hostapp/host_classes.h"
 #include "hostapp/host_environment.h"
 #include "platform/network.h"
+#include "platform/ole/ole_object.h"
 #include "platform/platform_classes.h"
 
 namespace fs = std::filesystem;
@@ -73,4 +74,26 @@ std::vector<std::u16string> PageFixture::messages() const {
     std::vector<std::u16string> out;
     for (const auto& m : windows.recorder.messages) out.push_back(m.prompt);
     return out;
+}
+
+void PageFixture::press_update(udPathmender& page, std::u16string_view typed) {
+    auto& previous = control<forms::TextBox>(page, "txtPrevious");
+    previous.set_Text(u"");
+    previous.SetFocus();
+    previous.type(typed);
+    control<forms::CommandButton>(page, "cmdUpdate").press();
+}
+
+std::vector<std::uint8_t> PageFixture::link_to(std::u16string_view path) {
+    std::ifstream in(fs::path(PATHMENDER_CORPUS_DIR) / "container-blob-linked-excel-frx-tambosoft.bin", std::ios::binary);
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    std::size_t consumed = 0;
+    auto object = pathmender::ole::read_ole_object(bytes, consumed);
+    pathmender::ole::create_link(object, path);
+    return pathmender::ole::write_ole_object(object);
+}
+
+std::u16string PageFixture::link_of(std::u16string_view table, std::int64_t media_id) {
+    std::size_t consumed = 0;
+    return pathmender::ole::source_doc(pathmender::ole::read_ole_object(*database().read(table, media_id), consumed));
 }

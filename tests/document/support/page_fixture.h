@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -28,6 +29,18 @@ protected:
     ComPtr<ISessionContext> host_session();
 
     std::vector<std::u16string> messages() const;
+
+    // The page's control of that name, as the user finds it on the page.
+    template <class Control>
+    static Control& control(udPathmender& page, std::string_view name) {
+        return *page.page().get<Control>(name);
+    }
+    // Types the previous server name into an emptied box and presses Update, as the user does.
+    static void press_update(udPathmender& page, std::u16string_view typed);
+    // A stored linked object (a real one, from the corpus) whose link names path.
+    static std::vector<std::uint8_t> link_to(std::u16string_view path);
+    // The link a record's stored object names now.
+    std::u16string link_of(std::u16string_view table, std::int64_t media_id);
 
     std::filesystem::path root, network, database_file, temp;
     forms::ScopedRecorder windows;
