@@ -37,6 +37,7 @@ public:
     // The page's form, which the document container shows; its controls are found by name.
     forms::Form& page() { return *page_; }
 
+private:
     // Page and start-up.
     void StartUp();
     void OpenStandaloneSession();
@@ -91,7 +92,6 @@ public:
     forms::CheckBox* chkExceptionQuery;
     forms::CommandButton* cmdUpdate;
 
-private:
     std::unique_ptr<forms::Form> page_;
 };
 
