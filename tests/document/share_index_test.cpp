@@ -39,6 +39,9 @@ const char16_t* const kNames[] = {u"a.jpg", u"A.JPG", u"b.doc", u"Straße.txt", 
 const char16_t* const kQueries[] = {u"a.jpg", u"A.jpg", u"B.DOC", u"strasse.txt", u"straße.TXT", u"Ärger.doc",
                                     u"c.pdf", u"D.TIF", u"e.xls", u"README", u"nowhere.doc", u""};
 
+// prefix followed by the number n.
+std::u16string numbered(std::u16string prefix, long n) { return prefix.append(utf16(std::to_string(n))); }
+
 // A tree of random folders up to four deep, files named from kNames; with lock, some folders
 // (the share's own among them) cannot be listed.
 ComPtr<Folder> random_share(std::uint32_t seed, bool lock) {
@@ -47,7 +50,7 @@ ComPtr<Folder> random_share(std::uint32_t seed, bool lock) {
     std::vector<std::pair<Folder*, int>> folders{{root.get(), 0}};  // with their depth
     for (int i = 3 + int(random() % 12); i > 0; --i) {
         const auto [parent, depth] = folders[random() % folders.size()];
-        if (depth < 4) folders.push_back({&parent->folder(u"f" + utf16(std::to_string(i))), depth + 1});
+        if (depth < 4) folders.push_back({&parent->folder(numbered(u"f", i)), depth + 1});
     }
     for (int i = int(random() % 20); i > 0; --i) folders[random() % folders.size()].first->file(kNames[random() % 11]);
     if (lock)
@@ -88,11 +91,11 @@ TEST(ShareIndex, CostsFewerThan300BytesAFile) {
     Folder* folder = nullptr;
     for (int i = 0; i < kFiles; ++i) {
         if (i % 20 == 0) {
-            folder = &root->folder(u"Folder" + utf16(std::to_string(i / 20)));
+            folder = &root->folder(numbered(u"Folder", i / 20));
             for (int depth = 2 + int(random() % 4); depth > 0; --depth)
-                folder = &folder->folder(u"Folder" + utf16(std::to_string(random() % 8)));
+                folder = &folder->folder(numbered(u"Folder", long(random() % 8)));
         }
-        folder->file(u"scan-" + utf16(std::to_string(100000 + i)) + u".pdf");
+        folder->file(numbered(u"scan-", 100000 + i) + u".pdf");
     }
     auto heap = [] { return mallinfo2().uordblks + mallinfo2().hblkhd; };
     const std::size_t before = heap();
