@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     app.add_option("--seed", size.seed, "Seed of the corpus")->capture_default_str();
     app.add_option("--dir", work, "Work folder: corpora are kept there and reused")->capture_default_str();
     app.add_option("--modes", modes,
-                   "Runs, in order: floor, search, exact, plain (search mode with the walk per link: slow)")
+                   "Runs, in order: floor, search, exact")
         ->delimiter(',')
         ->capture_default_str();
     app.add_option("--repeat", repeat, "Rounds of all the modes; the table ends with each mode's median")
@@ -200,12 +200,11 @@ int main(int argc, char** argv) {
                 if (mode == "floor") {
                     child.argv = {(bin / "pm_bench_floor").string(), "--corpus", corpus.folder.string(), "--db",
                                   database.string(), "--temp", (run_dir / "tmp").string()};
-                } else if (mode == "search" || mode == "exact" || mode == "plain") {
+                } else if (mode == "search" || mode == "exact") {
                     child.argv = {(bin / "pathmender").string(), "update", "--db", database.string(), "--network",
                                   corpus.network().string(), "--previous", bench::kPreviousServer, "--drive",
                                   bench::kDrive};
                     if (mode == "exact") child.argv.push_back("--exact");
-                    if (mode == "plain") child.environment.push_back({"PATHMENDER_PLAIN_SEARCH", "1"});
                 } else {
                     throw std::runtime_error("no mode " + mode);
                 }

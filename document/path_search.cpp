@@ -1,50 +1,8 @@
 // Path remapping and file search: where a linked file of the previous server lies now.
 #include "com/class_factory.h"
-#include "com/enum_variant.h"
 #include "com/error.h"
-#include "document/collection_members.h"
 #include "document/server_name.h"
 #include "document/udPathmender.h"
-#include "platform/case_insensitive.h"
-
-#include <vector>
-
-namespace {
-
-// The path of the folder's own file called fileName (without regard to case), or empty.
-std::u16string FindFileIn(IFolder* folder, const std::u16string& fileName) {
-    ComPtr<IFileCollection> files;
-    check(folder->get_Files(files.put()));
-    ComPtr<IUnknown> fileEnumeration;
-    check(files->get__NewEnum(fileEnumeration.put()));
-    ComPtr<IEnumVARIANT> members = members_of(fileEnumeration.get());
-    while (ComPtr<IFile> file = next_member<IFile>(members.get())) {
-        Bstr name;
-        check(file->get_Name(name.put()));
-        if (!equal_ignoring_case(fileName, name.view())) continue;
-        Bstr path;
-        check(file->get_Path(path.put()));
-        return path.str();
-    }
-    return {};
-}
-
-// A folder whose own files were searched, and where its subfolders' enumeration stands.
-struct PendingSubFolders {
-    ComPtr<IFolderCollection> collection;
-    ComPtr<IEnumVARIANT> members;
-};
-
-PendingSubFolders SubFoldersOf(IFolder* folder) {
-    PendingSubFolders pending;
-    check(folder->get_SubFolders(pending.collection.put()));
-    ComPtr<IUnknown> folderEnumeration;
-    check(pending.collection->get__NewEnum(folderEnumeration.put()));
-    pending.members = members_of(folderEnumeration.get());
-    return pending;
-}
-
-}  // namespace
 
 std::u16string udPathmender::FindLinkedFile(std::u16string linkPath, std::u16string previousServer,
                                             std::u16string searchRoot, bool exactOnly) {
@@ -73,46 +31,12 @@ std::u16string udPathmender::FindLinkedFile(std::u16string linkPath, std::u16str
         if (exists != VARIANT_FALSE) {
             ComPtr<IFolder> start;
             check(fileSystem->GetFolder(root.get(), start.put()));
-            // Inside an update run the share is walked once and looked up after that.
-            if (SearchIndexes.is_open()) return SearchIndexes.find(searchRoot, start, fileName.str());
-            return SearchFolder(start, fileName.str());
+            // The first file of the name in the search's order (share_walk.h). The share is walked
+            // once per update run and looked up after that.
+            return SearchIndexes.find(searchRoot, start, fileName.str());
         }
     }
     return {};
-}
-
-std::u16string udPathmender::ExtractServerName(std::u16string path) {
-    std::u16string name;
-    for (std::size_t i = 0; i < path.size();) {
-        if (path.compare(i, 2, u"\\\\") == 0) {
-            i += 2;
-        } else {
-            name.push_back(path[i]);
-            ++i;
-        }
-    }
-    std::size_t separator = name.find(u'\\');
-    if (separator != std::u16string::npos) name.resize(separator);
-    return u"\\\\" + name;
-}
-
-// Depth first, a folder's own files before its subfolders, the first match wins. The folders on
-// the way down are kept on a stack of our own rather than the call stack, so a share tree
-// thousands of folders deep is walked in the same order with the same errors, without running
-// out of stack.
-std::u16string udPathmender::SearchFolder(const ComPtr<IFolder>& folder, const std::u16string& fileName) {
-    std::vector<PendingSubFolders> path;
-    ComPtr<IFolder> next = folder;
-    for (;;) {
-        if (next) {
-            std::u16string found = FindFileIn(next.get(), fileName);
-            if (!found.empty()) return found;
-            path.push_back(SubFoldersOf(next.get()));
-        }
-        if (path.empty()) return {};
-        next = next_member<IFolder>(path.back().members.get());
-        if (!next) path.pop_back();
-    }
 }
 
 ComPtr<IHostFileServices> udPathmender::GetFileServices() {

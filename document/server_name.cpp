@@ -18,3 +18,18 @@ std::u16string ReplaceServerName(std::u16string_view text, std::u16string_view o
     result.append(text.substr(done));
     return result;
 }
+
+std::u16string ExtractServerName(std::u16string_view path) {
+    std::u16string name;
+    for (std::size_t i = 0; i < path.size();) {
+        if (path.substr(i, 2) == u"\\\\") {
+            i += 2;
+        } else {
+            name.push_back(path[i]);
+            ++i;
+        }
+    }
+    const std::size_t separator = name.find(u'\\');
+    if (separator != std::u16string::npos) name.resize(separator);
+    return u"\\\\" + name;
+}

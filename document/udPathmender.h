@@ -30,12 +30,14 @@ public:
     // iCallBack: the update run, with the progress window's container.
     HRESULT Process(IDispatch** oOle) override;
 
-    // Document notifications.
+    // Document notifications, from the document container.
     void UserDocument_Initialize();
     void UserDocument_Resize();
 
+    // The page's form, which the document container shows; its controls are found by name.
     forms::Form& page() { return *page_; }
 
+private:
     // Page and start-up.
     void StartUp();
     void OpenStandaloneSession();
@@ -59,8 +61,6 @@ public:
     // Path remapping and file search.
     std::u16string FindLinkedFile(std::u16string linkPath, std::u16string previousServer,
                                   std::u16string searchRoot, bool exactOnly);
-    static std::u16string ExtractServerName(std::u16string path);
-    std::u16string SearchFolder(const ComPtr<IFolder>& folder, const std::u16string& fileName);
     ComPtr<IHostFileServices> GetFileServices();
     ComPtr<IFileSystem> GetFileSystem();
 
@@ -75,8 +75,8 @@ public:
     std::vector<Variant> TableList;
     LONG UpdatedCount = 0;
     LONG NotFoundCount = 0;
-    // The share walked once per update run and then looked up, instead of walked for every link;
-    // opened and emptied at the start and the end of each run, never kept between runs.
+    // The shares searched in an update run, each walked once and then looked up; emptied at the
+    // start and the end of every run, never kept between runs.
     ShareIndexes SearchIndexes;
 
     // Controls, owned by the page's form.
@@ -92,7 +92,6 @@ public:
     forms::CheckBox* chkExceptionQuery;
     forms::CommandButton* cmdUpdate;
 
-private:
     std::unique_ptr<forms::Form> page_;
 };
 

@@ -36,14 +36,11 @@ std::u16string summary(LONG updated, LONG not_found) {
     return not_found == 0 ? u"No media links were updated." : u"Unable to locate linked media files.";
 }
 
-// The run's share indexes: open while the run lasts, empty once it ends, however it ends. The
-// benchmark's plain mode leaves them closed, so that every search walks the share.
+// The run's share indexes: empty when the run starts, emptied when it ends, however it ends.
 class RunIndexes {
 public:
-    explicit RunIndexes(ShareIndexes& indexes) : indexes_(indexes) {
-        if (!plain_search_requested()) indexes_.open();
-    }
-    ~RunIndexes() { indexes_.close(); }
+    explicit RunIndexes(ShareIndexes& indexes) : indexes_(indexes) { indexes_.clear(); }
+    ~RunIndexes() { indexes_.clear(); }
     RunIndexes(const RunIndexes&) = delete;
     RunIndexes& operator=(const RunIndexes&) = delete;
 

@@ -9,42 +9,42 @@ namespace {
 
 using PageStartUp = PageFixture;
 
-TEST_F(PageStartUp, AFreshPageHasItsControlsFocusOrderAndTables) {
+// References the object holds besides the caller's.
+ULONG references(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+TEST_F(PageStartUp, AFreshPageHasItsControlsAndFocusOrder) {
     write_drives({"Z: \\\\NewServer\\Data"});
     auto page = open_page();
-    EXPECT_TRUE(page->txtPrevious->Text().empty());
-    EXPECT_EQ(page->chkExactMatch->Value, 0);
-    EXPECT_EQ(page->chkUpdatedQuery->Value, 0);
-    EXPECT_EQ(page->chkExceptionQuery->Value, 0);
-    EXPECT_FALSE(page->chkUpdatedQuery->can_focus());   // on the page but never usable
-    EXPECT_FALSE(page->chkExceptionQuery->can_focus());
-    EXPECT_TRUE(page->cmdUpdate->Enabled);
-    EXPECT_EQ(page->lblPrevious[0]->Caption, u"Previous server name:");
-    EXPECT_EQ(page->lblPrevious[1]->Caption, u"Start search in:");
-    EXPECT_EQ(page->Image1->Picture.size(), 128520u);
+    EXPECT_TRUE(control<forms::TextBox>(*page, "txtPrevious").Text().empty());
+    for (const char* box : {"chkExactMatch", "chkUpdatedQuery", "chkExceptionQuery"})
+        EXPECT_EQ(control<forms::CheckBox>(*page, box).Value, 0) << box;
+    // On the page but never usable.
+    EXPECT_FALSE(control<forms::CheckBox>(*page, "chkUpdatedQuery").can_focus());
+    EXPECT_FALSE(control<forms::CheckBox>(*page, "chkExceptionQuery").can_focus());
+    EXPECT_TRUE(control<forms::CommandButton>(*page, "cmdUpdate").Enabled);
+    EXPECT_EQ(control<forms::Label>(*page, "lblPrevious(0)").Caption, u"Previous server name:");
+    EXPECT_EQ(control<forms::Label>(*page, "lblPrevious(1)").Caption, u"Start search in:");
+    EXPECT_EQ(control<forms::Image>(*page, "Image1").Picture.size(), 128520u);
 
     std::vector<std::string> order;
     for (auto* c : page->page().tab_order()) order.push_back(c->name());
     EXPECT_EQ(order, (std::vector<std::string>{"txtPrevious", "cboMapped", "chkExactMatch", "cmdUpdate"}));
-
-    ASSERT_EQ(page->TableList.size(), 11u);
-    EXPECT_EQ(page->TableList.front().to_text(), u"AP7VENDORMEDIA");
-    EXPECT_EQ(page->TableList[2].to_text(), u"EA7EDUCATIONRECOMMENDATIONMEDIA");
-    EXPECT_EQ(page->TableList.back().to_text(), u"PY7POSITIONSMEDIA");
     EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(PageStartUp, DriveListShowsLetteredConnectionsWithTheirCollectionIndex) {
     write_drives({"# the workstation's connections", "Y: \\\\Srv1\\R1", "- \\\\Srv2\\Hidden", "", "Z: \\\\Srv3\\R2"});
     auto page = open_page();
-    ASSERT_EQ(page->cboMapped->ListCount(), 2);
-    EXPECT_EQ(page->cboMapped->List(0), u"Y:     (\\\\Srv1\\R1)");
-    EXPECT_EQ(page->cboMapped->List(1), u"Z:     (\\\\Srv3\\R2)");
-    EXPECT_EQ(page->cboMapped->ItemData(0), 1);
-    EXPECT_EQ(page->cboMapped->ItemData(1), 5);
-    EXPECT_EQ(page->cboMapped->ListIndex(), 0);
-    // The page asks for the connections once and keeps them.
-    EXPECT_EQ(page->GetNetworkDrives().get(), page->GetNetworkDrives().get());
+    const auto& drives = control<forms::ComboBox>(*page, "cboMapped");
+    ASSERT_EQ(drives.ListCount(), 2);
+    EXPECT_EQ(drives.List(0), u"Y:     (\\\\Srv1\\R1)");
+    EXPECT_EQ(drives.List(1), u"Z:     (\\\\Srv3\\R2)");
+    EXPECT_EQ(drives.ItemData(0), 1);
+    EXPECT_EQ(drives.ItemData(1), 5);
+    EXPECT_EQ(drives.ListIndex(), 0);
 }
 
 TEST_F(PageStartUp, NoUsableDriveMeansOneMessageAndNoUpdate) {
@@ -52,16 +52,16 @@ TEST_F(PageStartUp, NoUsableDriveMeansOneMessageAndNoUpdate) {
         write_drives(drives);
         windows.recorder.messages.clear();
         auto page = open_page();
-        EXPECT_EQ(page->cboMapped->ListCount(), 0);
-        EXPECT_EQ(page->cboMapped->ListIndex(), -1);
-        EXPECT_FALSE(page->cmdUpdate->Enabled);
+        EXPECT_EQ(control<forms::ComboBox>(*page, "cboMapped").ListCount(), 0);
+        EXPECT_EQ(control<forms::ComboBox>(*page, "cboMapped").ListIndex(), -1);
+        EXPECT_FALSE(control<forms::CommandButton>(*page, "cmdUpdate").Enabled);
         ASSERT_EQ(messages(), std::vector<std::u16string>{u"No mapped network drives found."});
         EXPECT_EQ(windows.recorder.messages[0].style, 64);
         EXPECT_EQ(windows.recorder.messages[0].caption, u"Test Host");
     }
 }
 
-TEST_F(PageStartUp, InitKeepsTheLastSessionAndClosedownIsHarmlessTwice) {
+TEST_F(PageStartUp, InitKeepsTheLastSessionAndClosedownLetsGoOfIt) {
     write_drives({"Z: \\\\NewServer\\Data"});
     auto page = open_page(false);
     auto first = host_session(), second = host_session();
@@ -69,13 +69,16 @@ TEST_F(PageStartUp, InitKeepsTheLastSessionAndClosedownIsHarmlessTwice) {
     ASSERT_EQ(page->Init(&raw), S_OK);
     raw = second.get();
     ASSERT_EQ(page->Init(&raw), S_OK);
-    EXPECT_EQ(page->SessionContext.get(), second.get());
-    first->AddRef();
-    EXPECT_EQ(first->Release(), 1u);  // the page let go of the first session
+    EXPECT_EQ(references(first.get()), 1u);  // the page let go of the first session
+    EXPECT_EQ(references(second.get()), 2u);
 
-    page->GetDataObject();
+    // The page's messages carry the session's title; a press of Update uses its data.
+    press_update(*page, u"\\\\OldServer");
+    ASSERT_EQ(messages(), std::vector<std::u16string>{u"No media records exist in the system"});
+    EXPECT_EQ(windows.recorder.messages[0].caption, u"Test Host");
+
     EXPECT_EQ(page->Closedown(), S_OK);
-    EXPECT_FALSE(page->SessionContext || page->DataObject || page->NetworkDrives || page->StandaloneApi);
+    EXPECT_EQ(references(second.get()), 1u);
     EXPECT_EQ(page->Closedown(), S_OK);
 }
 
@@ -92,14 +95,10 @@ TEST_F(PageStartUp, AFailedStandaloneSessionShowsOneMessageAndStartUpGoesOn) {
     EXPECT_TRUE(m.prompt.ends_with(u")"));
     EXPECT_EQ(m.style, 48);
     EXPECT_EQ(m.caption, u"Pathmender");  // the platform's default caption
-    EXPECT_FALSE(page->StandaloneApi);
-    EXPECT_FALSE(page->SessionContext);
-    EXPECT_EQ(page->cboMapped->ListCount(), 1);
-    EXPECT_EQ(page->TableList.size(), 11u);
+    EXPECT_EQ(control<forms::ComboBox>(*page, "cboMapped").ListCount(), 1);
 
     // Without a session nothing can be counted: the click says so and no run starts.
-    page->txtPrevious->type(u"\\\\Old");
-    page->cmdUpdate->press();
+    press_update(*page, u"\\\\Old");
     ASSERT_EQ(windows.recorder.messages.size(), 2u);
     EXPECT_EQ(windows.recorder.messages[1].prompt, u"No session with the host is open");
     for (const auto& e : windows.recorder.events) EXPECT_NE(e, "show frmProgress");
@@ -110,18 +109,19 @@ TEST_F(PageStartUp, ResizeMakesTheElasticContainerFillThePage) {
     auto page = open_page();
     for (auto [w, h] : {std::pair{10515, 4095}, std::pair{20000, 9000}, std::pair{3000, 1500}}) {
         page->page().resize_client(w, h);
-        EXPECT_EQ(page->VXElastic1->Left, 0);
-        EXPECT_EQ(page->VXElastic1->Top, 0);
-        EXPECT_EQ(page->VXElastic1->Width, w);
-        EXPECT_EQ(page->VXElastic1->Height, h);
+        const auto& elastic = control<forms::ElasticContainer>(*page, "VXElastic1");
+        EXPECT_EQ(elastic.Left, 0);
+        EXPECT_EQ(elastic.Top, 0);
+        EXPECT_EQ(elastic.Width, w);
+        EXPECT_EQ(elastic.Height, h);
     }
     // Children keep their design margins, whatever sizes came before (the elastic container was
     // designed at 10365 by 3795).
     page->page().resize_client(12000, 5000);
-    EXPECT_EQ(page->Image1->Width, 2865);  // the picture keeps its width
-    EXPECT_EQ(page->Image1->Height, 3645 + 5000 - 3795);
-    EXPECT_EQ(page->Frame1->Width, 7395 + 12000 - 10365);
-    EXPECT_EQ(page->Frame1->Height, 3705 + 5000 - 3795);
+    EXPECT_EQ(control<forms::Image>(*page, "Image1").Width, 2865);  // the picture keeps its width
+    EXPECT_EQ(control<forms::Image>(*page, "Image1").Height, 3645 + 5000 - 3795);
+    EXPECT_EQ(control<forms::Frame>(*page, "Frame1").Width, 7395 + 12000 - 10365);
+    EXPECT_EQ(control<forms::Frame>(*page, "Frame1").Height, 3705 + 5000 - 3795);
 }
 
 }  // namespace

@@ -1,120 +1,143 @@
+// Where an update run finds a linked file: at its remapped path on the chosen drive's server, or,
+// unless the search is restricted to the previous directory structure, anywhere below the drive's
+// share. Each case is one run over one linked record.
 #include "document/support/page_fixture.h"
 
-#include "com/error.h"
 #include "com/utf.h"
 #include "document/server_name.h"
 #include "support/network_tree.h"
 
 namespace {
 
-class PathSearch : public PageFixture {
-protected:
-    void SetUp() override {
-        PageFixture::SetUp();
-        write_drives({"Z: \\\\NewServer\\Data"});
-        page = open_page();
-    }
-    std::string find(std::u16string_view link, std::u16string_view previous, std::u16string_view root, bool exact_only) {
-        return utf8(page->FindLinkedFile(std::u16string(link), std::u16string(previous), std::u16string(root), exact_only));
-    }
-    ComPtr<udPathmender> page;
+constexpr char16_t kFound[] = u"Media links have been updated";
+constexpr char16_t kNotFound[] = u"Unable to locate linked media files.";
+
+struct Case {
+    const char* name;
+    std::vector<std::string> files;  // below the network folder
+    std::u16string link;
+    std::u16string relinked;  // empty: the link stays as it was
+    bool exact_only = false;
+    std::u16string previous = u"\\\\OldServer";
+    std::string drive = "\\\\NewServer\\Data";
 };
 
-TEST_F(PathSearch, TheRemappedPathWinsWithoutAnySearch) {
-    make_network_file("NewServer/Media/Photos/a.jpg");
-    make_network_file("NewServer/Data/a.jpg");  // first in the search's order, but never searched for
-    for (bool exact_only : {false, true}) {
-        SCOPED_TRACE(exact_only);
-        EXPECT_EQ(find(u"\\\\OldServer\\Media\\Photos\\a.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", exact_only),
-                  "\\\\NewServer\\Media\\Photos\\a.jpg");
+// Searches start in \\NewServer\Data unless a case says otherwise.
+const Case kCases[] = {
+    {"the remapped path wins without a search", {"NewServer/Media/Photos/a.jpg", "NewServer/Data/a.jpg"},
+     u"\\\\OldServer\\Media\\Photos\\a.jpg", u"\\\\NewServer\\Media\\Photos\\a.jpg"},
+    {"the remapped path, searching only the old structure", {"NewServer/Media/Photos/a.jpg", "NewServer/Data/a.jpg"},
+     u"\\\\OldServer\\Media\\Photos\\a.jpg", u"\\\\NewServer\\Media\\Photos\\a.jpg", true},
+    {"the old server is found without regard to case; the link keeps its spelling", {"NewServer/Media/Photos/a.jpg"},
+     u"\\\\OLDSERVER\\MEDIA\\PHOTOS\\A.JPG", u"\\\\newserver\\MEDIA\\PHOTOS\\A.JPG", true, u"\\\\oldserver",
+     "\\\\newserver\\data"},
+    {"only the old structure: a file elsewhere is not found", {"NewServer/Data/Elsewhere/a.jpg"},
+     u"\\\\OldServer\\Media\\a.jpg", u"", true},
+    {"the search finds a file elsewhere on the share", {"NewServer/Data/Elsewhere/a.jpg"},
+     u"\\\\OldServer\\Media\\a.jpg", u"\\\\NewServer\\Data\\Elsewhere\\a.jpg"},
+    {"depth first: a subfolder listed first wins, however deep",
+     {"NewServer/Data/beta/a.jpg", "NewServer/Data/Alpha/deep/deeper/a.jpg"},
+     u"\\\\OldServer\\Media\\a.jpg", u"\\\\NewServer\\Data\\Alpha\\deep\\deeper\\a.jpg"},
+    {"depth first: a folder's own files before its subfolders",
+     {"NewServer/Data/beta/a.jpg", "NewServer/Data/Alpha/deep/a.jpg", "NewServer/Data/Alpha/a.jpg"},
+     u"\\\\OldServer\\Media\\a.jpg", u"\\\\NewServer\\Data\\Alpha\\a.jpg"},
+    {"depth first: the share's own files first", {"NewServer/Data/Alpha/a.jpg", "NewServer/Data/a.jpg"},
+     u"\\\\OldServer\\Media\\a.jpg", u"\\\\NewServer\\Data\\a.jpg"},
+    {"file names match without regard to case and come back as the disk spells them",
+     {"NewServer/Data/Briefe/ärger.doc"}, u"\\\\OldServer\\Docs\\ÄRGER.DOC",
+     u"\\\\NewServer\\Data\\Briefe\\ärger.doc", false, u"\\\\OldServer", "\\\\NEWSERVER\\DATA"},
+    {"the whole old server name is replaced", {"NewServer/Media/a.doc"},
+     u"\\\\OLD\\Media\\a.doc", u"\\\\NewServer\\Media\\a.doc", true, u"\\\\Old"},
+    {"a name typed with a trailing blank is replaced where the blank follows it", {"NewServer/Media/a.doc"},
+     u"\\\\Old \\Media\\a.doc", u"\\\\NewServer\\Media\\a.doc", true, u"\\\\Old "},
+    {"a share that does not exist is not searched", {"NewServer/Data/a.jpg"},
+     u"\\\\OldServer\\Media\\a.jpg", u"", false, u"\\\\OldServer", "\\\\NewServer\\Nowhere"},
+    {"a server that does not exist is not searched", {"NewServer/Data/a.jpg"},
+     u"\\\\OldServer\\Media\\a.jpg", u"", false, u"\\\\OldServer", "\\\\Unknown\\Data"},
+};
+
+class PathSearch : public PageFixture {
+protected:
+    // The drive, the files and one record linked to c.link, as the case has them.
+    void prepare(const Case& c) {
+        write_drives({"Z: " + c.drive});
+        for (const std::string& file : c.files) make_network_file(file);
+        database().insert(u"AP7VENDORMEDIA", 1, link_to(c.link));
     }
-    // The old server is found without regard to case; the candidate keeps the link's own spelling.
-    EXPECT_EQ(find(u"\\\\OLDSERVER\\MEDIA\\PHOTOS\\A.JPG", u"\\\\oldserver", u"\\\\newserver\\data", true),
-              "\\\\newserver\\MEDIA\\PHOTOS\\A.JPG");
-}
+    // One update run, with the tick as the case has it.
+    void run(const Case& c) {
+        auto page = open_page();
+        if (c.exact_only) control<forms::CheckBox>(*page, "chkExactMatch").click();
+        press_update(*page, c.previous);
+    }
+    // A fresh host, network and recorder for each case.
+    void start_afresh() {
+        TearDown();
+        SetUp();
+        windows.recorder.messages.clear();
+    }
+};
 
-TEST_F(PathSearch, ExactOnlyNeverSearches) {
-    make_network_file("NewServer/Data/Elsewhere/a.jpg");
-    EXPECT_EQ(find(u"\\\\OldServer\\Media\\a.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", true), "");
-    EXPECT_EQ(find(u"\\\\OldServer\\Media\\a.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", false),
-              "\\\\NewServer\\Data\\Elsewhere\\a.jpg");
-}
-
-TEST_F(PathSearch, SearchIsDepthFirstWithAFoldersOwnFilesFirst) {
-    make_network_file("NewServer/Data/beta/a.jpg");
-    make_network_file("NewServer/Data/Alpha/deep/deeper/a.jpg");  // listed before beta, whatever the case
-    EXPECT_EQ(find(u"\\\\OldServer\\Media\\a.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", false),
-              "\\\\NewServer\\Data\\Alpha\\deep\\deeper\\a.jpg");
-    make_network_file("NewServer/Data/Alpha/a.jpg");
-    EXPECT_EQ(find(u"\\\\OldServer\\Media\\a.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", false),
-              "\\\\NewServer\\Data\\Alpha\\a.jpg");
-    make_network_file("NewServer/Data/a.jpg");
-    EXPECT_EQ(find(u"\\\\OldServer\\Media\\a.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", false),
-              "\\\\NewServer\\Data\\a.jpg");
-}
-
-TEST_F(PathSearch, FileNamesMatchWithoutRegardToCaseAndComeBackAsTheDiskSpellsThem) {
-    make_network_file("NewServer/Data/Briefe/ärger.doc");
-    make_network_file("NewServer/Data/Photos/Beach.JPG");
-    EXPECT_EQ(find(u"\\\\OldServer\\Docs\\ÄRGER.DOC", u"\\\\OldServer", u"\\\\NEWSERVER\\DATA", false),
-              "\\\\NewServer\\Data\\Briefe\\ärger.doc");
-    EXPECT_EQ(find(u"\\\\OldServer\\Docs\\beach.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", false),
-              "\\\\NewServer\\Data\\Photos\\Beach.JPG");
-}
-
-TEST_F(PathSearch, OnlyTheWholeOldServerNameIsReplaced) {
-    // Under the old rule \\Old turned \\OldServer\Media into \\NewServer\Media and found this file.
-    make_network_file("NewServer/Media/a.doc");
-    EXPECT_EQ(find(u"\\\\OldServer\\Media\\a.doc", u"\\\\Old", u"\\\\NewServer\\Data", true), "");
-    EXPECT_EQ(find(u"\\\\OLD\\Media\\a.doc", u"\\\\Old", u"\\\\NewServer\\Data", true), "\\\\NewServer\\Media\\a.doc");
-    // A name typed with a trailing blank is replaced only where the blank follows it.
-    EXPECT_EQ(find(u"\\\\Old \\Media\\a.doc", u"\\\\Old ", u"\\\\NewServer\\Data", true), "\\\\NewServer\\Media\\a.doc");
-}
-
-TEST_F(PathSearch, AMissingSearchRootGivesNothingAndNoError) {
-    make_network_file("NewServer/Data/a.jpg");
-    for (std::u16string root : {u"\\\\NewServer\\Nowhere", u"\\\\Unknown\\Data", u"\\\\NewServer"}) {
-        SCOPED_TRACE(utf8(root));
-        EXPECT_EQ(find(u"\\\\OldServer\\Media\\a.jpg", u"\\\\OldServer", root, false), "");
+TEST_F(PathSearch, EachCase) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        start_afresh();
+        prepare(c);
+        run(c);
+        EXPECT_EQ(link_of(u"AP7VENDORMEDIA", 1), c.relinked.empty() ? c.link : c.relinked);
+        EXPECT_EQ(messages(), std::vector<std::u16string>{c.relinked.empty() ? kNotFound : kFound});
     }
 }
 
-TEST_F(PathSearch, LoopsAndEscapesCannotMisleadTheSearch) {
-    auto share = network / "NewServer/Data";
-    make_network_file("NewServer/Data/Folder/other.txt");
-    make_network_file("secret.txt");
-    make_network_file("NewServer/secret.txt");
-    std::filesystem::create_directory_symlink(share, share / "Folder/loop");
-    std::filesystem::create_directory_symlink(network / "NewServer", share / "up");
-    EXPECT_EQ(find(u"\\\\OldServer\\Media\\missing.txt", u"\\\\OldServer", u"\\\\NewServer\\Data", false), "");
-    EXPECT_EQ(find(u"\\\\OldServer\\Data\\..\\..\\secret.txt", u"\\\\OldServer", u"\\\\NewServer\\Data", false), "");
-    EXPECT_EQ(find(u"\\\\OldServer\\Data\\up\\secret.txt", u"\\\\OldServer", u"\\\\NewServer\\Data", false), "");
+TEST_F(PathSearch, LoopsAndLinksOutOfTheShareCannotMisleadTheSearch) {
+    for (const char16_t* link : {u"\\\\OldServer\\Media\\missing.txt", u"\\\\OldServer\\Data\\..\\..\\secret.txt",
+                                 u"\\\\OldServer\\Data\\up\\secret.txt"}) {
+        SCOPED_TRACE(utf8(link));
+        start_afresh();
+        const Case c{"", {"NewServer/Data/Folder/other.txt", "secret.txt", "NewServer/secret.txt"}, link, u""};
+        prepare(c);
+        const auto share = network / "NewServer/Data";
+        std::filesystem::create_directory_symlink(share, share / "Folder/loop");
+        std::filesystem::create_directory_symlink(network / "NewServer", share / "up");
+        run(c);
+        EXPECT_EQ(link_of(u"AP7VENDORMEDIA", 1), link);
+        EXPECT_EQ(messages(), std::vector<std::u16string>{kNotFound});
+    }
 }
 
-TEST_F(PathSearch, AFolderThatCannotBeListedEndsTheSearchWithItsError) {
-    make_network_file("NewServer/Data/Locked/a.jpg");
-    make_network_file("NewServer/Data/Open/b.jpg");
-    std::filesystem::permissions(network / "NewServer/Data/Locked", std::filesystem::perms::none);
-    auto denied = [&] {
-        try {
-            find(u"\\\\OldServer\\Media\\a.jpg", u"\\\\OldServer", u"\\\\NewServer\\Data", false);
-        } catch (const ComError& e) {
-            return e.number == 70 && e.description == u"Permission denied";
-        }
-        return false;
+TEST_F(PathSearch, AFolderThatCannotBeListedEndsTheRunWithItsError) {
+    // Locked lists before Open, where the file is.
+    const Case c{"", {"NewServer/Data/Locked/a.jpg", "NewServer/Data/Open/b.jpg"}, u"\\\\OldServer\\Media\\b.jpg", u""};
+    prepare(c);
+    namespace fs = std::filesystem;
+    fs::permissions(network / "NewServer/Data/Locked", fs::perms::none);
+    // The super-user lists anything: the run goes on as a user to whom access rights apply, and who
+    // may use the database and the temporary folder.
+    fs::permissions(root, fs::perms::all);
+    fs::permissions(temp, fs::perms::all);
+    fs::permissions(database_file, fs::perms(0666));
+    auto run_ends_with_the_error = [&] {
+        run(c);
+        return messages() == std::vector<std::u16string>{
+                                 u"An error occured while trying to update linked media files: Permission denied"};
     };
-    // The super-user reads anything: the check runs where access rights apply.
-    EXPECT_EXIT(exit_unprivileged(denied), ::testing::ExitedWithCode(0), "");
-    std::filesystem::permissions(network / "NewServer/Data/Locked", std::filesystem::perms::owner_all);
+    EXPECT_EXIT(exit_unprivileged(run_ends_with_the_error), ::testing::ExitedWithCode(0), "");
+    fs::permissions(network / "NewServer/Data/Locked", fs::perms::owner_all);
 }
 
-TEST_F(PathSearch, ServicesAreCreatedOnceAndKept) {
-    auto services = page->GetFileServices();
-    auto file_system = page->GetFileSystem();
-    EXPECT_TRUE(services && file_system);
-    EXPECT_EQ(page->GetFileServices().get(), services.get());
-    EXPECT_EQ(page->GetFileSystem().get(), file_system.get());
-    EXPECT_EQ(page->FileSystem.get(), file_system.get());
+// The share is walked once in a run; the next run walks it again and sees what changed.
+TEST_F(PathSearch, AFileThatArrivesBetweenRunsIsFoundByTheNextRun) {
+    write_drives({"Z: \\\\NewServer\\Media"});
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\Old\\a.xls"));
+    database().insert(u"AP7VENDORMEDIA", 2, link_to(u"\\\\OldServer\\Media\\Old\\b.xls"));
+    make_network_file("NewServer/Media/Moved/a.xls");
+    auto page = open_page();
+    press_update(*page, u"\\\\OldServer");
+    make_network_file("NewServer/Media/Moved/b.xls");
+    press_update(*page, u"\\\\OldServer");
+    EXPECT_EQ(messages(), (std::vector<std::u16string>{
+                              u"Media links have been updated.  Some linked media files could not be located.", kFound}));
+    EXPECT_EQ(link_of(u"AP7VENDORMEDIA", 2), u"\\\\NewServer\\Media\\Moved\\b.xls");
 }
 
 TEST(ServerName, ExtractServerName) {
@@ -128,7 +151,7 @@ TEST(ServerName, ExtractServerName) {
     };
     for (const auto& [path, server] : cases) {
         SCOPED_TRACE(utf8(path));
-        EXPECT_EQ(udPathmender::ExtractServerName(path), server);
+        EXPECT_EQ(ExtractServerName(path), server);
     }
 }
 

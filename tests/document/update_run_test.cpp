@@ -1,10 +1,45 @@
 #include "document/support/page_fixture.h"
 
+#include "com/bstr.h"
 #include "com/error.h"
-#include "media/support/test_ole_container.h"
-#include "support/files.h"
 
 namespace {
+
+constexpr char16_t kErrorMessage[] = u"An error occured while trying to update linked media files: ";
+
+const char16_t* const kTables[] = {
+    u"AP7VENDORMEDIA",   u"AR7CLIENTMEDIA",     u"EA7EDUCATIONRECOMMENDATIONMEDIA",
+    u"EA7FACULTYMEDIA",  u"EA7INDIVIDUALMEDIA", u"EA7RECORDMEDIA",
+    u"FAASSETMEDIA",     u"GL7PROJECTMEDIA",    u"PY7EMPLOYEEMEDIA",
+    u"PY7EVENTMEDIA",    u"PY7POSITIONSMEDIA",
+};
+
+// References the object holds besides the caller's.
+ULONG references(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+// A container whose every object is a link to \\OldServer\Media\a.xls and which saves nothing.
+class SavesNothing final : public ComObject<SavesNothing, IOleContainerControl> {
+public:
+    HRESULT ReadFromFile(SHORT) override { return S_OK; }
+    HRESULT SaveToFile(SHORT) override { return S_OK; }
+    HRESULT get_OLEType(SHORT* type) override {
+        *type = kOleTypeLinked;
+        return S_OK;
+    }
+    HRESULT get_SourceDoc(BSTR* path) override {
+        *path = make_bstr(u"\\\\OldServer\\Media\\a.xls");
+        return S_OK;
+    }
+    HRESULT CreateLink(BSTR, VARIANT) override { return S_OK; }
+    HRESULT get_UpdateOptions(SHORT* options) override {
+        *options = 0;
+        return S_OK;
+    }
+    HRESULT put_UpdateOptions(SHORT) override { return S_OK; }
+};
 
 class UpdateRun : public PageFixture {
 protected:
@@ -12,14 +47,35 @@ protected:
         PageFixture::SetUp();
         write_drives({"Z: \\\\NewServer\\Media"});
     }
-    // Types the name and presses Update, as the user does.
-    void press_update(udPathmender& page, std::u16string_view typed) {
-        page.txtPrevious->set_Text(u"");
-        page.txtPrevious->SetFocus();
-        page.txtPrevious->type(typed);
-        page.cmdUpdate->press();
+    // The run as the progress window starts it, with container as its OLE container.
+    static HRESULT process(udPathmender& page, IOleContainerControl* container) {
+        IDispatch* held = container;
+        return ComPtr<udPathmender>(&page).query<_iCallBack>()->Process(&held);
     }
 };
+
+TEST_F(UpdateRun, EveryTableIsVisitedInTheTablesOrder) {
+    const auto old_link = link_to(u"\\\\OldServer\\Media\\a.xls");
+    make_network_file("NewServer/Media/a.xls");
+    for (int i = 0; i < 11; ++i) database().insert(kTables[i], i + 1, old_link);
+    auto page = open_page();
+    press_update(*page, u"\\\\OldServer");
+    EXPECT_EQ(messages(), std::vector<std::u16string>{u"Media links have been updated"});
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(link_of(kTables[i], i + 1), u"\\\\NewServer\\Media\\a.xls") << i;
+
+    // An object that cannot be loaded in the ninth table: the first eight stay re-linked, and the
+    // run ends there with the error.
+    windows.recorder.messages.clear();
+    const auto newer_link = link_to(u"\\\\OldServer\\Media\\a.xls");
+    for (int i = 0; i < 11; ++i) database().insert(kTables[i], i + 100, i == 8 ? std::vector<std::uint8_t>{1, 2} : newer_link);
+    press_update(*page, u"\\\\OldServer");
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].starts_with(kErrorMessage));
+    for (int i = 0; i < 11; ++i) {
+        if (i == 8) continue;
+        EXPECT_EQ(link_of(kTables[i], i + 100), i < 8 ? u"\\\\NewServer\\Media\\a.xls" : u"\\\\OldServer\\Media\\a.xls") << i;
+    }
+}
 
 TEST_F(UpdateRun, ASecondRunReportsOnlyItsOwnCounts) {
     database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
@@ -28,7 +84,6 @@ TEST_F(UpdateRun, ASecondRunReportsOnlyItsOwnCounts) {
     press_update(*page, u"\\\\OldServer");
     press_update(*page, u"\\\\OldServer");  // the link now names the new server
     EXPECT_EQ(messages(), (std::vector<std::u16string>{u"Media links have been updated", u"No media links were updated."}));
-    EXPECT_EQ(page->UpdatedCount, 0);
 }
 
 TEST_F(UpdateRun, OneModalProgressWindowPerAcceptedPress) {
@@ -38,57 +93,55 @@ TEST_F(UpdateRun, OneModalProgressWindowPerAcceptedPress) {
     EXPECT_EQ(windows.recorder.events,
               (std::vector<std::string>{"show frmProgress", "refresh frmProgress",
                                         "message Unable to locate linked media files.", "unload frmProgress"}));
-    EXPECT_FALSE(page->OleContainer);  // borrowed for the run only
+}
+
+TEST_F(UpdateRun, TheContainerIsHeldForTheRunOnly) {
+    auto page = open_page();
+    auto container = make_com<SavesNothing>();
+    const ULONG before = references(container.get());
+    EXPECT_EQ(process(*page, container.get()), S_OK);
+    EXPECT_EQ(references(container.get()), before);
+    EXPECT_EQ(messages(), std::vector<std::u16string>{u"No media links were updated."});
 }
 
 TEST_F(UpdateRun, ValidationLeavesTheCaretOrTheWholeTextSelected) {
     database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
     auto page = open_page();
-    page->cmdUpdate->SetFocus();
+    auto& previous = control<forms::TextBox>(*page, "txtPrevious");
+    auto& update = control<forms::CommandButton>(*page, "cmdUpdate");
+    update.SetFocus();
     press_update(*page, u"   ");
-    EXPECT_EQ(page->page().ActiveControl(), page->txtPrevious);
+    EXPECT_EQ(page->page().ActiveControl(), &previous);
 
-    page->cmdUpdate->SetFocus();
+    update.SetFocus();
     press_update(*page, u"\\\\Old\\Share");
-    EXPECT_EQ(page->page().ActiveControl(), page->txtPrevious);
-    EXPECT_EQ(page->txtPrevious->SelStart(), 0);
-    EXPECT_EQ(page->txtPrevious->SelLength(), 11);
+    EXPECT_EQ(page->page().ActiveControl(), &previous);
+    EXPECT_EQ(previous.SelStart(), 0);
+    EXPECT_EQ(previous.SelLength(), 11);
     EXPECT_EQ(messages().size(), 2u);
     for (const auto& e : windows.recorder.events) EXPECT_NE(e, "show frmProgress");
 }
 
-TEST_F(UpdateRun, CountsEveryTableAndNamesAreCheckedOnlyWhenThereAreRecords) {
+TEST_F(UpdateRun, EveryTableIsCountedAndTheNameIsCheckedOnlyWhenThereAreRecords) {
     auto page = open_page();
-    EXPECT_EQ(page->CountMediaRecords(), 0);
-    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\A\\s\\a.xls"));
-    database().insert(u"AP7VENDORMEDIA", 2, link_to(u"\\\\A\\s\\a.xls"));
-    database().insert(u"AP7VENDORMEDIA", 3, link_to(u"\\\\A\\s\\a.xls"));
-    for (int id = 1; id <= 4; ++id) database().insert(u"PY7POSITIONSMEDIA", id, link_to(u"\\\\A\\s\\a.xls"));
-    EXPECT_EQ(page->CountMediaRecords(), 7);
-    page->txtPrevious->set_Text(u"\\\\ with blanks. and dots");
-    EXPECT_TRUE(page->ValidateInput());
-    EXPECT_TRUE(messages().empty());
+    press_update(*page, u"no server name");
+    // Records in the last table only are enough; blanks and dots may stand in a server name.
+    database().insert(u"PY7POSITIONSMEDIA", 1, link_to(u"\\\\A\\s\\a.xls"));
+    press_update(*page, u"\\\\ with blanks. and dots");
+    EXPECT_EQ(messages(), (std::vector<std::u16string>{u"No media records exist in the system",
+                                                        u"No media links were updated."}));
 }
 
 TEST_F(UpdateRun, AnEmptyFlattenedObjectIsNeverStored) {
     // Storing the empty text of a container that saved nothing would destroy the record's object.
-    auto original = link_to(u"\\\\OldServer\\Media\\a.xls");
+    const auto original = link_to(u"\\\\OldServer\\Media\\a.xls");
     database().insert(u"AP7VENDORMEDIA", 1, original);
+    make_network_file("NewServer/Media/a.xls");
     auto page = open_page();
-    auto saves_nothing = make_com<TestOleContainer>();
-    page->OleContainer = saves_nothing;
-    std::u16string path = u"\\\\NewServer\\Media\\a.xls";
-    LONG id = 1;
-    try {
-        page->UpdateMediaLink(path, id, Variant(std::u16string_view(u"AP7VENDORMEDIA")));
-        FAIL() << "an empty object was written back";
-    } catch (const ComError& e) {
-        EXPECT_EQ(e.number, 31036);
-        EXPECT_EQ(e.description, u"Disk Error");
-    }
-    EXPECT_EQ(saves_nothing->linked_to, path);
+    control<forms::TextBox>(*page, "txtPrevious").type(u"\\\\OldServer");
+    EXPECT_EQ(process(*page, make_com<SavesNothing>().get()), S_OK);
+    EXPECT_EQ(messages(), std::vector<std::u16string>{std::u16string(kErrorMessage) + u"Disk Error"});
     EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 1), original);
-    EXPECT_EQ(page->UpdatedCount, 0);
 }
 
 TEST_F(UpdateRun, AMediaIdBeyondThirtyTwoBitsEndsTheRunWithOverflow) {
@@ -96,8 +149,7 @@ TEST_F(UpdateRun, AMediaIdBeyondThirtyTwoBitsEndsTheRunWithOverflow) {
     make_network_file("NewServer/Media/a.xls");
     auto page = open_page();
     press_update(*page, u"\\\\OldServer");
-    EXPECT_EQ(messages(), std::vector<std::u16string>{
-                              u"An error occured while trying to update linked media files: Overflow"});
+    EXPECT_EQ(messages(), std::vector<std::u16string>{std::u16string(kErrorMessage) + u"Overflow"});
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ protected:
 
 TEST_F(PageOnDesktop, StartsUpWithItsDrivesAndPicture) {
     show();
-    EXPECT_EQ(page->cboMapped->ListCount(), 1);
+    EXPECT_EQ(page->page().get<forms::ComboBox>("cboMapped")->ListCount(), 1);
     auto* combo = widget("cboMapped");
     EXPECT_TRUE(combo->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), widget("txtPrevious"));
@@ -100,11 +100,11 @@ TEST_F(PageOnDesktop, ARejectedNameShowsItsMessageAndLeavesTheWholeTextSelected)
     shell->activateWindow();
     gui_test::settle();
     EXPECT_EQ(edit->selectedText(), "\\\\Old\\Share");
-    EXPECT_EQ(page->txtPrevious->SelStart(), 0);
-    EXPECT_EQ(page->txtPrevious->SelLength(), 11);
+    EXPECT_EQ(page->page().get<forms::TextBox>("txtPrevious")->SelStart(), 0);
+    EXPECT_EQ(page->page().get<forms::TextBox>("txtPrevious")->SelLength(), 11);
     // Typing now replaces the whole name.
     QTest::keyClicks(edit, "\\\\OldServer");
-    EXPECT_EQ(page->txtPrevious->Text(), u"\\\\OldServer");
+    EXPECT_EQ(page->page().get<forms::TextBox>("txtPrevious")->Text(), u"\\\\OldServer");
 }
 
 TEST_F(PageOnDesktop, AnAcceptedNameOpensOneProgressWindowThatClosesItselfAfterTheSummary) {
