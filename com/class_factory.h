@@ -46,7 +46,7 @@ void SetClassResolver(ClassResolver resolver);
 HRESULT CoGetClassObject(REFCLSID clsid, std::uint32_t context, void* reserved, REFIID riid, void** object);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, std::uint32_t context, REFIID riid, void** object);
 
-// Raises the failure of creating a component: the callee's error, else 429.
+// Raises the failure of creating a component: the callee's error, else CannotCreateObject.
 [[noreturn]] void throw_create_failure(HRESULT hr);
 
 // Typed convenience: creates clsid for interface I, raising the platform's error on failure.

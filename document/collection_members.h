@@ -10,7 +10,7 @@
 // The enumeration a collection's _NewEnum hands out.
 inline ComPtr<IEnumVARIANT> members_of(IUnknown* enumeration) {
     ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-    if (!members) raise_standard_error(438);
+    if (!members) raise_standard_error(RuntimeError::MemberNotSupported);
     return members;
 }
 
@@ -21,9 +21,9 @@ ComPtr<Member> next_member(IEnumVARIANT* members) {
     HRESULT hr = members->Next(1, item.put(), nullptr);
     check(hr);
     if (hr != S_OK) return {};
-    if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
+    if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(RuntimeError::TypeMismatch);
     ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
-    if (!member) raise_standard_error(13);
+    if (!member) raise_standard_error(RuntimeError::TypeMismatch);
     return member;
 }
 

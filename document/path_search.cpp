@@ -124,9 +124,9 @@ ComPtr<IFileSystem> udPathmender::GetFileSystem() {
     if (!FileSystem) {
         ComPtr<IDispatch> object;
         check(GetFileServices()->get_FileSystem(object.put()));
-        if (!object) raise_standard_error(91);
+        if (!object) raise_standard_error(RuntimeError::ObjectVariableNotSet);
         ComPtr<IFileSystem> fileSystem = object.query<IFileSystem>();
-        if (!fileSystem) raise_standard_error(13);
+        if (!fileSystem) raise_standard_error(RuntimeError::TypeMismatch);
         FileSystem = fileSystem;
     }
     return FileSystem;

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::int32_t kOutOfMemory = 7;
-
 // FNV-1a over the UTF-16 code units.
 std::uint32_t hash_of(std::u16string_view key) {
     std::uint32_t hash = 2166136261u;
@@ -86,7 +84,8 @@ void ShareIndex::add_folder_files(const ComPtr<IFolder>& folder, std::uint32_t f
         const std::u16string_view kept = composed ? name.view() : full;
         Entry entry{hash, composed ? folder_index : kOwnPath, add_text(kept), std::uint32_t(kept.size())};
         if (!composed) own_names_.emplace(std::uint32_t(entries_.size()), name.str());
-        if (entries_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) raise_standard_error(kOutOfMemory);
+        if (entries_.size() >= std::numeric_limits<std::uint32_t>::max() - 1)
+            raise_standard_error(RuntimeError::OutOfMemory);
         entries_.push_back(entry);
         slots_[slot] = std::uint32_t(entries_.size());
         if (entries_.size() * 2 > slots_.size()) grow();
@@ -94,7 +93,8 @@ void ShareIndex::add_folder_files(const ComPtr<IFolder>& folder, std::uint32_t f
 }
 
 std::uint32_t ShareIndex::add_text(std::u16string_view text) {
-    if (text_.size() + text.size() > std::numeric_limits<std::uint32_t>::max()) raise_standard_error(kOutOfMemory);
+    if (text_.size() + text.size() > std::numeric_limits<std::uint32_t>::max())
+        raise_standard_error(RuntimeError::OutOfMemory);
     const auto offset = std::uint32_t(text_.size());
     text_.append(text);
     return offset;

@@ -10,7 +10,8 @@ void HeadlessWindowSystem::show_modal(Form& form) {
     if (form.loaded()) {
         // Nothing could ever close it: take it down rather than hang, and say so.
         form.mark_unloaded();
-        raise_error(5, u"The window \"" + form.Caption + u"\" stayed open with no one to close it");
+        raise_error(RuntimeError::InvalidProcedureCall,
+                    u"The window \"" + form.Caption + u"\" stayed open with no one to close it");
     }
 }
 

@@ -44,12 +44,12 @@ public:
         try {
             bytes = ole::write_ole_object(*object_);
         } catch (const ole::OleError& e) {
-            raise_error(kOleErrSaveToFile, u"Unable to save to file: " + utf16(e.what()));
+            raise_error(RuntimeError::OleSaveToFile, u"Unable to save to file: " + utf16(e.what()));
         }
         try {
             file.write(bytes);
         } catch (const ComError& e) {
-            raise_error(kOleErrSaveToFile, u"Unable to save to file: " + e.description);
+            raise_error(RuntimeError::OleSaveToFile, u"Unable to save to file: " + e.description);
         }
         return S_OK;
     } catch (...) {
@@ -77,7 +77,7 @@ public:
         held();
         // The item of a link to part of a file stays as it is; naming a new one is not supported.
         if (!(source_item.vt == VT_ERROR && source_item.scode == DISP_E_PARAMNOTFOUND) && source_item.vt != VT_EMPTY)
-            raise_standard_error(5);
+            raise_standard_error(RuntimeError::InvalidProcedureCall);
         try {
             ole::create_link(*object_, bstr_view(source_doc));
         } catch (const ole::OleError& e) {
@@ -115,12 +115,12 @@ private:
         try {
             return ole::read_ole_object(bytes, consumed);
         } catch (const ole::OleError& e) {
-            raise_error(kOleErrLoadFromFile, u"Unable to load from file: " + utf16(e.what()));
+            raise_error(RuntimeError::OleLoadFromFile, u"Unable to load from file: " + utf16(e.what()));
         }
     }
 
     ole::OleObject& held() {
-        if (!object_) raise_error(kOleErrNoObject, u"No object");
+        if (!object_) raise_error(RuntimeError::OleNoObject, u"No object");
         return *object_;
     }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include "com/bstr.h"
 #include "com/class_factory.h"
@@ -30,6 +32,16 @@ public:
         return hresult_from_current_exception();
     }
 };
+
+// The error action raises, if it does.
+std::optional<ComError> error_of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ComError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
 
 TEST(Guid, ParsesAndPrintsTheBracedForm) {
     constexpr GUID g = make_guid("{3C22FA23-8CD8-45AD-BE4D-32CCAA42826C}");
@@ -101,6 +113,64 @@ TEST(Errors, TravelAsHresultsWithTheThreadsErrorInfo) {
         FAIL();
     } catch (const ComError& e) {
         EXPECT_EQ(e.description, u"Permission denied");
+    }
+}
+
+TEST(RuntimeError, EachNameHasItsNumberAndTheStandardText) {
+    struct Case {
+        RuntimeError error;
+        std::int32_t number;
+        std::u16string text;
+    } cases[] = {
+        {RuntimeError::ReturnWithoutGoSub, 3, u"Return without GoSub"},
+        {RuntimeError::InvalidProcedureCall, 5, u"Invalid procedure call or argument"},
+        {RuntimeError::Overflow, 6, u"Overflow"},
+        {RuntimeError::OutOfMemory, 7, u"Out of memory"},
+        {RuntimeError::SubscriptOutOfRange, 9, u"Subscript out of range"},
+        {RuntimeError::DivisionByZero, 11, u"Division by zero"},
+        {RuntimeError::TypeMismatch, 13, u"Type mismatch"},
+        {RuntimeError::OutOfStackSpace, 28, u"Out of stack space"},
+        {RuntimeError::BadFileNameOrNumber, 52, u"Bad file name or number"},
+        {RuntimeError::FileNotFound, 53, u"File not found"},
+        {RuntimeError::BadFileMode, 54, u"Bad file mode"},
+        {RuntimeError::FileAlreadyOpen, 55, u"File already open"},
+        {RuntimeError::DeviceIOError, 57, u"Device I/O error"},
+        {RuntimeError::FileAlreadyExists, 58, u"File already exists"},
+        {RuntimeError::DiskFull, 61, u"Disk full"},
+        {RuntimeError::InputPastEndOfFile, 62, u"Input past end of file"},
+        {RuntimeError::TooManyFiles, 67, u"Too many files"},
+        {RuntimeError::DeviceUnavailable, 68, u"Device unavailable"},
+        {RuntimeError::PermissionDenied, 70, u"Permission denied"},
+        {RuntimeError::DiskNotReady, 71, u"Disk not ready"},
+        {RuntimeError::PathFileAccessError, 75, u"Path/File access error"},
+        {RuntimeError::PathNotFound, 76, u"Path not found"},
+        {RuntimeError::ObjectVariableNotSet, 91, u"Object variable or With block variable not set"},
+        {RuntimeError::InvalidUseOfNull, 94, u"Invalid use of Null"},
+        {RuntimeError::InvalidFileFormat, 321, u"Invalid file format"},
+        {RuntimeError::InvalidPropertyValue, 380, u"Invalid property value"},
+        {RuntimeError::FormAlreadyDisplayed, 400, u"Form already displayed; can't show modally"},
+        {RuntimeError::ObjectRequired, 424, u"Object required"},
+        {RuntimeError::CannotCreateObject, 429, u"ActiveX component can't create object"},
+        {RuntimeError::InterfaceNotSupported, 430,
+         u"Class does not support Automation or does not support expected interface"},
+        {RuntimeError::MemberNotSupported, 438, u"Object doesn't support this property or method"},
+        {RuntimeError::AutomationError, 440, u"Automation error"},
+        {RuntimeError::OleOutOfMemory, 31001, u""},
+        {RuntimeError::OleNoObject, 31004, u""},
+        {RuntimeError::OleClassNotSet, 31018, u""},
+        {RuntimeError::OleCannotActivate, 31027, u""},
+        {RuntimeError::OleCannotCreateEmbedded, 31032, u""},
+        {RuntimeError::OleSaveToFile, 31036, u""},
+        {RuntimeError::OleLoadFromFile, 31037, u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(error_number(c.error), c.number);
+        EXPECT_EQ(standard_error_text(c.number), c.text);
+        auto raised = error_of([&] { raise_standard_error(c.error); });
+        ASSERT_TRUE(raised);
+        EXPECT_EQ(raised->number, c.number);
+        EXPECT_EQ(raised->description, c.text);
     }
 }
 

@@ -24,7 +24,7 @@ struct WalkLog {
     int fail_at = -1;
     void record(std::string call) {
         calls.push_back(std::move(call));
-        if (int(calls.size()) == fail_at) raise_standard_error(70);
+        if (int(calls.size()) == fail_at) raise_standard_error(RuntimeError::PermissionDenied);
     }
 };
 
@@ -128,13 +128,13 @@ try {
 std::u16string recursive_search(const ComPtr<IFolder>& folder, const std::u16string& fileName) {
     auto each = [](IUnknown* enumeration, auto visit) {
         ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-        if (!members) raise_standard_error(438);
+        if (!members) raise_standard_error(RuntimeError::MemberNotSupported);
         Variant item;
         for (;;) {
             HRESULT hr = members->Next(1, item.put(), nullptr);
             check(hr);
             if (hr != S_OK) return;
-            if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
+            if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(RuntimeError::TypeMismatch);
             if (!visit(ComPtr<IDispatch>(item.get()->pdispVal))) return;
         }
     };
@@ -145,7 +145,7 @@ std::u16string recursive_search(const ComPtr<IFolder>& folder, const std::u16str
     check(files->get__NewEnum(fileEnumeration.put()));
     each(fileEnumeration.get(), [&](const ComPtr<IDispatch>& item) {
         ComPtr<IFile> file = item.query<IFile>();
-        if (!file) raise_standard_error(13);
+        if (!file) raise_standard_error(RuntimeError::TypeMismatch);
         Bstr name;
         check(file->get_Name(name.put()));
         if (!equal_ignoring_case(fileName, name.view())) return true;
@@ -161,7 +161,7 @@ std::u16string recursive_search(const ComPtr<IFolder>& folder, const std::u16str
     check(subFolders->get__NewEnum(folderEnumeration.put()));
     each(folderEnumeration.get(), [&](const ComPtr<IDispatch>& item) {
         ComPtr<IFolder> sub = item.query<IFolder>();
-        if (!sub) raise_standard_error(13);
+        if (!sub) raise_standard_error(RuntimeError::TypeMismatch);
         result = recursive_search(sub, fileName);
         return result.empty();
     });

@@ -212,7 +212,7 @@ TEST_F(MediaObjectHandlerTest, AHeaderLengthOutsideTheDataIsInvalidData) {
         corrupt[3] = std::uint8_t(c.header_length >> 8);
         auto error = error_of([&] { load(corrupt); });
         ASSERT_TRUE(error);
-        EXPECT_EQ(error->number, kOleErrLoadFromFile);
+        EXPECT_EQ(error->number, error_number(RuntimeError::OleLoadFromFile));
         EXPECT_EQ(error->description, u"Invalid data found");
         EXPECT_EQ(container_->read_calls, 0);
         expect_no_temp_file();
@@ -230,10 +230,10 @@ TEST_F(MediaObjectHandlerTest, ACharacterOutsideTheCodePageIsAnInvalidArgument) 
 }
 
 TEST_F(MediaObjectHandlerTest, AContainerThatCannotReadTheFileGivesInvalidData) {
-    container_->fail_read_with = kOleErrLoadFromFile;
+    container_->fail_read_with = error_number(RuntimeError::OleLoadFromFile);
     auto error = error_of([&] { load(pattern_bytes(64)); });
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->number, kOleErrLoadFromFile);
+    EXPECT_EQ(error->number, error_number(RuntimeError::OleLoadFromFile));
     EXPECT_EQ(error->description, u"Invalid data found");
     EXPECT_EQ(error->source, u"");
     EXPECT_EQ(container_->read_calls, 1);
@@ -294,15 +294,15 @@ TEST_F(MediaObjectHandlerTest, SaveObjectToFileLeavesTheImageForTheCaller) {
 
 TEST_F(MediaObjectHandlerTest, AFailingSaveGivesTheHandlersTextAndLeavesNoFile) {
     container_->held = pattern_bytes(10);
-    container_->fail_save_with = kOleErrSaveToFile;
+    container_->fail_save_with = error_number(RuntimeError::OleSaveToFile);
     LONG length = -1;
     auto saved = error_of([&] { handler_.SaveObjectToFile(container_.get(), length); });
     ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->number, kOleErrSaveToFile);
+    EXPECT_EQ(saved->number, error_number(RuntimeError::OleSaveToFile));
     EXPECT_EQ(saved->description, u"Disk Error");
     auto flattened = error_of([&] { handler_.FlattenObject(container_.get()); });
     ASSERT_TRUE(flattened);
-    EXPECT_EQ(flattened->number, kOleErrSaveToFile);
+    EXPECT_EQ(flattened->number, error_number(RuntimeError::OleSaveToFile));
     EXPECT_EQ(flattened->description, u"Disk Error");
     expect_no_temp_file();
 }

@@ -254,7 +254,7 @@ TEST(OsErrors, OneMappingToRunTimeErrors) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err);
-        EXPECT_EQ(run_time_error_for_os_error(c.err, c.folder), c.number);
+        EXPECT_EQ(error_number(run_time_error_for_os_error(c.err, c.folder)), c.number);
         try {
             raise_os_error(std::error_code(c.err, std::generic_category()), c.folder);
         } catch (const ComError& e) {
