@@ -9,9 +9,7 @@
 
 // The enumeration a collection's _NewEnum hands out.
 inline ComPtr<IEnumVARIANT> members_of(IUnknown* enumeration) {
-    ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-    if (!members) raise_standard_error(RuntimeError::MemberNotSupported);
-    return members;
+    return ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>(RuntimeError::MemberNotSupported);
 }
 
 // The enumeration's next member, or nothing at its end.
@@ -22,9 +20,7 @@ ComPtr<Member> next_member(IEnumVARIANT* members) {
     check(hr);
     if (hr != S_OK) return {};
     if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(RuntimeError::TypeMismatch);
-    ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
-    if (!member) raise_standard_error(RuntimeError::TypeMismatch);
-    return member;
+    return ComPtr<IDispatch>(item.get()->pdispVal).query<Member>(RuntimeError::TypeMismatch);
 }
 
 // Calls visit with each member, in the enumeration's order.

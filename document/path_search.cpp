@@ -124,10 +124,7 @@ ComPtr<IFileSystem> udPathmender::GetFileSystem() {
     if (!FileSystem) {
         ComPtr<IDispatch> object;
         check(GetFileServices()->get_FileSystem(object.put()));
-        if (!object) raise_standard_error(RuntimeError::ObjectVariableNotSet);
-        ComPtr<IFileSystem> fileSystem = object.query<IFileSystem>();
-        if (!fileSystem) raise_standard_error(RuntimeError::TypeMismatch);
-        FileSystem = fileSystem;
+        FileSystem = object.query<IFileSystem>(RuntimeError::TypeMismatch);
     }
     return FileSystem;
 }

@@ -56,9 +56,7 @@ private:
 HRESULT udPathmender::Process(IDispatch** oOle)
 try {
     if (!oOle) return E_POINTER;
-    HRESULT hr = E_POINTER;
-    OleContainer = ComPtr<IDispatch>(*oOle).query<IOleContainerControl>(&hr);
-    if (!OleContainer) raise_standard_error(hr == E_POINTER ? RuntimeError::ObjectVariableNotSet : RuntimeError::TypeMismatch);
+    OleContainer = ComPtr<IDispatch>(*oOle).query<IOleContainerControl>(RuntimeError::TypeMismatch);
     ProcessMediaTables();
     OleContainer.reset();
     return S_OK;

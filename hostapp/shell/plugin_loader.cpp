@@ -42,9 +42,7 @@ LoadedPlugin::~LoadedPlugin() {
 }
 
 PluginHeader LoadedPlugin::header() const {
-    HRESULT hr = S_OK;
-    ComPtr<IVXHeaderInfo> info = open_plugin().query<IVXHeaderInfo>(&hr);
-    if (FAILED(hr)) raise_standard_error(RuntimeError::InterfaceNotSupported);
+    ComPtr<IVXHeaderInfo> info = open_plugin().query<IVXHeaderInfo>(RuntimeError::InterfaceNotSupported);
     PluginHeader header;
     header.caption = read_text(&IVXHeaderInfo::get_Caption, info.get());
     header.name = read_text(&IVXHeaderInfo::get_Name, info.get());
@@ -78,10 +76,7 @@ const OpenDocument& LoadedPlugin::page_document() const {
 ComPtr<IDispatch> LoadedPlugin::page_object() const { return page_document().document(); }
 
 ComPtr<_udPathmender> LoadedPlugin::page() const {
-    HRESULT hr = S_OK;
-    auto page = page_document().document().query<_udPathmender>(&hr);
-    if (FAILED(hr)) raise_error(error_number_from_hresult(hr), standard_error_text(error_number_from_hresult(hr)));
-    return page;
+    return page_document().document().query<_udPathmender>();
 }
 
 forms::Form& LoadedPlugin::page_form() const { return page_document().form(); }

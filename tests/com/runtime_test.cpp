@@ -33,6 +33,12 @@ public:
     }
 };
 
+// The references object holds, read without changing them.
+ULONG refs(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
 // The error action raises, if it does.
 std::optional<ComError> error_of(const std::function<void()>& action) {
     try {
@@ -70,25 +76,51 @@ TEST(Bstr, KeepsAByteLengthInFrontOfTheText) {
 
 TEST(ComPtr, CountsReferencesExactly) {
     ComPtr<ITest> a = make_com<Sample>();
-    auto refs = [&] { a->AddRef(); return a->Release(); };
-    EXPECT_EQ(refs(), 1u);
+    EXPECT_EQ(refs(a.get()), 1u);
     {
         ComPtr<ITest> copy = a;
-        EXPECT_EQ(refs(), 2u);
+        EXPECT_EQ(refs(a.get()), 2u);
         ComPtr<ITest> moved = std::move(copy);
-        EXPECT_EQ(refs(), 2u);
+        EXPECT_EQ(refs(a.get()), 2u);
     }
-    EXPECT_EQ(refs(), 1u);
+    EXPECT_EQ(refs(a.get()), 1u);
     ComPtr<IOther> other = a.query<IOther>();
-    ASSERT_TRUE(other);
-    EXPECT_EQ(refs(), 2u);
-    ComPtr<IUnknown> same1 = a.query<IUnknown>(), same2 = other.query<IUnknown>();
+    EXPECT_EQ(refs(a.get()), 2u);
+    ComPtr<IUnknown> same1 = a.query<IUnknown>(), same2 = other.try_query<IUnknown>();
     EXPECT_EQ(same1.get(), same2.get());  // one identity whichever interface is asked
-    HRESULT hr = S_OK;
-    EXPECT_FALSE(a.query<IClassFactory>(&hr));
-    EXPECT_EQ(hr, E_NOINTERFACE);
     other.put();  // put() releases what it held
-    EXPECT_EQ(refs(), 3u);  // same1 and same2 still hold one each
+    EXPECT_EQ(refs(a.get()), 3u);  // same1 and same2 still hold one each
+}
+
+TEST(ComPtr, QueryRaisesWhereTryQueryGivesNothing) {
+    ComPtr<ITest> a = make_com<Sample>();
+    HRESULT hr = S_OK;
+    EXPECT_FALSE(a.try_query<IClassFactory>(&hr));
+    EXPECT_EQ(hr, E_NOINTERFACE);
+    EXPECT_FALSE(ComPtr<ITest>().try_query<IOther>(&hr));
+    EXPECT_EQ(hr, E_POINTER);
+
+    const ComPtr<ITest> nothing;
+    struct Case {
+        const char* name;
+        std::function<void()> query;
+        std::int32_t number;
+        std::u16string description;
+    } cases[] = {
+        {"lacking", [&] { a.query<IClassFactory>(); }, E_NOINTERFACE, u"No such interface supported"},
+        {"lacking, named", [&] { a.query<IClassFactory>(RuntimeError::TypeMismatch); }, 13, u"Type mismatch"},
+        {"nothing", [&] { nothing.query<IOther>(); }, 91, u"Object variable or With block variable not set"},
+        {"nothing, named", [&] { nothing.query<IOther>(RuntimeError::TypeMismatch); }, 91,
+         u"Object variable or With block variable not set"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto error = error_of(c.query);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->number, c.number);
+        EXPECT_EQ(error->description, c.description);
+    }
+    EXPECT_EQ(refs(a.get()), 1u);  // a failed query holds nothing
 }
 
 TEST(Errors, TravelAsHresultsWithTheThreadsErrorInfo) {

@@ -60,7 +60,7 @@ public:
         log_.record("enumerate " + owner_);
         ComPtr<IUnknown> inner;
         check(inner_->get__NewEnum(inner.put()));
-        ComPtr<IEnumVARIANT> members = inner.query<IEnumVARIANT>();
+        ComPtr<IEnumVARIANT> members = inner.try_query<IEnumVARIANT>();
         *enumerator = make_com<LoggingEnumerator>(members, owner_, log_).detach();
         return S_OK;
     } catch (...) {
@@ -115,7 +115,7 @@ try {
     log_.record("next in " + owner_);
     HRESULT hr = inner_->Next(count, items, fetched);
     if (hr == S_OK && items->vt == VT_DISPATCH && items->pdispVal) {
-        ComPtr<IFolder> folder = ComPtr<IDispatch>(items->pdispVal).query<IFolder>();
+        ComPtr<IFolder> folder = ComPtr<IDispatch>(items->pdispVal).try_query<IFolder>();
         items->pdispVal->Release();
         items->pdispVal = make_com<LoggingFolder>(folder, log_).detach();
     }
@@ -127,7 +127,7 @@ try {
 // The recursive walk as it was first written: the order and errors SearchFolder must keep.
 std::u16string recursive_search(const ComPtr<IFolder>& folder, const std::u16string& fileName) {
     auto each = [](IUnknown* enumeration, auto visit) {
-        ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
+        ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).try_query<IEnumVARIANT>();
         if (!members) raise_standard_error(RuntimeError::MemberNotSupported);
         Variant item;
         for (;;) {
@@ -144,7 +144,7 @@ std::u16string recursive_search(const ComPtr<IFolder>& folder, const std::u16str
     ComPtr<IUnknown> fileEnumeration;
     check(files->get__NewEnum(fileEnumeration.put()));
     each(fileEnumeration.get(), [&](const ComPtr<IDispatch>& item) {
-        ComPtr<IFile> file = item.query<IFile>();
+        ComPtr<IFile> file = item.try_query<IFile>();
         if (!file) raise_standard_error(RuntimeError::TypeMismatch);
         Bstr name;
         check(file->get_Name(name.put()));
@@ -160,7 +160,7 @@ std::u16string recursive_search(const ComPtr<IFolder>& folder, const std::u16str
     ComPtr<IUnknown> folderEnumeration;
     check(subFolders->get__NewEnum(folderEnumeration.put()));
     each(folderEnumeration.get(), [&](const ComPtr<IDispatch>& item) {
-        ComPtr<IFolder> sub = item.query<IFolder>();
+        ComPtr<IFolder> sub = item.try_query<IFolder>();
         if (!sub) raise_standard_error(RuntimeError::TypeMismatch);
         result = recursive_search(sub, fileName);
         return result.empty();
