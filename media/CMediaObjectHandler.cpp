@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <new>
 #include <string_view>
 #include <vector>
 
@@ -106,19 +105,6 @@ unsigned little_endian_word(char16_t low, char16_t high) {
     return unsigned(ansi_byte(low)) | unsigned(ansi_byte(high)) << 8;
 }
 
-// The number of the error in flight, inside a catch block.
-LONG current_error_number() noexcept {
-    try {
-        throw;
-    } catch (const ComError& e) {
-        return e.number;
-    } catch (const std::bad_alloc&) {
-        return error_number(RuntimeError::OutOfMemory);
-    } catch (...) {
-        return E_FAIL;
-    }
-}
-
 }  // namespace
 
 void CMediaObjectHandler::Init(ComPtr<ISessionContext>& context) {
@@ -168,7 +154,7 @@ void CMediaObjectHandler::LoadObject(IOleContainerControl* oOle, const std::u16s
         file.remove();
     } catch (...) {
         file.discard();
-        RaiseObjectError(current_error_number());
+        RaiseObjectError(error_number_from_hresult(hresult_from_current_exception()));
     }
 }
 
@@ -188,7 +174,7 @@ std::u16string CMediaObjectHandler::SaveObjectToFile(IOleContainerControl* oOle,
         return file.path;
     } catch (...) {
         file.discard();
-        RaiseObjectError(current_error_number());
+        RaiseObjectError(error_number_from_hresult(hresult_from_current_exception()));
     }
 }
 
@@ -213,7 +199,7 @@ std::u16string CMediaObjectHandler::FlattenObject(IOleContainerControl* oOle) {
         return result;
     } catch (...) {
         file.discard();
-        RaiseObjectError(current_error_number());
+        RaiseObjectError(error_number_from_hresult(hresult_from_current_exception()));
     }
 }
 

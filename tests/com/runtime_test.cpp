@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <optional>
 
 #include "com/bstr.h"
@@ -32,6 +33,20 @@ public:
         return hresult_from_current_exception();
     }
 };
+
+// Classes whose construction fails.
+class Refusing final : public ComObject<Refusing, ITest> {
+public:
+    Refusing() { raise_error(RuntimeError::PermissionDenied, u"refused", u"Refusing"); }
+    HRESULT Fail(LONG) override { return S_OK; }
+};
+class Starved final : public ComObject<Starved, ITest> {
+public:
+    Starved() { throw std::bad_alloc(); }
+    HRESULT Fail(LONG) override { return S_OK; }
+};
+
+constexpr CLSID kSampleClass = make_guid("{77777777-2222-3333-4444-555555555555}");
 
 // The references object holds, read without changing them.
 ULONG refs(IUnknown* object) {
@@ -240,25 +255,51 @@ TEST(Utf, RoundTripsAndReplacesWhatIsIllFormed) {
 }
 
 TEST(ClassFactory, CreatesRegisteredClassesAndCountsLocks) {
-    constexpr CLSID clsid = make_guid("{77777777-2222-3333-4444-555555555555}");
     auto factory = make_com<ClassFactory<Sample>>();
-    ASSERT_EQ(CoRegisterClassObject(clsid, factory.get()), S_OK);
+    ASSERT_EQ(CoRegisterClassObject(kSampleClass, factory.get()), S_OK);
     long before = module_object_count();
     {
-        ComPtr<ITest> made = create_instance<ITest>(clsid);
+        ComPtr<ITest> made = create_instance<ITest>(kSampleClass);
         EXPECT_EQ(module_object_count(), before + 1);
         factory->LockServer(1);
         EXPECT_EQ(module_object_count(), before + 2);
         factory->LockServer(0);
     }
     EXPECT_EQ(module_object_count(), before);
-    CoRevokeClassObject(clsid);
-    try {
-        create_instance<ITest>(clsid);
-        FAIL();
-    } catch (const ComError& e) {
-        EXPECT_EQ(e.number, 429);
+    CoRevokeClassObject(kSampleClass);
+    auto error = error_of([] { create_instance<ITest>(kSampleClass); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number, 429);
+}
+
+TEST(ClassFactory, FailsWithWhatWentWrongAndHandsOutNothing) {
+    struct Case {
+        const char* name;
+        ComPtr<IClassFactory> factory;
+        REFIID iid;
+        HRESULT hr;
+    } cases[] = {
+        {"the constructor raises", make_com<ClassFactory<Refusing>>(), ITest::iid, hresult_from_error_number(70)},
+        {"memory runs out", make_com<ClassFactory<Starved>>(), ITest::iid, E_OUTOFMEMORY},
+        {"the object lacks the interface", make_com<ClassFactory<Sample>>(), IClassFactory::iid, E_NOINTERFACE},
+    };
+    const long before = module_object_count();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        void* object = &object;  // poisoned
+        EXPECT_EQ(c.factory->CreateInstance(nullptr, c.iid, &object), c.hr);
+        EXPECT_EQ(object, nullptr);
+        EXPECT_EQ(module_object_count(), before);  // nothing made is left alive
     }
+
+    // The constructor's error reaches whoever creates the class, description and all.
+    ASSERT_EQ(CoRegisterClassObject(kSampleClass, cases[0].factory.get()), S_OK);
+    auto error = error_of([] { create_instance<ITest>(kSampleClass); });
+    CoRevokeClassObject(kSampleClass);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number, 70);
+    EXPECT_EQ(error->description, u"refused");
+    EXPECT_EQ(error->source, u"Refusing");
 }
 
 }  // namespace
