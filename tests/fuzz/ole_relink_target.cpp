@@ -1,5 +1,6 @@
 // Re-linking what the reader accepted: a link re-linked to a path taken from the input is written,
-// read back, and names exactly that path. Embedded objects refuse with 31027 and stay unchanged.
+// read back, and names exactly that path. Embedded objects refuse as CannotLinkEmbedded and stay
+// unchanged.
 #include "fuzz_support.h"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         object = ole::read_ole_object(input, consumed);
     } catch (const ole::OleError& e) {
-        FUZZ_CHECK(e.number() == ole::kErrorLoadingFromFile);
+        FUZZ_CHECK(e.failure() == ole::OleFailure::LoadingFromFile);
         return 0;
     }
 
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ole::create_link(object, path, now);
             fuzz_fail("an embedded object was re-linked");
         } catch (const ole::OleError& e) {
-            FUZZ_CHECK(e.number() == ole::kErrorCannotLinkEmbedded);
+            FUZZ_CHECK(e.failure() == ole::OleFailure::CannotLinkEmbedded);
         }
         FUZZ_CHECK(ole::write_ole_object(object) == before);
         return 0;

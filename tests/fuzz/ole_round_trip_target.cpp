@@ -1,5 +1,6 @@
 // The OLE container's reader of both layouts: whatever it accepts, it saves back byte for byte,
-// and reading what it saved gives the same object. Anything it refuses, it refuses with 31037.
+// and reading what it saved gives the same object. Anything it refuses, it refuses as
+// LoadingFromFile.
 #include "fuzz_support.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         object = ole::read_ole_object(input, consumed);
     } catch (const ole::OleError& e) {
-        FUZZ_CHECK(e.number() == ole::kErrorLoadingFromFile);
+        FUZZ_CHECK(e.failure() == ole::OleFailure::LoadingFromFile);
         return 0;
     }
     FUZZ_CHECK(consumed > 0 && consumed <= size);

@@ -154,7 +154,7 @@ TEST(ObjectBuilder, EmbeddedObjectsRefuseARelink) {
             create_link(object, u"\\\\NewServer\\x.doc");
             ADD_FAILURE() << "re-linked an embedded object";
         } catch (const OleError& e) {
-            EXPECT_EQ(e.number(), kErrorCannotLinkEmbedded);
+            EXPECT_EQ(e.failure(), OleFailure::CannotLinkEmbedded);
         }
     }
 }
@@ -342,7 +342,7 @@ TEST(ObjectBuilder, HeaderLengthOfRecordsWithoutOrWithABrokenHeader) {
             desktop_database_header_length(broken);
             ADD_FAILURE() << "accepted a header of " << broken.size() << " bytes";
         } catch (const OleError& e) {
-            EXPECT_EQ(e.number(), kErrorLoadingFromFile);
+            EXPECT_EQ(e.failure(), OleFailure::LoadingFromFile);
         }
     }
 }

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
                                                       static_cast<std::streamsize>(saved.size()));
         return 0;
     } catch (const OleError& error) {
-        std::cerr << "error " << error.number() << ": " << error.what() << "\n";
+        std::cerr << "error: " << error.what() << "\n";
         return 1;
     }
 }
