@@ -19,18 +19,13 @@ void fail_command(const std::string& message) {
 }
 
 std::string current_error_text() {
-    try {
-        throw;
-    } catch (const ComError& e) {
-        std::u16string text = error_text(e);
-        // Run-time errors by their number, other failures as the HRESULT they are.
-        char number[16];
-        if (e.number < 0) std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(e.number));
-        else std::snprintf(number, sizeof number, "%d", static_cast<int>(e.number));
-        return utf8(text) + " (error " + number + ")";
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown error";
-    }
+    HRESULT hr = hresult_from_current_exception();
+    ErrorRecord error;
+    GetErrorRecord(hr, &error);
+    // Run-time errors by their number, other failures as the HRESULT they are.
+    std::int32_t number = error_number_from_hresult(hr);
+    char shown[16];
+    if (number < 0) std::snprintf(shown, sizeof shown, "0x%08X", static_cast<unsigned>(number));
+    else std::snprintf(shown, sizeof shown, "%d", static_cast<int>(number));
+    return utf8(error_text(ComError(number, std::move(error.description)))) + " (error " + shown + ")";
 }

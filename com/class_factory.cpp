@@ -70,7 +70,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, std::uint32_t context,
 void throw_create_failure(HRESULT hr) {
     ErrorRecord record;
     if (hr == REGDB_E_CLASSNOTREG || !GetErrorRecord(hr, &record))
-        raise_error(429, standard_error_text(429));
+        raise_standard_error(RuntimeError::CannotCreateObject);
     check(hr);
-    raise_error(429, standard_error_text(429));  // not reached: check throws for a failure
+    raise_standard_error(RuntimeError::CannotCreateObject);  // not reached: check throws for a failure
 }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <new>
 
+#include "com/error.h"
 #include "com/object.h"
 
 struct IClassFactory : IUnknown {
@@ -18,15 +20,19 @@ protected:
 template <class T>
 class ClassFactory final : public ComObject<ClassFactory<T>, IClassFactory> {
 public:
+    // Fails with what went wrong, *object null: E_OUTOFMEMORY when memory ran out, the error T's
+    // constructor raised (with the thread's error info), or the failure of T's QueryInterface,
+    // after which the object made is released.
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override
     try {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        ComPtr<T> created = make_com<T>();
-        return created->QueryInterface(riid, object);
-    } catch (...) {
+        return make_com<T>()->QueryInterface(riid, object);
+    } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
+    } catch (...) {
+        return hresult_from_current_exception();
     }
     HRESULT LockServer(int lock) override {
         if (lock) ++module_object_count();
@@ -46,7 +52,7 @@ void SetClassResolver(ClassResolver resolver);
 HRESULT CoGetClassObject(REFCLSID clsid, std::uint32_t context, void* reserved, REFIID riid, void** object);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, std::uint32_t context, REFIID riid, void** object);
 
-// Raises the failure of creating a component: the callee's error, else 429.
+// Raises the failure of creating a component: the callee's error, else CannotCreateObject.
 [[noreturn]] void throw_create_failure(HRESULT hr);
 
 // Typed convenience: creates clsid for interface I, raising the platform's error on failure.

@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "com/error.h"
 #include "com/unknown.h"
 
 template <class T>
@@ -43,9 +44,33 @@ public:
     explicit operator bool() const { return p_ != nullptr; }
     friend bool operator==(const ComPtr& a, const ComPtr& b) { return a.p_ == b.p_; }
 
-    // QueryInterface for U; empty on failure, and the HRESULT goes to hr when asked for.
+    // QueryInterface for U, for code that needs the interface: never empty. Nothing to ask raises
+    // ObjectVariableNotSet; an object without U raises the failure QueryInterface returned, with
+    // its standard text (E_NOINTERFACE, "No such interface supported")...
     template <class U>
-    ComPtr<U> query(HRESULT* hr = nullptr) const {
+    ComPtr<U> query() const {
+        if (!p_) raise_standard_error(RuntimeError::ObjectVariableNotSet);
+        HRESULT hr = S_OK;
+        ComPtr<U> out = try_query<U>(&hr);
+        if (!out) {
+            std::int32_t number = error_number_from_hresult(FAILED(hr) ? hr : E_NOINTERFACE);
+            raise_error(number, standard_error_text(number));
+        }
+        return out;
+    }
+    // ... or, where the caller's contract names the error for an object of the wrong kind (a
+    // failed Set is TypeMismatch), that error with its standard text.
+    template <class U>
+    ComPtr<U> query(RuntimeError wrong_kind) const {
+        if (!p_) raise_standard_error(RuntimeError::ObjectVariableNotSet);
+        ComPtr<U> out = try_query<U>();
+        if (!out) raise_standard_error(wrong_kind);
+        return out;
+    }
+    // QueryInterface for U, for code that can do without it: empty on failure, and the HRESULT
+    // goes to hr when asked for.
+    template <class U>
+    ComPtr<U> try_query(HRESULT* hr = nullptr) const {
         ComPtr<U> out;
         HRESULT r = p_ ? p_->QueryInterface(uuidof<U>(), out.put_void()) : E_POINTER;
         if (hr) *hr = r;

@@ -9,43 +9,13 @@ namespace {
 
 thread_local std::optional<ErrorRecord> t_record;
 
-struct StandardText {
-    std::int32_t number;
+struct HresultText {
+    HRESULT hr;
     const char16_t* text;
 };
 
-// The texts the platform gives these numbers.
-constexpr StandardText kStandardTexts[] = {
-    {3, u"Return without GoSub"},
-    {5, u"Invalid procedure call or argument"},
-    {6, u"Overflow"},
-    {7, u"Out of memory"},
-    {9, u"Subscript out of range"},
-    {11, u"Division by zero"},
-    {13, u"Type mismatch"},
-    {28, u"Out of stack space"},
-    {52, u"Bad file name or number"},
-    {53, u"File not found"},
-    {54, u"Bad file mode"},
-    {55, u"File already open"},
-    {57, u"Device I/O error"},
-    {58, u"File already exists"},
-    {61, u"Disk full"},
-    {62, u"Input past end of file"},
-    {67, u"Too many files"},
-    {68, u"Device unavailable"},
-    {70, u"Permission denied"},
-    {71, u"Disk not ready"},
-    {75, u"Path/File access error"},
-    {76, u"Path not found"},
-    {91, u"Object variable or With block variable not set"},
-    {94, u"Invalid use of Null"},
-    {380, u"Invalid property value"},
-    {424, u"Object required"},
-    {429, u"ActiveX component can't create object"},
-    {430, u"Class does not support Automation or does not support expected interface"},
-    {438, u"Object doesn't support this property or method"},
-    {440, u"Automation error"},
+// The texts the platform gives failures that are HRESULTs rather than run-time errors.
+constexpr HresultText kHresultTexts[] = {
     {E_NOTIMPL, u"Not implemented"},
     {E_NOINTERFACE, u"No such interface supported"},
     {E_POINTER, u"Invalid pointer"},
@@ -60,6 +30,11 @@ constexpr StandardText kStandardTexts[] = {
 
 }  // namespace
 
+ComError::ComError(RuntimeError error) : ComError(error, std::u16string(standard_text(error))) {}
+
+ComError::ComError(RuntimeError error, std::u16string description_, std::u16string source_)
+    : ComError(error_number(error), std::move(description_), std::move(source_)) {}
+
 ComError::ComError(std::int32_t number_, std::u16string description_, std::u16string source_)
     : number(number_), description(std::move(description_)), source(std::move(source_)),
       what_("error " + std::to_string(number_) + ": " + utf8(description)) {}
@@ -68,11 +43,16 @@ void raise_error(std::int32_t number, std::u16string description, std::u16string
     throw ComError(number, std::move(description), std::move(source));
 }
 
-void raise_standard_error(std::int32_t number) { raise_error(number, standard_error_text(number)); }
+void raise_error(RuntimeError error, std::u16string description, std::u16string source) {
+    throw ComError(error, std::move(description), std::move(source));
+}
+
+void raise_standard_error(RuntimeError error) { throw ComError(error); }
 
 std::u16string standard_error_text(std::int32_t number) {
-    for (const auto& entry : kStandardTexts)
-        if (entry.number == number) return entry.text;
+    if (number > 0) return std::u16string(standard_text(RuntimeError(number)));
+    for (const auto& entry : kHresultTexts)
+        if (entry.hr == number) return entry.text;
     return {};
 }
 
@@ -117,7 +97,7 @@ HRESULT hresult_from_current_exception() noexcept {
     } catch (const ComError& e) {
         return fail_with(e);
     } catch (const std::bad_alloc&) {
-        return fail_with(ComError(7, u"Out of memory"));
+        return fail_with(ComError(RuntimeError::OutOfMemory));
     } catch (const std::exception& e) {
         return fail_with(ComError(E_FAIL, utf16(e.what())));
     } catch (...) {

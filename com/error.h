@@ -1,6 +1,6 @@
 // Run-time errors: numbered, with a description and a source. Inside a module code throws
-// ComError; every interface member converts it to an HRESULT plus the thread's error info,
-// and every call into another object converts back with check().
+// ComError, the one error type; every interface member converts it to an HRESULT plus the
+// thread's error info, and every call into another object converts back with check().
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,13 @@
 #include <string_view>
 
 #include "com/hresult.h"
+#include "com/runtime_error.h"
 
 struct ComError : std::exception {
+    // With the platform's standard text for error.
+    explicit ComError(RuntimeError error);
+    ComError(RuntimeError error, std::u16string description, std::u16string source = {});
+    // A number from elsewhere: a callee's error, or an HRESULT standing for one.
     ComError(std::int32_t number, std::u16string description, std::u16string source = {});
     const char* what() const noexcept override { return what_.c_str(); }
     HRESULT hresult() const { return hresult_from_error_number(number); }
@@ -23,10 +28,13 @@ private:
     std::string what_;
 };
 
+[[noreturn]] void raise_error(RuntimeError error, std::u16string description = {},
+                              std::u16string source = {});
+// Raises a number from elsewhere (see ComError).
 [[noreturn]] void raise_error(std::int32_t number, std::u16string description = {},
                               std::u16string source = {});
-// Raises number with the platform's standard text for it.
-[[noreturn]] void raise_standard_error(std::int32_t number);
+// Raises error with the platform's standard text for it.
+[[noreturn]] void raise_standard_error(RuntimeError error);
 
 // The platform's standard text for a run-time error number or a failure HRESULT; empty if unknown.
 std::u16string standard_error_text(std::int32_t number);

@@ -63,7 +63,7 @@ std::shared_ptr<ServerModule> ServerModule::open(const std::filesystem::path& re
 std::shared_ptr<ServerModule> load_server_module(REFCLSID clsid) {
     Registry registry = Registry::load(Registry::default_path());
     auto path = registry.value("CLSID\\" + to_string(clsid) + "\\InprocServer32");
-    if (!path || path->empty()) raise_standard_error(REGDB_E_CLASSNOTREG);
+    if (!path || path->empty()) raise_error(REGDB_E_CLASSNOTREG, standard_error_text(REGDB_E_CLASSNOTREG));
     return ServerModule::open(*path);
 }
 

@@ -352,7 +352,7 @@ HRESULT CLSIDFromProgID(const OLECHAR* prog_id, CLSID* clsid) {
         if (!parsed) return REGDB_E_CLASSNOTREG;
         *clsid = *parsed;
         return S_OK;
-    } catch (const std::exception& e) {
-        return fail_with(ComError(E_FAIL, utf16(e.what())));  // an unreadable registry says why
+    } catch (...) {
+        return hresult_from_current_exception();  // an unreadable registry says why
     }
 }

@@ -92,7 +92,7 @@ std::u16string number_text(double value) {
 std::u16string Variant::to_text() const {
     switch (v_.vt) {
     case VT_EMPTY: return {};
-    case VT_NULL: raise_standard_error(94);
+    case VT_NULL: raise_standard_error(RuntimeError::InvalidUseOfNull);
     case VT_I2: return utf16(std::to_string(v_.iVal));
     case VT_I4: return utf16(std::to_string(v_.lVal));
     case VT_I4 | VT_BYREF: return utf16(std::to_string(*v_.plVal));
@@ -100,7 +100,7 @@ std::u16string Variant::to_text() const {
     case VT_R8: return number_text(v_.dblVal);
     case VT_BOOL: return v_.boolVal ? u"True" : u"False";
     case VT_BSTR: return std::u16string(bstr_view(v_.bstrVal));
-    default: raise_standard_error(13);
+    default: raise_standard_error(RuntimeError::TypeMismatch);
     }
 }
 
@@ -139,11 +139,11 @@ double leading_number(std::u16string_view text) {
 }
 
 std::int32_t round_to_int32(double value) {
-    if (!std::isfinite(value)) raise_standard_error(6);
+    if (!std::isfinite(value)) raise_standard_error(RuntimeError::Overflow);
     double rounded = std::nearbyint(value);  // the default rounding mode is half to even
     if (rounded < double(std::numeric_limits<std::int32_t>::min()) ||
         rounded > double(std::numeric_limits<std::int32_t>::max()))
-        raise_standard_error(6);
+        raise_standard_error(RuntimeError::Overflow);
     return std::int32_t(rounded);
 }
 

@@ -48,10 +48,7 @@ ComPtr<IFileSystem> udPathmender::GetFileSystem() {
     if (!FileSystem) {
         ComPtr<IDispatch> object;
         check(GetFileServices()->get_FileSystem(object.put()));
-        if (!object) raise_standard_error(91);
-        ComPtr<IFileSystem> fileSystem = object.query<IFileSystem>();
-        if (!fileSystem) raise_standard_error(13);
-        FileSystem = fileSystem;
+        FileSystem = object.query<IFileSystem>(RuntimeError::TypeMismatch);
     }
     return FileSystem;
 }

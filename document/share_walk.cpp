@@ -11,9 +11,7 @@ namespace {
 
 // The enumeration a collection's _NewEnum hands out.
 ComPtr<IEnumVARIANT> members_of(IUnknown* enumeration) {
-    ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-    if (!members) raise_standard_error(438);
-    return members;
+    return ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>(RuntimeError::MemberNotSupported);
 }
 
 // The enumeration's next member, or nothing at its end; every member must be of the expected kind.
@@ -23,10 +21,8 @@ ComPtr<Member> next_member(IEnumVARIANT* members) {
     HRESULT hr = members->Next(1, item.put(), nullptr);
     check(hr);
     if (hr != S_OK) return {};
-    if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
-    ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
-    if (!member) raise_standard_error(13);
-    return member;
+    if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(RuntimeError::TypeMismatch);
+    return ComPtr<IDispatch>(item.get()->pdispVal).query<Member>(RuntimeError::TypeMismatch);
 }
 
 WalkStep visit_files(IFolder* folder, const std::function<WalkStep(IFile&, std::u16string_view)>& visit) {

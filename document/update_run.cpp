@@ -24,7 +24,7 @@ bool at_end(IHostRecordset& records) {
 }
 
 void count_one(LONG& counter) {
-    if (counter == std::numeric_limits<LONG>::max()) raise_standard_error(6);
+    if (counter == std::numeric_limits<LONG>::max()) raise_standard_error(RuntimeError::Overflow);
     ++counter;
 }
 
@@ -53,9 +53,7 @@ private:
 HRESULT udPathmender::Process(IDispatch** oOle)
 try {
     if (!oOle) return E_POINTER;
-    HRESULT hr = E_POINTER;
-    OleContainer = ComPtr<IDispatch>(*oOle).query<IOleContainerControl>(&hr);
-    if (!OleContainer) raise_standard_error(hr == E_POINTER ? 91 : 13);
+    OleContainer = ComPtr<IDispatch>(*oOle).query<IOleContainerControl>(RuntimeError::TypeMismatch);
     ProcessMediaTables();
     OleContainer.reset();
     return S_OK;
@@ -149,7 +147,7 @@ void udPathmender::UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Varia
 
     std::u16string flattened = saver.FlattenObject(OleContainer.get());
     // Storing nothing over the record would destroy its object.
-    if (flattened.empty()) raise_error(kOleErrSaveToFile, u"Disk Error");
+    if (flattened.empty()) raise_error(RuntimeError::OleSaveToFile, u"Disk Error");
 
     ComPtr<IHostConnection> connection;
     check(GetDataObject()->get_Connection(connection.put()));
@@ -171,7 +169,7 @@ void udPathmender::UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Varia
 
 ComPtr<IHostDataObject> udPathmender::GetDataObject() {
     if (!DataObject) {
-        if (!SessionContext) raise_error(91, u"No session with the host is open");
+        if (!SessionContext) raise_error(RuntimeError::ObjectVariableNotSet, u"No session with the host is open");
         Bstr key(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail);
         check(SessionContext->CreateDataObject(key.get(), DataObject.put()));
     }

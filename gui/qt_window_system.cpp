@@ -53,7 +53,7 @@ int QtWindowSystem::message_box(std::u16string_view prompt, int style, std::u16s
 }
 
 void QtWindowSystem::show_modal(forms::Form& form) {
-    if (form.loaded()) raise_error(400, u"Form already displayed; can't show modally");
+    if (form.loaded()) raise_standard_error(RuntimeError::FormAlreadyDisplayed);
     form.load();
     if (!form.loaded()) return;  // Form_Load unloaded it
 

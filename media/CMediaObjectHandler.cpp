@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <new>
 #include <string_view>
 #include <vector>
 
@@ -22,11 +21,6 @@ constexpr std::size_t kWriteChunk = 10256;
 constexpr unsigned kHeaderSignature = 0x1C15;
 // The signature and the 16-bit header length.
 constexpr std::size_t kHeaderFixedLength = 4;
-
-constexpr LONG kInvalidArgument = 5;
-constexpr LONG kOutOfMemory = 7;
-constexpr LONG kOverflow = 6;
-constexpr LONG kObjectNotSet = 91;
 
 // The temporary file of one operation, with the host service objects that named it: all of it
 // lives for that operation only.
@@ -81,7 +75,7 @@ void create_temporary_file(TransferFile& file, ISessionContext* session) {
 
     Bstr location;
     check(file.ole_services->get_TempPath(location.put()));
-    if (!session) raise_standard_error(kObjectNotSet);
+    if (!session) raise_standard_error(RuntimeError::ObjectVariableNotSet);
     LONG session_id = 0;
     check(session->get_SessionID(&session_id));
 
@@ -103,25 +97,12 @@ void create_temporary_file(TransferFile& file, ISessionContext* session) {
 
 std::uint8_t ansi_byte(char16_t c) {
     auto byte = char_to_ansi(c);
-    if (!byte) raise_standard_error(kInvalidArgument);
+    if (!byte) raise_standard_error(RuntimeError::InvalidProcedureCall);
     return *byte;
 }
 
 unsigned little_endian_word(char16_t low, char16_t high) {
     return unsigned(ansi_byte(low)) | unsigned(ansi_byte(high)) << 8;
-}
-
-// The number of the error in flight, inside a catch block.
-LONG current_error_number() noexcept {
-    try {
-        throw;
-    } catch (const ComError& e) {
-        return e.number;
-    } catch (const std::bad_alloc&) {
-        return kOutOfMemory;
-    } catch (...) {
-        return E_FAIL;
-    }
 }
 
 }  // namespace
@@ -140,18 +121,18 @@ void CMediaObjectHandler::Closedown() {
 void CMediaObjectHandler::LoadObject(IOleContainerControl* oOle, const std::u16string& Data) {
     TransferFile file;
     try {
-        if (!oOle) raise_standard_error(kObjectNotSet);
+        if (!oOle) raise_standard_error(RuntimeError::ObjectVariableNotSet);
         create_temporary_file(file, SessionContext.get());
 
         const std::size_t n = Data.size();
-        if (n < 2) raise_standard_error(kInvalidArgument);
+        if (n < 2) raise_standard_error(RuntimeError::InvalidProcedureCall);
         std::size_t start = 0;
         std::size_t remaining = n;
         if (little_endian_word(Data[0], Data[1]) == kHeaderSignature) {
-            if (n < kHeaderFixedLength) raise_standard_error(kInvalidArgument);
+            if (n < kHeaderFixedLength) raise_standard_error(RuntimeError::InvalidProcedureCall);
             const std::size_t header_length = little_endian_word(Data[2], Data[3]);
             // A header that ends inside its own fields, or beyond the data, leaves no image to trust.
-            if (header_length < kHeaderFixedLength || header_length > n) raise_error(kOleErrLoadFromFile);
+            if (header_length < kHeaderFixedLength || header_length > n) raise_error(RuntimeError::OleLoadFromFile);
             start = header_length;
             remaining = n - header_length;
         }
@@ -173,7 +154,7 @@ void CMediaObjectHandler::LoadObject(IOleContainerControl* oOle, const std::u16s
         file.remove();
     } catch (...) {
         file.discard();
-        RaiseObjectError(current_error_number());
+        RaiseObjectError(error_number_from_hresult(hresult_from_current_exception()));
     }
 }
 
@@ -183,17 +164,17 @@ std::u16string CMediaObjectHandler::SaveObjectToFile(IOleContainerControl* oOle,
     // Failures up to here leave directly: no file was created.
     create_temporary_file(file, SessionContext.get());
     try {
-        if (!oOle) raise_standard_error(kObjectNotSet);
+        if (!oOle) raise_standard_error(RuntimeError::ObjectVariableNotSet);
         check(oOle->SaveToFile(SHORT(file.number)));
         file.close();
         const std::int64_t length = FileLen(file.path);
-        if (length > std::numeric_limits<LONG>::max()) raise_standard_error(kOverflow);
+        if (length > std::numeric_limits<LONG>::max()) raise_standard_error(RuntimeError::Overflow);
         FileLength = LONG(length);
         file.owned = false;  // the caller deletes it
         return file.path;
     } catch (...) {
         file.discard();
-        RaiseObjectError(current_error_number());
+        RaiseObjectError(error_number_from_hresult(hresult_from_current_exception()));
     }
 }
 
@@ -218,26 +199,26 @@ std::u16string CMediaObjectHandler::FlattenObject(IOleContainerControl* oOle) {
         return result;
     } catch (...) {
         file.discard();
-        RaiseObjectError(current_error_number());
+        RaiseObjectError(error_number_from_hresult(hresult_from_current_exception()));
     }
 }
 
 void CMediaObjectHandler::RaiseObjectError(LONG number) {
     struct ObjectErrorText {
-        LONG number;
+        RuntimeError error;
         const char16_t* text;
     };
     static constexpr ObjectErrorText kTexts[] = {
-        {kOleErrOutOfMemory, u"Out of Memory"},
-        {kOleErrNoObject, u"Invalid data found"},
-        {kOleErrClassNotSet, u"Corresponding Application needs to be re-installed"},
-        {kOleErrCannotActivate, u"Corresponding Application needs to be re-installed"},
-        {kOleErrCannotCreateEmbedded, u"Corresponding Application needs to be re-installed"},
-        {kOleErrSaveToFile, u"Disk Error"},
-        {kOleErrLoadFromFile, u"Invalid data found"},
+        {RuntimeError::OleOutOfMemory, u"Out of Memory"},
+        {RuntimeError::OleNoObject, u"Invalid data found"},
+        {RuntimeError::OleClassNotSet, u"Corresponding Application needs to be re-installed"},
+        {RuntimeError::OleCannotActivate, u"Corresponding Application needs to be re-installed"},
+        {RuntimeError::OleCannotCreateEmbedded, u"Corresponding Application needs to be re-installed"},
+        {RuntimeError::OleSaveToFile, u"Disk Error"},
+        {RuntimeError::OleLoadFromFile, u"Invalid data found"},
     };
     std::u16string description;
     for (const auto& entry : kTexts)
-        if (entry.number == number) description = entry.text;
+        if (error_number(entry.error) == number) description = entry.text;
     raise_error(number, std::move(description));
 }

@@ -16,7 +16,8 @@ frmProgress::frmProgress() : form_(forms::Form::from_layout(resource_text("LAYOU
 void frmProgress::Init(const ComPtr<_iCallBack>& oCB) { CallBack = oCB; }
 
 void frmProgress::Show(int modal) {
-    if (modal != 1) raise_standard_error(5);  // this window is only ever shown modally
+    // This window is only ever shown modally.
+    if (modal != 1) raise_standard_error(RuntimeError::InvalidProcedureCall);
     forms::window_system().show_modal(*form_);
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }

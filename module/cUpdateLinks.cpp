@@ -20,7 +20,7 @@ IHostStringServices& string_services() {
 class VariantArray {
 public:
     explicit VariantArray(std::uint32_t count) : array_(SafeArrayCreateVector(VT_VARIANT, 0, count)) {
-        if (!array_) raise_standard_error(7);
+        if (!array_) raise_standard_error(RuntimeError::OutOfMemory);
     }
     ~VariantArray() { SafeArrayDestroy(array_); }
     VariantArray(const VariantArray&) = delete;
@@ -30,15 +30,6 @@ public:
 private:
     SAFEARRAY* array_;
 };
-
-// QueryInterface leaves no error info of its own: its failure is raised with the standard text.
-template <class I>
-ComPtr<I> query_or_raise(const ComPtr<IDispatch>& object) {
-    HRESULT hr = S_OK;
-    ComPtr<I> result = object.query<I>(&hr);
-    if (FAILED(hr)) raise_standard_error(error_number_from_hresult(hr));
-    return result;
-}
 
 HRESULT hand_out(BSTR* out, std::u16string_view text) {
     if (!out) return E_POINTER;
@@ -95,15 +86,13 @@ try {
 HRESULT cUpdateLinks::OnInit(IDispatch* oApp)
 try {
     ComPtr<IDispatch> app(oApp);  // held for the length of the call
-    if (!app) raise_standard_error(91);
-    ComPtr<IHostApplication> application = query_or_raise<IHostApplication>(app);
+    ComPtr<IHostApplication> application = app.query<IHostApplication>();
     ComPtr<IHostApplicationContext> context;
     check(application->get_ApplicationContext(context.put()));
-    if (!context) raise_standard_error(91);
+    if (!context) raise_standard_error(RuntimeError::ObjectVariableNotSet);
     ComPtr<IDispatch> session;
     check(context->get_Session(session.put()));
-    if (!session) raise_standard_error(91);
-    ComPtr<ISessionContext> session_context = query_or_raise<ISessionContext>(session);
+    ComPtr<ISessionContext> session_context = session.query<ISessionContext>();
     // Only now, with everything obtained, do the fields change.
     SessionContext = std::move(session_context);
     Application = std::move(application);
@@ -117,8 +106,8 @@ try {
     ComPtr<IDispatch> doc(oDoc);  // held for the length of the call
     try {
         // Nothing is stored as nothing; anything else must be the page, or Document stays as it was.
-        Document = doc ? query_or_raise<_udPathmender>(doc) : ComPtr<_udPathmender>();
-        if (!Document) raise_standard_error(91);
+        Document = doc ? doc.query<_udPathmender>() : ComPtr<_udPathmender>();
+        if (!Document) raise_standard_error(RuntimeError::ObjectVariableNotSet);
         // The page receives the field itself, by reference; whatever it leaves there is kept.
         ISessionContext* passed = SessionContext.get();
         HRESULT hr = Document->Init(&passed);

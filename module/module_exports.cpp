@@ -4,7 +4,6 @@
 #include "com/class_factory.h"
 #include "com/error.h"
 #include "com/registry.h"
-#include "com/utf.h"
 #include "document/udPathmender.h"
 #include "module/cUpdateLinks.h"
 #include "contracts/document_view.h"
@@ -20,17 +19,11 @@ namespace {
 
 // Registry failures are reported as the registration of a class failing, with the reason.
 HRESULT registration_failure() noexcept {
-    try {
-        throw;
-    } catch (const ComError& e) {
-        if (FAILED(e.hresult()) && (e.hresult() == SELFREG_E_TYPELIB || e.hresult() == SELFREG_E_CLASS))
-            return fail_with(e);
-        return fail_with(ComError(SELFREG_E_CLASS, e.description));
-    } catch (const std::exception& e) {
-        return fail_with(ComError(SELFREG_E_CLASS, utf16(e.what())));
-    } catch (...) {
-        return fail_with(ComError(SELFREG_E_CLASS, u"Unspecified error"));
-    }
+    HRESULT hr = hresult_from_current_exception();
+    if (hr == SELFREG_E_TYPELIB || hr == SELFREG_E_CLASS) return hr;
+    ErrorRecord reason;
+    GetErrorRecord(hr, &reason);
+    return fail_with(ComError(SELFREG_E_CLASS, std::move(reason.description)));
 }
 
 }  // namespace

@@ -317,7 +317,7 @@ Bytes with_desktop_database_header(ByteView ole1_stream, std::string_view name, 
     const std::size_t class_size = class_name.size() + 1;
     const std::size_t header_size = kDesktopHeaderFixedSize + name_size + class_size;
     if (header_size > 0xFFFF)
-        throw OleError(kErrorSavingToFile, "error saving to file: desktop database header too long");
+        throw OleError(OleFailure::SavingToFile, "error saving to file: desktop database header too long");
     ByteWriter out;
     out.u16(kDesktopHeaderSignature);
     out.u16(static_cast<std::uint16_t>(header_size));

@@ -41,7 +41,7 @@ void bind_number(SqliteStatement& statement, int index, const VARIANT& v) {
     case VT_I8: statement.bind_int64(index, v.llVal); return;
     case VT_BOOL: statement.bind_int64(index, v.boolVal ? -1 : 0); return;
     case VT_R8: statement.bind_double(index, v.dblVal); return;
-    default: raise_standard_error(13);
+    default: raise_standard_error(RuntimeError::TypeMismatch);
     }
 }
 

@@ -6,7 +6,7 @@ HRESULT HostApplicationContext::get_Session(IDispatch** session)
 try {
     if (!session) return E_POINTER;
     *session = nullptr;
-    if (!session_) raise_error(91, u"The host application has no open session.");
+    if (!session_) raise_error(RuntimeError::ObjectVariableNotSet, u"The host application has no open session.");
     *session = ComPtr<IDispatch>(session_.get()).detach();
     return S_OK;
 } catch (...) {

@@ -19,7 +19,7 @@ try {
 
 HRESULT HostCommand::ReleaseRecordSource(VARIANT key)
 try {
-    if (key.vt != VT_BSTR) raise_standard_error(13);
+    if (key.vt != VT_BSTR) raise_standard_error(RuntimeError::TypeMismatch);
     std::u16string text(bstr_view(key.bstrVal));
     if (sources_.erase(text) == 0) raise_database_error(u"No record source has the key \"" + text + u"\".");
     return S_OK;

@@ -18,7 +18,8 @@ try {
         if (!sql.empty()) raise_database_error(u"A record set opened for write-back takes no query.");
         *recordset = make_com<WriteBackRecordset>(database_).detach();
     } else {
-        raise_error(5, u"OpenRecordset: options " + utf16(std::to_string(options)) + u" are not supported.");
+        raise_error(RuntimeError::InvalidProcedureCall,
+                    u"OpenRecordset: options " + utf16(std::to_string(options)) + u" are not supported.");
     }
     return S_OK;
 } catch (...) {

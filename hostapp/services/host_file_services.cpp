@@ -71,9 +71,11 @@ try {
     if (!location || !extension || !number) return E_POINTER;
     std::u16string_view folder = bstr_view(*location);
     std::u16string_view suffix = bstr_view(*extension);
-    if (folder.empty()) raise_error(5, u"MakeTempFileName: the location is empty.");
+    if (folder.empty()) raise_error(RuntimeError::InvalidProcedureCall, u"MakeTempFileName: the location is empty.");
     for (char16_t c : suffix)
-        if (is_separator(c) || c == 0) raise_error(5, u"MakeTempFileName: \"" + std::u16string(suffix) + u"\" is not an extension.");
+        if (is_separator(c) || c == 0)
+            raise_error(RuntimeError::InvalidProcedureCall,
+                        u"MakeTempFileName: \"" + std::u16string(suffix) + u"\" is not an extension.");
     struct stat status;
     if (::stat(utf8(folder).c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) raise_os_error(ENOENT, true);
 
@@ -87,7 +89,7 @@ try {
             return S_OK;
         }
     }
-    raise_error(58, u"MakeTempFileName: no free file name in " + std::u16string(folder));
+    raise_error(RuntimeError::FileAlreadyExists, u"MakeTempFileName: no free file name in " + std::u16string(folder));
 } catch (...) {
     return hresult_from_current_exception();
 }

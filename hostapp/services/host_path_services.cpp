@@ -11,7 +11,8 @@ try {
     if (!path) return E_POINTER;
     *path = nullptr;
     if (folder_id != kPageFileFolder)
-        raise_error(5, u"FolderPath: the host has no folder " + utf16(std::to_string(folder_id)) + u".");
+        raise_error(RuntimeError::InvalidProcedureCall,
+                    u"FolderPath: the host has no folder " + utf16(std::to_string(folder_id)) + u".");
     *path = make_bstr(folder_text(host_environment().page_folder));
     return S_OK;
 } catch (...) {

@@ -48,7 +48,9 @@ try {
 
 HRESULT HostRecordSource::SetTable(BSTR table, LONG flags)
 try {
-    if (flags != 0) raise_error(5, u"SetTable: flags " + utf16(std::to_string(flags)) + u" are not supported.");
+    if (flags != 0)
+        raise_error(RuntimeError::InvalidProcedureCall,
+                    u"SetTable: flags " + utf16(std::to_string(flags)) + u" are not supported.");
     // Only the media tables are served; any other name never reaches a query.
     std::optional<std::u16string_view> media_table = find_media_table(bstr_view(table));
     if (!media_table)

@@ -56,7 +56,8 @@ HRESULT KWOpen::get_SessionContext(ISessionContext** context)
 try {
     if (!context) return E_POINTER;
     *context = nullptr;
-    if (!session_) raise_error(91, u"KWOpen has no open session: Initialize did not succeed.");
+    if (!session_)
+        raise_error(RuntimeError::ObjectVariableNotSet, u"KWOpen has no open session: Initialize did not succeed.");
     *context = ComPtr<ISessionContext>(session_.get()).detach();
     return S_OK;
 } catch (...) {

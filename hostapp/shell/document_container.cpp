@@ -8,12 +8,9 @@
 
 namespace {
 
-constexpr std::int32_t kFileNotFound = 53;
-constexpr std::int32_t kInvalidFileFormat = 321;
-
 [[noreturn]] void invalid(std::string_view origin, int line, const std::string& what) {
     std::string where = std::string(origin) + (line > 0 ? ":" + std::to_string(line) : "");
-    raise_error(kInvalidFileFormat, utf16("Invalid file format: " + where + ": " + what));
+    raise_error(RuntimeError::InvalidFileFormat, utf16("Invalid file format: " + where + ": " + what));
 }
 
 }  // namespace
@@ -51,7 +48,7 @@ PageFile parse_page_file(std::string_view text, std::string_view origin) {
 
 PageFile read_page_file(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) raise_error(kFileNotFound, utf16("File not found: " + file.string()));
+    if (!in) raise_error(RuntimeError::FileNotFound, utf16("File not found: " + file.string()));
     std::ostringstream text;
     text << in.rdbuf();
     return parse_page_file(text.str(), file.string());
@@ -75,7 +72,8 @@ std::unique_ptr<OpenDocument> open_document(const std::filesystem::path& page_fi
     std::shared_ptr<ServerModule> module = load_server_module(page.clsid);
     auto create = reinterpret_cast<DllCreateDocumentFn>(module->symbol(kDllCreateDocument));
     if (!create)
-        raise_error(429, utf16(module->path().string() + " cannot create documents (it has no DllCreateDocument)"));
+        raise_error(RuntimeError::CannotCreateObject,
+                    utf16(module->path().string() + " cannot create documents (it has no DllCreateDocument)"));
     ComPtr<IDispatch> document;
     ComPtr<IDocumentView> view;
     check(create(page.clsid, IDispatch::iid, document.put_void(), view.put()));

@@ -17,7 +17,7 @@ std::u16string read_text(HRESULT (IVXHeaderInfo::*member)(BSTR*), IVXHeaderInfo*
 }  // namespace
 
 const ComPtr<IVXHostedPlugin>& LoadedPlugin::open_plugin() const {
-    if (!plugin_) raise_error(91, u"The plug-in has been closed down");
+    if (!plugin_) raise_error(RuntimeError::ObjectVariableNotSet, u"The plug-in has been closed down");
     return plugin_;
 }
 
@@ -43,9 +43,7 @@ LoadedPlugin::~LoadedPlugin() {
 }
 
 PluginHeader LoadedPlugin::header() const {
-    HRESULT hr = S_OK;
-    ComPtr<IVXHeaderInfo> info = open_plugin().query<IVXHeaderInfo>(&hr);
-    if (FAILED(hr)) raise_standard_error(430);
+    ComPtr<IVXHeaderInfo> info = open_plugin().query<IVXHeaderInfo>(RuntimeError::InterfaceNotSupported);
     PluginHeader header;
     header.caption = read_text(&IVXHeaderInfo::get_Caption, info.get());
     header.name = read_text(&IVXHeaderInfo::get_Name, info.get());
@@ -72,17 +70,14 @@ void LoadedPlugin::open_page() {
 }
 
 const OpenDocument& LoadedPlugin::page_document() const {
-    if (!page_) raise_error(91, u"The plug-in's page is not open");
+    if (!page_) raise_error(RuntimeError::ObjectVariableNotSet, u"The plug-in's page is not open");
     return *page_;
 }
 
 ComPtr<IDispatch> LoadedPlugin::page_object() const { return page_document().document(); }
 
 ComPtr<_udPathmender> LoadedPlugin::page() const {
-    HRESULT hr = S_OK;
-    auto page = page_document().document().query<_udPathmender>(&hr);
-    if (FAILED(hr)) raise_standard_error(error_number_from_hresult(hr));
-    return page;
+    return page_document().document().query<_udPathmender>();
 }
 
 forms::Form& LoadedPlugin::page_form() const { return page_document().form(); }

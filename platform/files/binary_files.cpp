@@ -17,16 +17,8 @@
 
 namespace {
 
-constexpr int kBadFileNameOrNumber = 52;
-constexpr int kFileNotFound = 53;
-constexpr int kFileAlreadyOpen = 55;
-constexpr int kInputPastEndOfFile = 62;
-constexpr int kTooManyFiles = 67;
-constexpr int kPathFileAccessError = 75;
-constexpr int kInvalidArgument = 5;
-
 // The run-time error for a failed call on name: a missing or non-folder folder part is
-// 76 "Path not found", a missing file 53 "File not found".
+// PathNotFound, a missing file FileNotFound.
 [[noreturn]] void raise_path_error(int os_error, const std::string& name) {
     bool is_folder = os_error == ENOTDIR;
     if (os_error == ENOENT) {
@@ -48,12 +40,13 @@ FileTable& table() {
 }
 
 void check_number(int number) {
-    if (number < kFirstFileNumber || number > kLastFileNumber) raise_standard_error(kBadFileNameOrNumber);
+    if (number < kFirstFileNumber || number > kLastFileNumber)
+        raise_standard_error(RuntimeError::BadFileNameOrNumber);
 }
 
 std::string system_path(std::u16string_view path) {
     if (path.empty() || path.find(u'\0') != std::u16string_view::npos)
-        raise_standard_error(kBadFileNameOrNumber);
+        raise_standard_error(RuntimeError::BadFileNameOrNumber);
     return utf8(path);
 }
 
@@ -64,13 +57,13 @@ BinaryFile::~BinaryFile() {
 }
 
 void BinaryFile::read(std::span<std::uint8_t> bytes) {
-    if (std::int64_t(bytes.size()) > length() - position()) raise_standard_error(kInputPastEndOfFile);
+    if (std::int64_t(bytes.size()) > length() - position()) raise_standard_error(RuntimeError::InputPastEndOfFile);
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t got = ::read(descriptor_, bytes.data() + done, bytes.size() - done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) raise_os_error(errno);
-        if (got == 0) raise_standard_error(kInputPastEndOfFile);  // cut short under us
+        if (got == 0) raise_standard_error(RuntimeError::InputPastEndOfFile);  // cut short under us
         done += std::size_t(got);
     }
 }
@@ -95,7 +88,7 @@ std::int64_t BinaryFile::position() const {
 }
 
 void BinaryFile::seek(std::int64_t offset) {
-    if (offset < 0) raise_standard_error(kInvalidArgument);
+    if (offset < 0) raise_standard_error(RuntimeError::InvalidProcedureCall);
     if (::lseek(descriptor_, off_t(offset), SEEK_SET) < 0) raise_os_error(errno);
 }
 
@@ -115,7 +108,7 @@ int FreeFile() {
     std::lock_guard guard(t.lock);
     for (int number = kFirstFileNumber; number <= kLastFileNumber; ++number)
         if (!t.files[number]) return number;
-    raise_standard_error(kTooManyFiles);
+    raise_standard_error(RuntimeError::TooManyFiles);
 }
 
 void OpenBinary(std::u16string_view path, int number, Create create) {
@@ -123,7 +116,7 @@ void OpenBinary(std::u16string_view path, int number, Create create) {
     std::string name = system_path(path);
     auto& t = table();
     std::lock_guard guard(t.lock);
-    if (t.files[number]) raise_standard_error(kFileAlreadyOpen);
+    if (t.files[number]) raise_standard_error(RuntimeError::FileAlreadyOpen);
 
     int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW;
     if (create == Create::Exclusive) flags |= O_CREAT | O_EXCL;
@@ -138,7 +131,7 @@ void OpenBinary(std::u16string_view path, int number, Create create) {
         struct stat status {};
         if (::fstat(descriptor, &status) != 0) raise_os_error(errno);
         // Only regular files: a device or a pipe opened here could block or never end.
-        if (!S_ISREG(status.st_mode)) raise_standard_error(kPathFileAccessError);
+        if (!S_ISREG(status.st_mode)) raise_standard_error(RuntimeError::PathFileAccessError);
         t.files[number] = std::make_unique<BinaryFile>(descriptor, std::u16string(path));
     } catch (...) {
         undo();
@@ -161,7 +154,7 @@ BinaryFile& open_file(int number) {
     check_number(number);
     auto& t = table();
     std::lock_guard guard(t.lock);
-    if (!t.files[number]) raise_standard_error(kBadFileNameOrNumber);
+    if (!t.files[number]) raise_standard_error(RuntimeError::BadFileNameOrNumber);
     return *t.files[number];
 }
 
@@ -169,7 +162,7 @@ void WriteText(int number, std::u16string_view text) {
     BinaryFile& file = open_file(number);
     bool all_fit = false;
     std::vector<std::uint8_t> bytes = ansi_encode(text, &all_fit);
-    if (!all_fit) raise_standard_error(kInvalidArgument);
+    if (!all_fit) raise_standard_error(RuntimeError::InvalidProcedureCall);
     file.write(bytes);
 }
 
@@ -190,7 +183,7 @@ std::int64_t FileLen(std::u16string_view path) {
     std::string name = system_path(path);
     struct stat status {};
     if (::lstat(name.c_str(), &status) != 0) raise_path_error(errno, name);
-    if (!S_ISREG(status.st_mode)) raise_standard_error(kPathFileAccessError);
+    if (!S_ISREG(status.st_mode)) raise_standard_error(RuntimeError::PathFileAccessError);
     return status.st_size;
 }
 
@@ -198,7 +191,7 @@ void Kill(std::u16string_view path) {
     std::string name = system_path(path);
     struct stat target {};
     if (::lstat(name.c_str(), &target) != 0) raise_path_error(errno, name);
-    if (S_ISDIR(target.st_mode)) raise_standard_error(kFileNotFound);  // Kill deletes files only
+    if (S_ISDIR(target.st_mode)) raise_standard_error(RuntimeError::FileNotFound);  // Kill deletes files only
     {
         auto& t = table();
         std::lock_guard guard(t.lock);
@@ -207,7 +200,7 @@ void Kill(std::u16string_view path) {
             struct stat open;
             if (::fstat(file->descriptor_, &open) == 0 && open.st_dev == target.st_dev &&
                 open.st_ino == target.st_ino)
-                raise_standard_error(kFileAlreadyOpen);
+                raise_standard_error(RuntimeError::FileAlreadyOpen);
         }
     }
     if (::unlink(name.c_str()) != 0) raise_os_error(errno);

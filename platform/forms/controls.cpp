@@ -22,7 +22,7 @@ bool Control::can_focus() const {
 
 void Control::SetFocus() {
     // As on the platform: focus to a control that cannot take it is an invalid call.
-    if (!can_focus()) raise_standard_error(5);
+    if (!can_focus()) raise_standard_error(RuntimeError::InvalidProcedureCall);
     form_->set_focus(this);
 }
 
@@ -42,13 +42,13 @@ void TextBox::type(std::u16string_view text) {
 }
 
 void TextBox::set_SelStart(int start) {
-    if (start < 0) raise_standard_error(380);
+    if (start < 0) raise_standard_error(RuntimeError::InvalidPropertyValue);
     sel_start_ = std::min(start, int(text_.size()));
     sel_length_ = 0;
 }
 
 void TextBox::set_SelLength(int length) {
-    if (length < 0) raise_standard_error(380);
+    if (length < 0) raise_standard_error(RuntimeError::InvalidPropertyValue);
     sel_length_ = std::min(length, int(text_.size()) - sel_start_);
 }
 
@@ -60,7 +60,7 @@ void ComboBox::Clear() {
 }
 
 const ComboBox::Entry& ComboBox::at(int index) const {
-    if (index < 0 || index >= int(items_.size())) raise_standard_error(5);
+    if (index < 0 || index >= int(items_.size())) raise_standard_error(RuntimeError::InvalidProcedureCall);
     return items_[std::size_t(index)];
 }
 
@@ -88,7 +88,7 @@ OleContainer::OleContainer(std::string name) : Control(ControlKind::OleContainer
 void ElasticContainer::Move(float left, float top, float width, float height) {
     const auto& o = options_;
     if ((o.Setting1 & ~kFollowAll) || (o.Setting2 & ~kFollowAll) || o.Setting3 != kKeepMargins || o.Setting4 < 0)
-        raise_standard_error(5);  // a layout this container does not know
+        raise_standard_error(RuntimeError::InvalidProcedureCall);  // a layout this container does not know
     // Sizes follow from the design sizes, never from the last ones, so shrinking to nothing and
     // growing back gives the design layout again.
     if (design_.empty()) {

@@ -5,7 +5,7 @@
 namespace forms {
 
 void HeadlessWindowSystem::show_modal(Form& form) {
-    if (form.loaded()) raise_error(400, u"Form already displayed; can't show modally");
+    if (form.loaded()) raise_standard_error(RuntimeError::FormAlreadyDisplayed);
     form.load();
     try {
         form.activate();
@@ -16,7 +16,8 @@ void HeadlessWindowSystem::show_modal(Form& form) {
     if (form.loaded()) {
         // Nothing could ever close it: take it down rather than hang, and say so.
         form.mark_unloaded();
-        raise_error(5, u"The window \"" + form.Caption + u"\" stayed open with no one to close it");
+        raise_error(RuntimeError::InvalidProcedureCall,
+                    u"The window \"" + form.Caption + u"\" stayed open with no one to close it");
     }
 }
 

@@ -39,7 +39,7 @@ try {
     if (!folder) return E_POINTER;
     *folder = nullptr;
     std::optional<ResolvedUncPath> resolved = resolve_unc_path(bstr_view(path));
-    if (!resolved || resolved->kind != NetworkItemKind::folder) raise_standard_error(76);
+    if (!resolved || resolved->kind != NetworkItemKind::folder) raise_standard_error(RuntimeError::PathNotFound);
     *folder = make_com<NetworkFolder>(NetworkFolderPlace{std::move(resolved->disk), std::move(resolved->share),
                                                          std::move(resolved->unc), std::move(resolved->name)})
                   .detach();

@@ -71,8 +71,8 @@ bool is_share_name(std::string_view remote) {
 }
 
 [[noreturn]] void malformed(const std::filesystem::path& file, std::size_t line, std::string_view why) {
-    raise_error(5, utf16("Network connections file " + file.string() + ", line " + std::to_string(line) +
-                         ": " + std::string(why)));
+    raise_error(RuntimeError::InvalidProcedureCall, utf16("Network connections file " + file.string() + ", line " +
+                                                          std::to_string(line) + ": " + std::string(why)));
 }
 
 }  // namespace

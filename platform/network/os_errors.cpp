@@ -4,38 +4,38 @@
 
 #include "com/error.h"
 
-std::int32_t run_time_error_for_os_error(int err, bool is_folder) {
+RuntimeError run_time_error_for_os_error(int err, bool is_folder) {
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-        return is_folder ? 76 : 53;  // Path not found / File not found
+        return is_folder ? RuntimeError::PathNotFound : RuntimeError::FileNotFound;
     case EACCES:
     case EPERM:
     case EBUSY:
     case ETXTBSY:
-        return 70;  // Permission denied
+        return RuntimeError::PermissionDenied;
     case ENOSPC:
     case EDQUOT:
-        return 61;  // Disk full
+        return RuntimeError::DiskFull;
     case EMFILE:
     case ENFILE:
-        return 67;  // Too many files
+        return RuntimeError::TooManyFiles;
     case EEXIST:
-        return 58;  // File already exists
+        return RuntimeError::FileAlreadyExists;
     case EROFS:
     case EISDIR:
     case ENAMETOOLONG:
     case ELOOP:
     case EINVAL:
-        return 75;  // Path/File access error
+        return RuntimeError::PathFileAccessError;
     case ENODEV:
     case ENXIO:
     case ENOMEDIUM:
-        return 68;  // Device unavailable
+        return RuntimeError::DeviceUnavailable;
     case ENOMEM:
-        return 7;   // Out of memory
+        return RuntimeError::OutOfMemory;
     default:
-        return 57;  // Device I/O error
+        return RuntimeError::DeviceIOError;
     }
 }
 

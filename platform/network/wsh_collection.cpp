@@ -9,9 +9,9 @@ std::int64_t integer_index(const VARIANT& index) {
     case VT_I2: return index.iVal;
     case VT_I4: return index.lVal;
     case VT_I4 | VT_BYREF:
-        if (!index.plVal) raise_standard_error(5);
+        if (!index.plVal) raise_standard_error(RuntimeError::InvalidProcedureCall);
         return *index.plVal;
-    default: raise_standard_error(13);
+    default: raise_standard_error(RuntimeError::TypeMismatch);
     }
 }
 
@@ -25,7 +25,7 @@ try {
     VariantInit(value);
     if (!index) return E_POINTER;
     std::int64_t at = integer_index(*index);
-    if (at < 0 || at >= std::int64_t(items_.size())) raise_standard_error(9);
+    if (at < 0 || at >= std::int64_t(items_.size())) raise_standard_error(RuntimeError::SubscriptOutOfRange);
     BSTR text = make_bstr(items_[std::size_t(at)]);
     value->vt = VT_BSTR;
     value->bstrVal = text;

@@ -77,7 +77,7 @@ void store_u64(std::span<std::uint8_t> bytes, std::size_t offset, std::uint64_t 
 
 std::uint32_t checked_u32_size(std::size_t size) {
     if (size > std::numeric_limits<std::uint32_t>::max())
-        throw OleError(kErrorSavingToFile, "error saving to file: object too large");
+        throw OleError(OleFailure::SavingToFile, "error saving to file: object too large");
     return static_cast<std::uint32_t>(size);
 }
 

@@ -13,7 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 using ByteView = std::span<const std::uint8_t>;
 
 // Little-endian reads that never leave the bytes they were given: any read past the end fails
-// with error 31037, so parsers need no bounds checks of their own.
+// as LoadingFromFile, so parsers need no bounds checks of their own.
 class ByteReader {
 public:
     explicit ByteReader(ByteView bytes) : bytes_(bytes) {}

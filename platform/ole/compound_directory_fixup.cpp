@@ -32,7 +32,7 @@ constexpr std::uint8_t kRed = 0;
 constexpr std::uint8_t kBlack = 1;
 
 [[noreturn]] void fail_fixup(const std::string& why) {
-    throw OleError(kErrorSavingToFile, "error saving to file: " + why);
+    throw OleError(OleFailure::SavingToFile, "error saving to file: " + why);
 }
 
 class CompoundLayout {

@@ -89,7 +89,7 @@ GDateTimePtr datetime_from(std::uint64_t filetime) {
     const auto microseconds = static_cast<GTimeSpan>(filetime % kFiletimeTicksPerSecond / 10);
     GDateTimePtr whole(g_date_time_new_from_unix_utc(seconds - kSecondsFrom1601To1970));
     if (!whole)
-        throw OleError(kErrorSavingToFile, "error saving to file: time out of range");
+        throw OleError(OleFailure::SavingToFile, "error saving to file: time out of range");
     return GDateTimePtr(g_date_time_add(whole.get(), microseconds));
 }
 
@@ -165,7 +165,7 @@ void write_storage_content(GsfOutfile* directory, const CompoundStorage& storage
 
 void close_output(GsfOutput* output) {
     if (!gsf_output_close(output))
-        throw OleError(kErrorSavingToFile, "error saving to file: compound file entry not closed");
+        throw OleError(OleFailure::SavingToFile, "error saving to file: compound file entry not closed");
 }
 
 void set_directory_attributes(GsfOutput* directory, const CompoundStorage& storage) {
@@ -178,7 +178,7 @@ void write_storage_content(GsfOutfile* directory, const CompoundStorage& storage
     for (const CompoundStorage& sub : storage.storages) {
         GObjectPtr<GsfOutput> child(gsf_outfile_new_child(directory, sub.name.c_str(), TRUE));
         if (!child)
-            throw OleError(kErrorSavingToFile, "error saving to file: storage not created");
+            throw OleError(OleFailure::SavingToFile, "error saving to file: storage not created");
         set_directory_attributes(child.get(), sub);
         write_storage_content(GSF_OUTFILE(child.get()), sub);
         close_output(child.get());
@@ -187,7 +187,7 @@ void write_storage_content(GsfOutfile* directory, const CompoundStorage& storage
         GObjectPtr<GsfOutput> child(gsf_outfile_new_child(directory, stream.name.c_str(), FALSE));
         if (!child || (!stream.data.empty() &&
                        !gsf_output_write(child.get(), stream.data.size(), stream.data.data())))
-            throw OleError(kErrorSavingToFile, "error saving to file: stream not written");
+            throw OleError(OleFailure::SavingToFile, "error saving to file: stream not written");
         close_output(child.get());
     }
 }
@@ -234,12 +234,12 @@ Bytes write_compound_file(const CompoundFile& file) {
     GObjectPtr<GsfOutput> sink(gsf_output_memory_new());
     GObjectPtr<GsfOutfile> root(gsf_outfile_msole_new_full(sink.get(), 512, 64));
     if (!root)
-        throw OleError(kErrorSavingToFile, "error saving to file: compound file not created");
+        throw OleError(OleFailure::SavingToFile, "error saving to file: compound file not created");
     set_directory_attributes(GSF_OUTPUT(root.get()), file.root);
     write_storage_content(root.get(), file.root);
     close_output(GSF_OUTPUT(root.get()));
     if (complaints.any())
-        throw OleError(kErrorSavingToFile, "error saving to file: libgsf reported a problem");
+        throw OleError(OleFailure::SavingToFile, "error saving to file: libgsf reported a problem");
 
     const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
     const gsf_off_t size = gsf_output_size(sink.get());

@@ -39,7 +39,7 @@ struct CompoundFile {
     bool operator==(const CompoundFile&) const = default;
 };
 
-// Fails with 31037 on anything libgsf rejects or warns about (bad chains, cycles, short streams).
+// Fails as LoadingFromFile on anything libgsf rejects or warns about (bad chains, cycles, short streams).
 CompoundFile read_compound_file(ByteView bytes);
 
 // 512-byte sectors, 64-byte mini sectors, streams under 4096 bytes in the mini stream; unused

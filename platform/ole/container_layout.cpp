@@ -25,7 +25,7 @@ Bytes with_header_of(const ContainerObject& object, const Bytes& compound, std::
 CompoundStream& ole_info_stream_of(CompoundFile& storage) {
     CompoundStream* stream = storage.root.find_stream(kOleInfoStreamName);
     if (!stream)
-        throw OleError(kErrorSavingToFile, "error saving to file: object has no \\1Ole stream");
+        throw OleError(OleFailure::SavingToFile, "error saving to file: object has no \\1Ole stream");
     return *stream;
 }
 
@@ -71,7 +71,7 @@ ContainerObject read_container_object(ByteView bytes, std::size_t& consumed) {
 
 void relink_container_object(ContainerObject& object, std::u16string_view path, std::uint64_t now) {
     if (!object.is_link)
-        throw OleError(kErrorCannotLinkEmbedded, "an embedded object cannot be re-linked");
+        throw OleError(OleFailure::CannotLinkEmbedded, "an embedded object cannot be re-linked");
     CompoundFile storage = object.storage;
     ole_info_stream_of(storage).data = relinked_ole_info_stream(object.info, path);
     storage.root.modified_time = now;

@@ -123,7 +123,7 @@ std::u16string ole1_source_path(const Ole1Object& object) {
 
 void relink_ole1_object(Ole1Object& object, std::u16string_view path) {
     if (object.format != Ole1Format::linked)
-        throw OleError(kErrorCannotLinkEmbedded, "an embedded object cannot be re-linked");
+        throw OleError(OleFailure::CannotLinkEmbedded, "an embedded object cannot be re-linked");
     object.topic_name = encode_ansi(path);
     object.topic_name.push_back(0);
     object.network_name.clear();  // a UNC path names its share itself

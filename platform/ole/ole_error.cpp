@@ -2,10 +2,10 @@
 
 namespace pathmender::ole {
 
-OleError::OleError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
+OleError::OleError(OleFailure failure, const std::string& what) : std::runtime_error(what), failure_(failure) {}
 
 void fail_loading(const std::string& why) {
-    throw OleError(kErrorLoadingFromFile, "error loading from file: " + why);
+    throw OleError(OleFailure::LoadingFromFile, "error loading from file: " + why);
 }
 
 }  // namespace pathmender::ole

@@ -5,23 +5,30 @@
 
 namespace pathmender::ole {
 
-// Run-time error numbers of the OLE container.
-inline constexpr int kErrorInvalidPropertyValue = 380;
-inline constexpr int kErrorCannotLinkEmbedded = 31027;
-inline constexpr int kErrorSavingToFile = 31036;
-inline constexpr int kErrorLoadingFromFile = 31037;
-
-// The one error type of this folder; the COM layer maps `number` to its own error.
-class OleError : public std::runtime_error {
-public:
-    OleError(int number, const std::string& what);
-    int number() const noexcept { return number_; }
-
-private:
-    int number_;
+// What went wrong, by kind. This library stands alone; the OLE container control gives each kind
+// its run-time error.
+enum class OleFailure {
+    // A property set to a value outside its range.
+    InvalidPropertyValue,
+    // Re-linking an object that is not a link.
+    CannotLinkEmbedded,
+    // An object that cannot be written as it is.
+    SavingToFile,
+    // Bytes that are not one whole valid object.
+    LoadingFromFile,
 };
 
-// Every malformed input ends here, so all of them carry the same number.
+// The one error type of this folder.
+class OleError : public std::runtime_error {
+public:
+    OleError(OleFailure failure, const std::string& what);
+    OleFailure failure() const noexcept { return failure_; }
+
+private:
+    OleFailure failure_;
+};
+
+// Every malformed input ends here, so all of them fail the same way.
 [[noreturn]] void fail_loading(const std::string& why);
 
 }  // namespace pathmender::ole

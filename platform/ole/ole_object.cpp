@@ -80,7 +80,7 @@ std::int16_t update_options(const OleObject& object) {
 
 void set_update_options(OleObject& object, std::int16_t options) {
     if (options < kUpdateAutomatic || options > kUpdateManual)
-        throw OleError(kErrorInvalidPropertyValue, "invalid property value");
+        throw OleError(OleFailure::InvalidPropertyValue, "invalid property value");
     if (!is_link(object))
         return;
     const std::uint32_t as_read = object.link_update_option_as_read;

@@ -32,7 +32,7 @@ inline constexpr std::int16_t kUpdateFrozen = 1;
 inline constexpr std::int16_t kUpdateManual = 2;
 
 // Reads exactly one object at the start of `bytes` and reports how many bytes it took. Anything
-// that is not one whole valid object fails with OleError 31037.
+// that is not one whole valid object fails as LoadingFromFile.
 OleObject read_ole_object(ByteView bytes, std::size_t& consumed);
 
 // An object read and not changed gives back exactly the bytes it was read from.
@@ -44,11 +44,11 @@ int ole_type(const OleObject& object);
 std::u16string source_doc(const OleObject& object);
 
 std::int16_t update_options(const OleObject& object);
-// Fails with 380 outside 0..2. Objects that are not links keep no update option.
+// Fails as InvalidPropertyValue outside 0..2. Objects that are not links keep no update option.
 void set_update_options(OleObject& object, std::int16_t options);
 
 // Re-links a link to `path` and resets its update option to automatic; `now` stamps a re-written
-// compound file (whole milliseconds are kept). Embedded objects fail with 31027.
+// compound file (whole milliseconds are kept). Embedded objects fail as CannotLinkEmbedded.
 void create_link(OleObject& object, std::u16string_view path,
                  std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 

@@ -13,8 +13,28 @@ namespace {
 
 namespace ole = pathmender::ole;
 
-[[noreturn]] void raise_ole_error(const ole::OleError& e) {
-    raise_error(e.number(), utf16(e.what()));
+// The one place where a failure of the stored-object library becomes the control's run-time error.
+ComError control_error(const ole::OleError& e) {
+    std::u16string what = utf16(e.what());
+    switch (e.failure()) {
+    case ole::OleFailure::InvalidPropertyValue: return ComError(RuntimeError::InvalidPropertyValue, what);
+    case ole::OleFailure::CannotLinkEmbedded: return ComError(RuntimeError::OleCannotActivate, what);
+    case ole::OleFailure::SavingToFile:
+        return ComError(RuntimeError::OleSaveToFile, u"Unable to save to file: " + what);
+    case ole::OleFailure::LoadingFromFile:
+        return ComError(RuntimeError::OleLoadFromFile, u"Unable to load from file: " + what);
+    }
+    return ComError(E_FAIL, what);
+}
+
+// Calls into the stored-object library; its failures leave as the control's run-time errors.
+template <class Call>
+decltype(auto) from_ole(Call call) {
+    try {
+        return call();
+    } catch (const ole::OleError& e) {
+        throw control_error(e);
+    }
 }
 
 class OleContainerControl final : public ComObject<OleContainerControl, IOleContainerControl> {
@@ -27,7 +47,7 @@ public:
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(available));
         file.read(bytes);
         std::size_t consumed = 0;
-        ole::OleObject read = read_object(bytes, consumed);
+        ole::OleObject read = from_ole([&] { return ole::read_ole_object(bytes, consumed); });
         // The file is left just after the object; the container changes only on success.
         file.seek(start + std::int64_t(consumed));
         object_ = std::move(read);
@@ -40,16 +60,11 @@ public:
     try {
         BinaryFile& file = open_file(file_number);
         if (!object_) return S_OK;  // an empty container writes nothing
-        ole::Bytes bytes;
-        try {
-            bytes = ole::write_ole_object(*object_);
-        } catch (const ole::OleError& e) {
-            raise_error(kOleErrSaveToFile, u"Unable to save to file: " + utf16(e.what()));
-        }
+        const ole::Bytes bytes = from_ole([&] { return ole::write_ole_object(*object_); });
         try {
             file.write(bytes);
         } catch (const ComError& e) {
-            raise_error(kOleErrSaveToFile, u"Unable to save to file: " + e.description);
+            raise_error(RuntimeError::OleSaveToFile, u"Unable to save to file: " + e.description);
         }
         return S_OK;
     } catch (...) {
@@ -77,12 +92,8 @@ public:
         held();
         // The item of a link to part of a file stays as it is; naming a new one is not supported.
         if (!(source_item.vt == VT_ERROR && source_item.scode == DISP_E_PARAMNOTFOUND) && source_item.vt != VT_EMPTY)
-            raise_standard_error(5);
-        try {
-            ole::create_link(*object_, bstr_view(source_doc));
-        } catch (const ole::OleError& e) {
-            raise_ole_error(e);
-        }
+            raise_standard_error(RuntimeError::InvalidProcedureCall);
+        from_ole([&] { ole::create_link(*object_, bstr_view(source_doc)); });
         return S_OK;
     } catch (...) {
         return hresult_from_current_exception();
@@ -100,27 +111,15 @@ public:
 
     HRESULT put_UpdateOptions(SHORT options) override
     try {
-        try {
-            ole::set_update_options(held(), options);
-        } catch (const ole::OleError& e) {
-            raise_ole_error(e);
-        }
+        from_ole([&] { ole::set_update_options(held(), options); });
         return S_OK;
     } catch (...) {
         return hresult_from_current_exception();
     }
 
 private:
-    static ole::OleObject read_object(std::span<const std::uint8_t> bytes, std::size_t& consumed) {
-        try {
-            return ole::read_ole_object(bytes, consumed);
-        } catch (const ole::OleError& e) {
-            raise_error(kOleErrLoadFromFile, u"Unable to load from file: " + utf16(e.what()));
-        }
-    }
-
     ole::OleObject& held() {
-        if (!object_) raise_error(kOleErrNoObject, u"No object");
+        if (!object_) raise_error(RuntimeError::OleNoObject, u"No object");
         return *object_;
     }
 

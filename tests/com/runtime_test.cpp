@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <new>
+#include <optional>
 
 #include "com/bstr.h"
 #include "com/class_factory.h"
@@ -31,6 +34,36 @@ public:
     }
 };
 
+// Classes whose construction fails.
+class Refusing final : public ComObject<Refusing, ITest> {
+public:
+    Refusing() { raise_error(RuntimeError::PermissionDenied, u"refused", u"Refusing"); }
+    HRESULT Fail(LONG) override { return S_OK; }
+};
+class Starved final : public ComObject<Starved, ITest> {
+public:
+    Starved() { throw std::bad_alloc(); }
+    HRESULT Fail(LONG) override { return S_OK; }
+};
+
+constexpr CLSID kSampleClass = make_guid("{77777777-2222-3333-4444-555555555555}");
+
+// The references object holds, read without changing them.
+ULONG refs(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+// The error action raises, if it does.
+std::optional<ComError> error_of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ComError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
 TEST(Guid, ParsesAndPrintsTheBracedForm) {
     constexpr GUID g = make_guid("{3C22FA23-8CD8-45AD-BE4D-32CCAA42826C}");
     EXPECT_EQ(to_string(g), "{3C22FA23-8CD8-45AD-BE4D-32CCAA42826C}");
@@ -58,25 +91,51 @@ TEST(Bstr, KeepsAByteLengthInFrontOfTheText) {
 
 TEST(ComPtr, CountsReferencesExactly) {
     ComPtr<ITest> a = make_com<Sample>();
-    auto refs = [&] { a->AddRef(); return a->Release(); };
-    EXPECT_EQ(refs(), 1u);
+    EXPECT_EQ(refs(a.get()), 1u);
     {
         ComPtr<ITest> copy = a;
-        EXPECT_EQ(refs(), 2u);
+        EXPECT_EQ(refs(a.get()), 2u);
         ComPtr<ITest> moved = std::move(copy);
-        EXPECT_EQ(refs(), 2u);
+        EXPECT_EQ(refs(a.get()), 2u);
     }
-    EXPECT_EQ(refs(), 1u);
+    EXPECT_EQ(refs(a.get()), 1u);
     ComPtr<IOther> other = a.query<IOther>();
-    ASSERT_TRUE(other);
-    EXPECT_EQ(refs(), 2u);
-    ComPtr<IUnknown> same1 = a.query<IUnknown>(), same2 = other.query<IUnknown>();
+    EXPECT_EQ(refs(a.get()), 2u);
+    ComPtr<IUnknown> same1 = a.query<IUnknown>(), same2 = other.try_query<IUnknown>();
     EXPECT_EQ(same1.get(), same2.get());  // one identity whichever interface is asked
-    HRESULT hr = S_OK;
-    EXPECT_FALSE(a.query<IClassFactory>(&hr));
-    EXPECT_EQ(hr, E_NOINTERFACE);
     other.put();  // put() releases what it held
-    EXPECT_EQ(refs(), 3u);  // same1 and same2 still hold one each
+    EXPECT_EQ(refs(a.get()), 3u);  // same1 and same2 still hold one each
+}
+
+TEST(ComPtr, QueryRaisesWhereTryQueryGivesNothing) {
+    ComPtr<ITest> a = make_com<Sample>();
+    HRESULT hr = S_OK;
+    EXPECT_FALSE(a.try_query<IClassFactory>(&hr));
+    EXPECT_EQ(hr, E_NOINTERFACE);
+    EXPECT_FALSE(ComPtr<ITest>().try_query<IOther>(&hr));
+    EXPECT_EQ(hr, E_POINTER);
+
+    const ComPtr<ITest> nothing;
+    struct Case {
+        const char* name;
+        std::function<void()> query;
+        std::int32_t number;
+        std::u16string description;
+    } cases[] = {
+        {"lacking", [&] { a.query<IClassFactory>(); }, E_NOINTERFACE, u"No such interface supported"},
+        {"lacking, named", [&] { a.query<IClassFactory>(RuntimeError::TypeMismatch); }, 13, u"Type mismatch"},
+        {"nothing", [&] { nothing.query<IOther>(); }, 91, u"Object variable or With block variable not set"},
+        {"nothing, named", [&] { nothing.query<IOther>(RuntimeError::TypeMismatch); }, 91,
+         u"Object variable or With block variable not set"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto error = error_of(c.query);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->number, c.number);
+        EXPECT_EQ(error->description, c.description);
+    }
+    EXPECT_EQ(refs(a.get()), 1u);  // a failed query holds nothing
 }
 
 TEST(Errors, TravelAsHresultsWithTheThreadsErrorInfo) {
@@ -101,6 +160,64 @@ TEST(Errors, TravelAsHresultsWithTheThreadsErrorInfo) {
         FAIL();
     } catch (const ComError& e) {
         EXPECT_EQ(e.description, u"Permission denied");
+    }
+}
+
+TEST(RuntimeError, EachNameHasItsNumberAndTheStandardText) {
+    struct Case {
+        RuntimeError error;
+        std::int32_t number;
+        std::u16string text;
+    } cases[] = {
+        {RuntimeError::ReturnWithoutGoSub, 3, u"Return without GoSub"},
+        {RuntimeError::InvalidProcedureCall, 5, u"Invalid procedure call or argument"},
+        {RuntimeError::Overflow, 6, u"Overflow"},
+        {RuntimeError::OutOfMemory, 7, u"Out of memory"},
+        {RuntimeError::SubscriptOutOfRange, 9, u"Subscript out of range"},
+        {RuntimeError::DivisionByZero, 11, u"Division by zero"},
+        {RuntimeError::TypeMismatch, 13, u"Type mismatch"},
+        {RuntimeError::OutOfStackSpace, 28, u"Out of stack space"},
+        {RuntimeError::BadFileNameOrNumber, 52, u"Bad file name or number"},
+        {RuntimeError::FileNotFound, 53, u"File not found"},
+        {RuntimeError::BadFileMode, 54, u"Bad file mode"},
+        {RuntimeError::FileAlreadyOpen, 55, u"File already open"},
+        {RuntimeError::DeviceIOError, 57, u"Device I/O error"},
+        {RuntimeError::FileAlreadyExists, 58, u"File already exists"},
+        {RuntimeError::DiskFull, 61, u"Disk full"},
+        {RuntimeError::InputPastEndOfFile, 62, u"Input past end of file"},
+        {RuntimeError::TooManyFiles, 67, u"Too many files"},
+        {RuntimeError::DeviceUnavailable, 68, u"Device unavailable"},
+        {RuntimeError::PermissionDenied, 70, u"Permission denied"},
+        {RuntimeError::DiskNotReady, 71, u"Disk not ready"},
+        {RuntimeError::PathFileAccessError, 75, u"Path/File access error"},
+        {RuntimeError::PathNotFound, 76, u"Path not found"},
+        {RuntimeError::ObjectVariableNotSet, 91, u"Object variable or With block variable not set"},
+        {RuntimeError::InvalidUseOfNull, 94, u"Invalid use of Null"},
+        {RuntimeError::InvalidFileFormat, 321, u"Invalid file format"},
+        {RuntimeError::InvalidPropertyValue, 380, u"Invalid property value"},
+        {RuntimeError::FormAlreadyDisplayed, 400, u"Form already displayed; can't show modally"},
+        {RuntimeError::ObjectRequired, 424, u"Object required"},
+        {RuntimeError::CannotCreateObject, 429, u"ActiveX component can't create object"},
+        {RuntimeError::InterfaceNotSupported, 430,
+         u"Class does not support Automation or does not support expected interface"},
+        {RuntimeError::MemberNotSupported, 438, u"Object doesn't support this property or method"},
+        {RuntimeError::AutomationError, 440, u"Automation error"},
+        {RuntimeError::OleOutOfMemory, 31001, u""},
+        {RuntimeError::OleNoObject, 31004, u""},
+        {RuntimeError::OleClassNotSet, 31018, u""},
+        {RuntimeError::OleCannotActivate, 31027, u""},
+        {RuntimeError::OleCannotCreateEmbedded, 31032, u""},
+        {RuntimeError::OleSaveToFile, 31036, u""},
+        {RuntimeError::OleLoadFromFile, 31037, u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(error_number(c.error), c.number);
+        EXPECT_EQ(standard_error_text(c.number), c.text);
+        auto raised = error_of([&] { raise_standard_error(c.error); });
+        ASSERT_TRUE(raised);
+        EXPECT_EQ(raised->number, c.number);
+        EXPECT_EQ(raised->description, c.text);
     }
 }
 
@@ -138,25 +255,51 @@ TEST(Utf, RoundTripsAndReplacesWhatIsIllFormed) {
 }
 
 TEST(ClassFactory, CreatesRegisteredClassesAndCountsLocks) {
-    constexpr CLSID clsid = make_guid("{77777777-2222-3333-4444-555555555555}");
     auto factory = make_com<ClassFactory<Sample>>();
-    ASSERT_EQ(CoRegisterClassObject(clsid, factory.get()), S_OK);
+    ASSERT_EQ(CoRegisterClassObject(kSampleClass, factory.get()), S_OK);
     long before = module_object_count();
     {
-        ComPtr<ITest> made = create_instance<ITest>(clsid);
+        ComPtr<ITest> made = create_instance<ITest>(kSampleClass);
         EXPECT_EQ(module_object_count(), before + 1);
         factory->LockServer(1);
         EXPECT_EQ(module_object_count(), before + 2);
         factory->LockServer(0);
     }
     EXPECT_EQ(module_object_count(), before);
-    CoRevokeClassObject(clsid);
-    try {
-        create_instance<ITest>(clsid);
-        FAIL();
-    } catch (const ComError& e) {
-        EXPECT_EQ(e.number, 429);
+    CoRevokeClassObject(kSampleClass);
+    auto error = error_of([] { create_instance<ITest>(kSampleClass); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number, 429);
+}
+
+TEST(ClassFactory, FailsWithWhatWentWrongAndHandsOutNothing) {
+    struct Case {
+        const char* name;
+        ComPtr<IClassFactory> factory;
+        REFIID iid;
+        HRESULT hr;
+    } cases[] = {
+        {"the constructor raises", make_com<ClassFactory<Refusing>>(), ITest::iid, hresult_from_error_number(70)},
+        {"memory runs out", make_com<ClassFactory<Starved>>(), ITest::iid, E_OUTOFMEMORY},
+        {"the object lacks the interface", make_com<ClassFactory<Sample>>(), IClassFactory::iid, E_NOINTERFACE},
+    };
+    const long before = module_object_count();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        void* object = &object;  // poisoned
+        EXPECT_EQ(c.factory->CreateInstance(nullptr, c.iid, &object), c.hr);
+        EXPECT_EQ(object, nullptr);
+        EXPECT_EQ(module_object_count(), before);  // nothing made is left alive
     }
+
+    // The constructor's error reaches whoever creates the class, description and all.
+    ASSERT_EQ(CoRegisterClassObject(kSampleClass, cases[0].factory.get()), S_OK);
+    auto error = error_of([] { create_instance<ITest>(kSampleClass); });
+    CoRevokeClassObject(kSampleClass);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number, 70);
+    EXPECT_EQ(error->description, u"refused");
+    EXPECT_EQ(error->source, u"Refusing");
 }
 
 }  // namespace

@@ -22,7 +22,7 @@
     } while (0)
 
 // Runs check(object, consumed) on the object the OLE reader accepts at the start of input. What it
-// refuses, it may only refuse with 31037.
+// refuses, it may only refuse as a failure to load.
 template <class Check>
 int with_accepted_object(pathmender::ole::ByteView input, Check check) {
     std::size_t consumed = 0;
@@ -30,7 +30,7 @@ int with_accepted_object(pathmender::ole::ByteView input, Check check) {
     try {
         object = pathmender::ole::read_ole_object(input, consumed);
     } catch (const pathmender::ole::OleError& e) {
-        FUZZ_CHECK(e.number() == pathmender::ole::kErrorLoadingFromFile);
+        FUZZ_CHECK(e.failure() == pathmender::ole::OleFailure::LoadingFromFile);
         return 0;
     }
     check(*object, consumed);

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         loaded = true;
     } catch (const ComError& e) {
         // Too short to hold anything, or not an object: nothing else may go wrong.
-        FUZZ_CHECK(e.number == 5 || e.number == kOleErrLoadFromFile);
+        FUZZ_CHECK(e.number == 5 || e.number == error_number(RuntimeError::OleLoadFromFile));
     }
     FUZZ_CHECK(folder_is_empty(g_session->host.temp));
 

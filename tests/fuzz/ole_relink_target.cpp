@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 ole::create_link(object, path, now);
                 fuzz_fail("an embedded object was re-linked");
             } catch (const ole::OleError& e) {
-                FUZZ_CHECK(e.number() == ole::kErrorCannotLinkEmbedded);
+                FUZZ_CHECK(e.failure() == ole::OleFailure::CannotLinkEmbedded);
             }
             FUZZ_CHECK(ole::write_ole_object(object) == before);
             return;

@@ -110,13 +110,13 @@ TEST_F(MediaObjectHandlerTest, AFailedLoadRaisesTheHandlersErrorAndLeavesNoFile)
         {"one byte", u"A", 0, 5, u""},
         {"the signature only", as_text({0x15, 0x1C}), 0, 5, u""},
         {"the signature and half a length", as_text({0x15, 0x1C, 0x14}), 0, 5, u""},
-        {"header length 0", header_length(0), 0, kOleErrLoadFromFile, invalid},
-        {"header length 3", header_length(3), 0, kOleErrLoadFromFile, invalid},
-        {"header length one beyond the data", header_length(image.size() + 5), 0, kOleErrLoadFromFile, invalid},
-        {"header length 0xFFFF", header_length(0xFFFF), 0, kOleErrLoadFromFile, invalid},
+        {"header length 0", header_length(0), 0, error_number(RuntimeError::OleLoadFromFile), invalid},
+        {"header length 3", header_length(3), 0, error_number(RuntimeError::OleLoadFromFile), invalid},
+        {"header length one beyond the data", header_length(image.size() + 5), 0, error_number(RuntimeError::OleLoadFromFile), invalid},
+        {"header length 0xFFFF", header_length(0xFFFF), 0, error_number(RuntimeError::OleLoadFromFile), invalid},
         {"a character outside the code page", outside_the_code_page, 0, 5, u""},
-        {"the container finds no object", as_text(image), kOleErrLoadFromFile, kOleErrLoadFromFile, invalid},
-        {"the container runs out of memory", as_text(image), kOleErrOutOfMemory, kOleErrOutOfMemory, u"Out of Memory"},
+        {"the container finds no object", as_text(image), error_number(RuntimeError::OleLoadFromFile), error_number(RuntimeError::OleLoadFromFile), invalid},
+        {"the container runs out of memory", as_text(image), error_number(RuntimeError::OleOutOfMemory), error_number(RuntimeError::OleOutOfMemory), u"Out of Memory"},
         {"the container fails otherwise", as_text(image), 61, 61, u""},
     };
     for (const auto& c : cases) {
@@ -187,13 +187,13 @@ TEST_F(MediaObjectHandlerTest, SaveObjectToFileLeavesTheImageForTheCaller) {
 
 TEST_F(MediaObjectHandlerTest, AFailingSaveGivesTheHandlersTextAndLeavesNoFile) {
     container->held = pattern_bytes(10);
-    container->fail_save_with = kOleErrSaveToFile;
+    container->fail_save_with = error_number(RuntimeError::OleSaveToFile);
     LONG length = -1;
     for (auto action : std::initializer_list<std::function<void()>>{
              [&] { handler.SaveObjectToFile(container.get(), length); }, [&] { handler.FlattenObject(container.get()); }}) {
         auto error = error_of(action);
         ASSERT_TRUE(error);
-        EXPECT_EQ(error->number, kOleErrSaveToFile);
+        EXPECT_EQ(error->number, error_number(RuntimeError::OleSaveToFile));
         EXPECT_EQ(error->description, u"Disk Error");
     }
     expect_no_temp_file();

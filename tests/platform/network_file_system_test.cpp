@@ -37,7 +37,7 @@ ComPtr<IFolder> get_folder(IFileSystem* fso, std::u16string_view path) {
 
 std::string path_of(IDispatch* item) {
     Bstr path;
-    if (auto file = ComPtr<IDispatch>(item).query<IFile>()) check(file->get_Path(path.put()));
+    if (auto file = ComPtr<IDispatch>(item).try_query<IFile>()) check(file->get_Path(path.put()));
     else check(ComPtr<IDispatch>(item).query<IFolder>()->get_Path(path.put()));
     return utf8(path.view());
 }

@@ -119,7 +119,7 @@ TEST(ObjectBuilder, EveryObjectReadsBackWholeSavesTheSameBytesAndRelinksAsItsKin
                 create_link(object, new_path);
                 ADD_FAILURE() << "re-linked an embedded object";
             } catch (const OleError& e) {
-                EXPECT_EQ(e.number(), kErrorCannotLinkEmbedded);
+                EXPECT_EQ(e.failure(), OleFailure::CannotLinkEmbedded);
             }
             continue;
         }
@@ -318,7 +318,7 @@ TEST(ObjectBuilder, HeaderLengthOfRecordsWithoutOrWithABrokenHeader) {
             desktop_database_header_length(broken);
             ADD_FAILURE() << "accepted a header of " << broken.size() << " bytes";
         } catch (const OleError& e) {
-            EXPECT_EQ(e.number(), kErrorLoadingFromFile);
+            EXPECT_EQ(e.failure(), OleFailure::LoadingFromFile);
         }
     }
 }

@@ -10,15 +10,6 @@ inline constexpr SHORT kOleTypeLinked = 0;
 inline constexpr SHORT kOleTypeEmbedded = 1;
 inline constexpr SHORT kOleTypeNone = 3;
 
-// Run-time errors of the control.
-inline constexpr LONG kOleErrOutOfMemory = 31001;
-inline constexpr LONG kOleErrNoObject = 31004;
-inline constexpr LONG kOleErrClassNotSet = 31018;
-inline constexpr LONG kOleErrCannotActivate = 31027;
-inline constexpr LONG kOleErrCannotCreateEmbedded = 31032;
-inline constexpr LONG kOleErrSaveToFile = 31036;
-inline constexpr LONG kOleErrLoadFromFile = 31037;
-
 struct IOleContainerControl : IDispatch {
     static constexpr IID iid = make_guid("{9ED94440-E5E8-101B-B9B5-444553540000}");
     // Replaces the held object with the one whose image starts at the file's position.

@@ -1,12 +1,13 @@
 // The one mapping from operating-system errors to the platform's run-time errors.
 #pragma once
 
-#include <cstdint>
 #include <system_error>
 
-// The run-time error number for errno value err; is_folder says the failing path named a folder,
-// so that a missing one is 76 "Path not found" rather than 53 "File not found".
-std::int32_t run_time_error_for_os_error(int err, bool is_folder = false);
+#include "com/runtime_error.h"
+
+// The run-time error for errno value err; is_folder says the failing path named a folder, so
+// that a missing one is PathNotFound rather than FileNotFound.
+RuntimeError run_time_error_for_os_error(int err, bool is_folder = false);
 
 // Raises the run-time error for err with the platform's standard text.
 [[noreturn]] void raise_os_error(int err, bool is_folder = false);

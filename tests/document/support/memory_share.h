@@ -23,7 +23,7 @@ struct CallLog {
     int fail_at = -1;
     void record(std::string call) {
         calls.push_back(std::move(call));
-        if (int(calls.size()) == fail_at) raise_standard_error(70);
+        if (int(calls.size()) == fail_at) raise_standard_error(RuntimeError::PermissionDenied);
     }
 };
 
@@ -107,7 +107,7 @@ public:
     try {
         *files = nullptr;
         if (log_) log_->record("files " + utf8(path_));
-        if (locked) raise_standard_error(70);
+        if (locked) raise_standard_error(RuntimeError::PermissionDenied);
         *files = make_com<MemberList<IFileCollection, File>>(files_, std::string(), nullptr).detach();
         return S_OK;
     } catch (...) {
@@ -117,7 +117,7 @@ public:
     try {
         *folders = nullptr;
         if (log_) log_->record("subfolders " + utf8(path_));
-        if (locked) raise_standard_error(70);
+        if (locked) raise_standard_error(RuntimeError::PermissionDenied);
         *folders = make_com<MemberList<IFolderCollection, Folder>>(subfolders_, log_ ? utf8(path_) : std::string(), log_)
                        .detach();
         return S_OK;

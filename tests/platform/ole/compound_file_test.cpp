@@ -78,7 +78,7 @@ TEST(CompoundFile, NotACompoundFileFailsWithLoadError) {
         read_compound_file(garbage);
         FAIL() << "garbage read as a compound file";
     } catch (const OleError& error) {
-        EXPECT_EQ(error.number(), kErrorLoadingFromFile);
+        EXPECT_EQ(error.failure(), OleFailure::LoadingFromFile);
     }
 }
 

@@ -7,7 +7,7 @@
 namespace pathmender::ole::testing {
 namespace {
 
-int error_reading(ByteView bytes) {
+std::optional<OleFailure> error_reading(ByteView bytes) {
     return load_error_of([&] {
         std::size_t consumed = 0;
         read_ole_object(bytes, consumed);
@@ -22,7 +22,7 @@ TEST_P(TruncatedObject, FailsAtEveryLength) {
     for (std::size_t length = 0; length < span.length; ++length) {
         // A copy of exactly `length` bytes, so ASan sees any read past it.
         const Bytes truncated(file.begin() + span.offset, file.begin() + span.offset + length);
-        ASSERT_EQ(error_reading(truncated), kErrorLoadingFromFile) << "length " << length;
+        ASSERT_EQ(error_reading(truncated), OleFailure::LoadingFromFile) << "length " << length;
     }
 }
 
@@ -32,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, TruncatedObject,
                                            "ole1-embedded-package-html-tika.bin"));
 
 TEST(MalformedOle1, RealLinkCutAfterItsClassFails) {
-    EXPECT_EQ(error_reading(read_corpus(kTruncatedOle1Link)), kErrorLoadingFromFile);
+    EXPECT_EQ(error_reading(read_corpus(kTruncatedOle1Link)), OleFailure::LoadingFromFile);
 }
 
 TEST(MalformedOle1, BrokenFieldsFail) {
@@ -55,11 +55,11 @@ TEST(MalformedOle1, BrokenFieldsFail) {
         SCOPED_TRACE(patch.what);
         Bytes bytes = equation;
         store_u32(bytes, patch.offset, patch.value);
-        EXPECT_EQ(error_reading(bytes), kErrorLoadingFromFile);
+        EXPECT_EQ(error_reading(bytes), OleFailure::LoadingFromFile);
     }
     Bytes without_nul = equation;
     without_nul[8 + 4 + 10] = 'X';  // the NUL ending "Equation.3"
-    EXPECT_EQ(error_reading(without_nul), kErrorLoadingFromFile);
+    EXPECT_EQ(error_reading(without_nul), OleFailure::LoadingFromFile);
 }
 
 TEST(MalformedContainer, CompoundFileCutAtASectorBoundaryFails) {
@@ -68,14 +68,14 @@ TEST(MalformedContainer, CompoundFileCutAtASectorBoundaryFails) {
     for (std::size_t cut = 512; cut < compound_size; cut += 512) {
         Bytes image(real.begin(), real.begin() + kContainerHeaderSize + cut);
         store_u32(image, 2, static_cast<std::uint32_t>(cut));
-        EXPECT_EQ(error_reading(image), kErrorLoadingFromFile) << "cut at " << cut;
+        EXPECT_EQ(error_reading(image), OleFailure::LoadingFromFile) << "cut at " << cut;
     }
 }
 
 TEST(MalformedContainer, HeaderOfAnotherSizeIsNotAContainerObject) {
     Bytes image = read_corpus(kLinkedExcel);
     image[0] = 25;
-    EXPECT_EQ(error_reading(image), kErrorLoadingFromFile);
+    EXPECT_EQ(error_reading(image), OleFailure::LoadingFromFile);
 }
 
 // Offsets in the "\1Ole" stream of the real link, whose absolute file moniker starts at 0x1C.
@@ -104,10 +104,10 @@ TEST(MalformedMoniker, LengthsOutsideTheirStreamFail) {
         SCOPED_TRACE(patch.what);
         Bytes stream = ole_stream;
         store_u32(stream, patch.offset, patch.value);
-        EXPECT_EQ(error_reading(container_with_ole_stream(real, stream)), kErrorLoadingFromFile);
+        EXPECT_EQ(error_reading(container_with_ole_stream(real, stream)), OleFailure::LoadingFromFile);
     }
     Bytes without_tail(ole_stream.begin(), ole_stream.end() - 20);
-    EXPECT_EQ(error_reading(container_with_ole_stream(real, without_tail)), kErrorLoadingFromFile);
+    EXPECT_EQ(error_reading(container_with_ole_stream(real, without_tail)), OleFailure::LoadingFromFile);
 }
 
 // Raw access to the compound file inside a container image, to break its chains on purpose.
@@ -165,14 +165,14 @@ TEST(MalformedCompoundFile, CyclesFailWithoutHanging) {
         Bytes image = real;
         CompoundBytes file(image);
         damage.apply(file, image);
-        EXPECT_EQ(error_reading(image), kErrorLoadingFromFile);
+        EXPECT_EQ(error_reading(image), OleFailure::LoadingFromFile);
     }
 }
 
 TEST(MalformedInput, EmptyAndTinyInputsFail) {
-    EXPECT_EQ(error_reading({}), kErrorLoadingFromFile);
+    EXPECT_EQ(error_reading({}), OleFailure::LoadingFromFile);
     const Bytes tiny = {0x18, 0x00, 0x00};
-    EXPECT_EQ(error_reading(tiny), kErrorLoadingFromFile);
+    EXPECT_EQ(error_reading(tiny), OleFailure::LoadingFromFile);
 }
 
 }  // namespace

@@ -163,7 +163,7 @@ TEST(RelinkEmbedded, IsRefusedInBothLayouts) {
         SCOPED_TRACE(name);
         OleObject object = read_whole(read_corpus(name));
         const Bytes before = write_ole_object(object);
-        EXPECT_EQ(load_error_of([&] { create_link(object, kUncPath); }), kErrorCannotLinkEmbedded);
+        EXPECT_EQ(load_error_of([&] { create_link(object, kUncPath); }), OleFailure::CannotLinkEmbedded);
         EXPECT_EQ(write_ole_object(object), before);
     }
 }
@@ -271,7 +271,7 @@ TEST(UpdateOptions, ChangingThemIsSavedAndUnchangedObjectsStayByteIdentical) {
 TEST(UpdateOptions, ValuesOutsideTheEnumerationAreRefused) {
     OleObject object = read_whole(read_corpus(kLinkedExcel));
     for (std::int16_t invalid : {-1, 3, 100})
-        EXPECT_EQ(load_error_of([&] { set_update_options(object, invalid); }), kErrorInvalidPropertyValue);
+        EXPECT_EQ(load_error_of([&] { set_update_options(object, invalid); }), OleFailure::InvalidPropertyValue);
 }
 
 }  // namespace

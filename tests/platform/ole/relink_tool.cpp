@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         write_bytes(argv[2], write_ole_object(object));
         return 0;
     } catch (const OleError& error) {
-        std::cerr << "error " << error.number() << ": " << error.what() << "\n";
+        std::cerr << "error: " << error.what() << "\n";
         return 1;
     }
 }

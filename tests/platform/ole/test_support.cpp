@@ -18,13 +18,13 @@ ObjectSpan object_span_in(const std::string& file_name, const Bytes& file) {
     return {0, file.size()};
 }
 
-int load_error_of(const std::function<void()>& read) {
+std::optional<OleFailure> load_error_of(const std::function<void()>& read) {
     try {
         read();
     } catch (const OleError& error) {
-        return error.number();
+        return error.failure();
     }
-    return 0;
+    return std::nullopt;
 }
 
 Bytes container_with_ole_stream(const Bytes& image, const Bytes& ole_stream) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,8 @@ struct ObjectSpan {
 };
 ObjectSpan object_span_in(const std::string& file_name, const Bytes& file);
 
-// The error number `read` fails with, or 0 when it does not fail.
-int load_error_of(const std::function<void()>& read);
+// The failure `read` fails with, or nothing when it does not fail.
+std::optional<OleFailure> load_error_of(const std::function<void()>& read);
 
 // A container object image whose "\1Ole" stream is replaced by `ole_stream`.
 Bytes container_with_ole_stream(const Bytes& image, const Bytes& ole_stream);
