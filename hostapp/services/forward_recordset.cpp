@@ -10,6 +10,7 @@
 #include "com/variant.h"
 #include "hostapp/db/database_error.h"
 #include "platform/ansi_codepage.h"
+#include "platform/forms/window_system.h"
 
 namespace {
 
@@ -88,6 +89,9 @@ try {
     check_open();
     if (!on_row_) raise_database_error(u"The record set is already past its last row.");
     on_row_ = statement_.step();
+    // A walk over a table keeps the thread from its first row to its last: between two rows the
+    // host's windows repaint what needs it (a window uncovered, the progress window's text).
+    forms::window_system().let_paint_through();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
