@@ -7,10 +7,14 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "com/error.h"
+#include "gui/desktop.h"
 #include "gui/form_view.h"
 #include "gui/message_box.h"
 #include "gui/modal_dialog.h"
@@ -50,11 +54,36 @@ void wait_until_exposed(QWindow& window) {
     while (!window.isExposed() && !deadline.hasExpired()) deliver_all_but_input(QEventLoop::WaitForMoreEvents);
 }
 
+bool is_set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+// The toolkit aborts the program when it finds no display. A platform named in QT_QPA_PLATFORM, or
+// a Wayland display, is taken as it stands; an X display must accept a connection.
+void check_display() {
+    if (is_set("QT_QPA_PLATFORM") || is_set("WAYLAND_DISPLAY")) return;
+    if (!is_set("DISPLAY")) throw NoDisplay("");
+    const std::string display = std::getenv("DISPLAY");
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    const bool reached = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    if (!reached) throw NoDisplay(display);
+}
+
 }  // namespace
+
+NoDisplay::NoDisplay(std::string display)
+    : std::runtime_error(display.empty() ? "no display to show windows on"
+                                         : "the display " + display + " cannot be reached"),
+      display(std::move(display)) {}
 
 QtWindowSystem::QtWindowSystem(int& argc, char** argv) {
     if (the_system()) throw std::logic_error("a desktop window system exists already");
-    if (!QApplication::instance()) application_ = std::make_unique<QApplication>(argc, argv);
+    if (!QApplication::instance()) {
+        check_display();
+        application_ = std::make_unique<QApplication>(argc, argv);
+    }
     // Windows come and go with the forms' code; only the document window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     the_system() = this;
