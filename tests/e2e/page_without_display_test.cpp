@@ -1,7 +1,6 @@
 // pathmender page where there is no display to show it on: one line that says so and status 1,
 // where the toolkit would have aborted the program.
 #include <cstdlib>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -9,26 +8,21 @@
 
 namespace {
 
-// Sets (a value) or unsets (none) environment variables for a scope; the program run inherits them.
-class ScopedEnvironment {
+// Sets (a value) or unsets (none) an environment variable for a scope; the program run inherits it.
+class ScopedVariable {
 public:
-    explicit ScopedEnvironment(const std::map<std::string, std::optional<std::string>>& values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name.c_str());
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-            put(name, value);
-        }
+    ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        put(value);
     }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : saved_) put(name, value);
-    }
+    ~ScopedVariable() { put(old_); }
 
 private:
-    static void put(const std::string& name, const std::optional<std::string>& value) {
-        if (value) ::setenv(name.c_str(), value->c_str(), 1);
-        else ::unsetenv(name.c_str());
+    void put(const std::optional<std::string>& value) {
+        value ? ::setenv(name_, value->c_str(), 1) : ::unsetenv(name_);
     }
-    std::map<std::string, std::optional<std::string>> saved_;
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 using PageWithoutDisplay = ProgramFixture;
@@ -47,8 +41,7 @@ TEST_F(PageWithoutDisplay, SaysSoInOneLineAndEndsWithStatusOne) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("DISPLAY=" + c.display.value_or("(unset)"));
-        ScopedEnvironment environment({{"DISPLAY", c.display}, {"WAYLAND_DISPLAY", std::nullopt},
-                                       {"QT_QPA_PLATFORM", std::nullopt}});
+        ScopedVariable x11("DISPLAY", c.display), wayland("WAYLAND_DISPLAY", {}), platform("QT_QPA_PLATFORM", {});
         ProgramResult r = run({"page", "--db", database_file.string(), "--network", network.string()});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, c.err);

@@ -1,11 +1,10 @@
-// The progress window on the screen for a whole run, which keeps the thread from the first record
-// to the last: its message is drawn before the first record and stays drawn, and the page repaints
-// what needs it between records. What is looked at is what the window system was given to show
-// (the windows' flushed contents), not a new rendering of the widgets.
+// The progress window through a run that keeps the thread from the first record to the last: its
+// message is on the screen before the first record and stays there, and the page repaints between
+// records. What is looked at is what the screen was given (the window's flushed contents), not a
+// new rendering of the widgets.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,17 +20,12 @@
 
 namespace {
 
-// The installed window system, with a look between records: after each let-through, probe runs
-// with the number of the step.
+// The installed window system with a look between records: after each let-through, probe(step).
 class BetweenRecords final : public forms::WindowSystem {
 public:
-    explicit BetweenRecords(std::function<void(int)> probe)
-        : inner_(forms::window_system()), probe_(std::move(probe)), previous_(forms::set_window_system(this)) {}
-    ~BetweenRecords() override { forms::set_window_system(previous_); }
-
-    int message_box(std::u16string_view prompt, int style, std::u16string_view caption) override {
-        return inner_.message_box(prompt, style, caption);
-    }
+    explicit BetweenRecords(std::function<void(int)> probe) : probe_(std::move(probe)) {}
+    ~BetweenRecords() override { forms::set_window_system(&inner_); }
+    int message_box(std::u16string_view p, int s, std::u16string_view c) override { return inner_.message_box(p, s, c); }
     void show_modal(forms::Form& form) override { inner_.show_modal(form); }
     void unload(forms::Form& form) override { inner_.unload(form); }
     void refresh(forms::Form& form) override { inner_.refresh(form); }
@@ -43,35 +37,14 @@ public:
     int screen_height() override { return inner_.screen_height(); }
 
 private:
-    forms::WindowSystem& inner_;
+    forms::WindowSystem& inner_ = *forms::set_window_system(this);
     std::function<void(int)> probe_;
-    forms::WindowSystem* previous_;
     int step_ = 0;
 };
 
-// The pixels of rect in image that are not background.
-int drawn_pixels(const QImage& image, const QRect& rect, QRgb background) {
-    int drawn = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.valid(x, y) && image.pixel(x, y) != background) ++drawn;
-    return drawn;
-}
-
-// What the screen was given of the label, against the label drawn anew: the pixels of its text.
-std::pair<int, int> text_pixels_shown_and_drawn(QWidget* label) {
-    QWidget* window = label->window();
-    const QRgb background = window->palette().color(QPalette::Window).rgb();
-    const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
-    const QImage drawn = label->grab().toImage();
-    return {drawn_pixels(shown, label->geometry(), background), drawn_pixels(drawn, drawn.rect(), background)};
-}
-
-// Counts the paints of a widget.
 class PaintCounter : public QObject {
 public:
-    explicit PaintCounter(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
-    ~PaintCounter() override { widget_->removeEventFilter(this); }
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
     int paints = 0;
 
 protected:
@@ -79,17 +52,16 @@ protected:
         if (event->type() == QEvent::Paint) ++paints;
         return false;
     }
-
-private:
-    QWidget* widget_;
 };
+
+QImage rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
 
 using PaintingThroughARun = DesktopPage;
 
-TEST_F(PaintingThroughARun, TheMessageStaysDrawnAndThePageRepaintsBetweenRecords) {
+TEST_F(PaintingThroughARun, TheMessageStaysOnTheScreenAndThePageRepaintsBetweenRecords) {
     write_drives({"Z: \\\\NewServer\\Media"});
-    for (int id = 1; id <= 8; ++id)
-        database->insert(u"AP7VENDORMEDIA", id, link_to(u"\\\\OldServer\\Media\\gone" + std::u16string(1, u'0' + id) + u".xls"));
+    for (char16_t id = 1; id <= 8; ++id)
+        database->insert(u"AP7VENDORMEDIA", id, link_to(u"\\\\OldServer\\Media\\gone" + std::u16string(1, u'0' + id)));
     open_page();
     QWidget* shell = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -97,23 +69,25 @@ TEST_F(PaintingThroughARun, TheMessageStaysDrawnAndThePageRepaintsBetweenRecords
     ASSERT_NE(shell, nullptr);
 
     struct Seen {
-        bool exposed = false;
-        std::pair<int, int> text_shown_drawn;
-        int page_paints = -1;
+        bool exposed, message_shown, message_blank;
     };
     std::vector<Seen> seen;
-    std::unique_ptr<PaintCounter> page_paints;
+    PaintCounter page_paints(shell);
+    int paints_before = 0;
+    bool page_repainted = false;
     BetweenRecords between([&](int step) {
         QWidget* progress = QApplication::activeModalWidget();
-        ASSERT_NE(progress, nullptr);
-        ASSERT_EQ(progress->objectName(), "frmProgress");
-        auto* label = progress->findChild<QLabel*>("Label1");
-        ASSERT_NE(label, nullptr);
-        seen.push_back({progress->windowHandle()->isExposed(), text_pixels_shown_and_drawn(label),
-                        page_paints ? page_paints->paints : -1});
+        auto* label = progress ? progress->findChild<QLabel*>("Label1") : nullptr;
+        ASSERT_TRUE(label) << "no progress window";
+        const QImage shown = rgb(progress->screen()->grabWindow(progress->winId()).toImage());
+        const QImage message = rgb(label->grab().toImage());
+        QImage blank(message.size(), QImage::Format_RGB32);
+        blank.fill(progress->palette().color(QPalette::Window));
+        seen.push_back({progress->windowHandle()->isExposed(), shown.copy(label->geometry()) == message, message == blank});
+        if (step == 4) page_repainted = page_paints.paints > paints_before;
         if (step == 3) {
-            // The page needs painting (as when a window over it goes away), and the next step lets it.
-            page_paints = std::make_unique<PaintCounter>(shell);
+            // The page needs painting, as when a window over it goes away; the next step lets it paint.
+            paints_before = page_paints.paints;
             shell->update();
             QThread::msleep(60);
         }
@@ -124,15 +98,14 @@ TEST_F(PaintingThroughARun, TheMessageStaysDrawnAndThePageRepaintsBetweenRecords
     QTest::keyClicks(gui_test::widget_named(shell, "txtPrevious"), "\\\\OldServer");
     QTest::mouseClick(gui_test::widget_named(shell, "cmdUpdate"), Qt::LeftButton);
 
-    ASSERT_EQ(seen.size(), 8u);  // one step after each record
+    ASSERT_EQ(seen.size(), 8u);  // a step after each record
     for (std::size_t step = 0; step < seen.size(); ++step) {
         SCOPED_TRACE("after record " + std::to_string(step + 1));
         EXPECT_TRUE(seen[step].exposed);
-        const auto [shown, drawn] = seen[step].text_shown_drawn;
-        EXPECT_GT(drawn, 300);  // two lines of text
-        EXPECT_EQ(shown, drawn);
+        EXPECT_TRUE(seen[step].message_shown);
+        EXPECT_FALSE(seen[step].message_blank);
     }
-    EXPECT_GT(seen[4].page_paints, 0) << "the page was not repainted during the run";
+    EXPECT_TRUE(page_repainted) << "the page was not repainted during the run";
 }
 
 }  // namespace
