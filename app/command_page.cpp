@@ -39,6 +39,11 @@ void add_page_command(CLI::App& app) {
         } catch (const PageScriptError& e) {
             std::cerr << "pathmender: " << e.what() << "\n";
             throw CLI::RuntimeError(e.exit_status);
+        } catch (const gui::NoDisplay& e) {
+            std::cerr << "pathmender: "
+                      << (e.display.empty() ? "no display" : "the display " + e.display + " cannot be reached")
+                      << " to show the page on (set DISPLAY, or use pathmender update)\n";
+            throw CLI::RuntimeError(1);
         } catch (...) {
             fail_command("the page failed: " + current_error_text());
         }

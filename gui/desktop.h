@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "platform/forms/form.h"
@@ -10,8 +12,16 @@
 
 namespace gui {
 
+// There is no display to show windows on: none is named, or the X display named cannot be reached.
+// The toolkit would end the program on the spot; the window system says so first.
+struct NoDisplay : std::runtime_error {
+    explicit NoDisplay(std::string display);
+    std::string display;  // the X display named, or empty when none is
+};
+
 // The desktop window system. It starts the toolkit's application object on first use and owns it;
 // argc and argv must outlive the returned object (main's own arguments do). Only one may exist.
+// Raises NoDisplay, before the toolkit starts, when it would have no display.
 std::unique_ptr<forms::WindowSystem> make_qt_window_system(int& argc, char** argv);
 
 // Installs the desktop window system for the process while it lives; puts back the previous one.

@@ -19,9 +19,21 @@ std::vector<QEventLoop*>& running_loops() {
     return loops;
 }
 
+int& painting_only_depth() {
+    static int depth = 0;
+    return depth;
+}
+
 }  // namespace
 
+PaintingOnly::PaintingOnly() { ++painting_only_depth(); }
+PaintingOnly::~PaintingOnly() { --painting_only_depth(); }
+bool painting_only() { return painting_only_depth() > 0; }
+
 bool call_model(const std::function<void()>& call) noexcept {
+    // The forms' code is in the middle of a run: nothing calls into it (a close is refused; the
+    // page's window applies its new size later).
+    if (painting_only()) return false;
     try {
         call();
         return true;

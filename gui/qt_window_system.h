@@ -3,6 +3,7 @@
 // user input, each message box and each repaint.
 #pragma once
 
+#include <QElapsedTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,6 +31,8 @@ public:
     void show_modal(forms::Form& form) override;
     void unload(forms::Form& form) override;
     void refresh(forms::Form& form) override;
+    // At most every 50 ms: what the screen needs painted (exposes, updates), never user input.
+    void let_paint_through() override;
     int screen_width() override;
     int screen_height() override;
 
@@ -49,6 +52,7 @@ public:
 private:
     std::unique_ptr<QApplication> application_;
     std::vector<OpenWindow> windows_;
+    QElapsedTimer since_painting_;  // since paint was last let through
 };
 
 }  // namespace gui

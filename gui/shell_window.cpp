@@ -1,7 +1,8 @@
 #include "gui/shell_window.h"
 
 #include <QCloseEvent>
-#include <QResizeEvent>
+#include <QTimer>
+#include <utility>
 
 #include "gui/form_view.h"
 #include "gui/model_calls.h"
@@ -40,13 +41,24 @@ void ShellWindow::unload() {
 }
 
 bool ShellWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == client_ && event->type() == QEvent::Resize) {
-        const QSize size = static_cast<QResizeEvent*>(event)->size();
-        // The page's Resize lays out its elastic container; the widgets then follow the model.
-        call_model([&] { page_.resize_client(size.width() * kTwipsPerPixel, size.height() * kTwipsPerPixel); });
-        sync_everything(*view_);
-    }
+    if (watched == client_ && event->type() == QEvent::Resize) resize_page();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void ShellWindow::resize_page() {
+    if (painting_only()) {
+        // The window manager resized the window during a run: the page lays itself out after it.
+        if (!std::exchange(resize_waiting_, true))
+            QTimer::singleShot(0, this, [this] {
+                resize_waiting_ = false;
+                resize_page();
+            });
+        return;
+    }
+    const QSize size = client_->size();
+    // The page's Resize lays out its elastic container; the widgets then follow the model.
+    call_model([&] { page_.resize_client(size.width() * kTwipsPerPixel, size.height() * kTwipsPerPixel); });
+    sync_everything(*view_);
 }
 
 void ShellWindow::closeEvent(QCloseEvent* event) {

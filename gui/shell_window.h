@@ -29,10 +29,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The page's Resize for the client area's size; later, when the page's code holds the thread.
+    void resize_page();
+
     forms::Form& page_;
     QWidget* client_;
     std::unique_ptr<FormView> view_;
     bool closing_ = false;
+    bool resize_waiting_ = false;
 };
 
 }  // namespace gui

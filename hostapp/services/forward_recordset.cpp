@@ -12,6 +12,7 @@
 #include "hostapp/db/media_tables.h"
 #include "hostapp/services/run_watch.h"
 #include "platform/ansi_codepage.h"
+#include "platform/forms/window_system.h"
 
 namespace {
 
@@ -125,6 +126,9 @@ try {
     check_open();
     if (!on_row_) raise_database_error(u"The record set is already past its last row.");
     advance();
+    // A walk over a table keeps the thread from its first row to its last: between two rows the
+    // host's windows repaint what needs it (a window uncovered, the progress window's text).
+    forms::window_system().let_paint_through();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

@@ -12,6 +12,7 @@ public:
     void show_modal(Form& form) override;
     void unload(Form& form) override;
     void refresh(Form&) override {}
+    void let_paint_through() override {}  // nothing is on a screen
     // A screen of 1024 by 768 pixels.
     int screen_width() override { return 1024 * 15; }
     int screen_height() override { return 768 * 15; }

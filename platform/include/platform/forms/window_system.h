@@ -28,8 +28,12 @@ public:
     virtual void show_modal(Form& form) = 0;
     // Unloads a form (its window goes away; a modal show of it returns).
     virtual void unload(Form& form) = 0;
-    // Repaints a form at once.
+    // Repaints a form at once: once it returns, the form's window is on the screen, drawn.
     virtual void refresh(Form& form) = 0;
+    // Called by the host between the steps of code that keeps the thread for long (a run, between
+    // two records): the windows on the screen repaint what needs it, while no user input is taken
+    // and no form's code runs. Cheap enough to call at every step.
+    virtual void let_paint_through() = 0;
     // The screen's size in twips.
     virtual int screen_width() = 0;
     virtual int screen_height() = 0;
