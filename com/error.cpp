@@ -91,16 +91,24 @@ HRESULT fail_with(const ComError& error) noexcept {
     return error.hresult();
 }
 
-HRESULT hresult_from_current_exception() noexcept {
+ComError error_from_current_exception() {
     try {
         throw;
     } catch (const ComError& e) {
-        return fail_with(e);
+        return e;
     } catch (const std::bad_alloc&) {
-        return fail_with(ComError(RuntimeError::OutOfMemory));
+        return ComError(RuntimeError::OutOfMemory);
     } catch (const std::exception& e) {
-        return fail_with(ComError(E_FAIL, utf16(e.what())));
+        return ComError(E_FAIL, utf16(e.what()));
     } catch (...) {
-        return fail_with(ComError(E_FAIL, u"Unspecified error"));
+        return ComError(E_FAIL, u"Unspecified error");
+    }
+}
+
+HRESULT hresult_from_current_exception() noexcept {
+    try {
+        return fail_with(error_from_current_exception());
+    } catch (...) {
+        return E_OUTOFMEMORY;  // not even the error could be made
     }
 }

@@ -56,5 +56,7 @@ bool GetErrorRecord(HRESULT hr, ErrorRecord* out);
 void check(HRESULT hr);
 // Inside catch(...): the HRESULT for the exception in flight, with the thread's error info set.
 HRESULT hresult_from_current_exception() noexcept;
+// Inside catch(...): the exception in flight as the one error type (the one place that sorts them).
+ComError error_from_current_exception();
 // Sets the thread's error info for error and returns its HRESULT.
 HRESULT fail_with(const ComError& error) noexcept;

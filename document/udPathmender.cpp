@@ -40,8 +40,8 @@ udPathmender::udPathmender() : page_(forms::Form::from_layout(resource_text("LAY
         // A failure that ends the click (the count, the progress window) is shown, and no run starts.
         try {
             cmdUpdate_Click();
-        } catch (const ComError& e) {
-            forms::MsgBox(error_text(e), vbExclamation);
+        } catch (...) {
+            forms::MsgBox(error_text(error_from_current_exception()), vbExclamation);
         }
     };
 }

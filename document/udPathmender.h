@@ -56,6 +56,7 @@ private:
     void ProcessMediaTables();
     ComPtr<IHostRecordset> OpenMediaRecords(const Variant& tableName);
     void UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Variant tableName);
+    LONG WriteBackKey(const Variant& mediaId, const Variant& tableName);
     ComPtr<IHostDataObject> GetDataObject();
 
     // Path remapping and file search.

@@ -93,7 +93,7 @@ void udPathmender::ProcessMediaTables() {
                         if (trim_blanks(found).empty()) {
                             count_one(NotFoundCount);
                         } else {
-                            LONG mediaId = round_to_int32(leading_number(field(*records, 0).to_text()));
+                            LONG mediaId = WriteBackKey(field(*records, 0), table);
                             UpdateMediaLink(found, mediaId, table);
                         }
                     }
@@ -104,11 +104,23 @@ void udPathmender::ProcessMediaTables() {
             records.reset();
         }
         ShowMessage(summary(UpdatedCount, NotFoundCount), vbInformation);
-    } catch (const ComError& e) {
-        ShowMessage(kErrorMessage + error_text(e), vbInformation);
+    } catch (...) {
+        // Whatever ends the run ends it with this one message.
+        ShowMessage(kErrorMessage + error_text(error_from_current_exception()), vbInformation);
     }
     records.reset();
     loader.Closedown();
+}
+
+LONG udPathmender::WriteBackKey(const Variant& mediaId, const Variant& tableName) {
+    // Only a whole number names the record: the leading number of "2x", or 2.5 rounded, is the key
+    // of another record, whose object the write-back would replace.
+    const std::u16string text = mediaId.to_text();
+    const std::size_t digits = text.starts_with(u'-') || text.starts_with(u'+') ? 1 : 0;
+    if (text.size() == digits || text.find_first_not_of(u"0123456789", digits) != std::u16string::npos)
+        raise_error(RuntimeError::TypeMismatch, u"The MEDIAID \"" + text + u"\" of a record of " + tableName.to_text() +
+                                                    u" is not a whole number");
+    return round_to_int32(leading_number(text));
 }
 
 ComPtr<IHostRecordset> udPathmender::OpenMediaRecords(const Variant& tableName) {
@@ -161,6 +173,10 @@ void udPathmender::UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Varia
     SHORT result = 0;
     check(writer->UpdateField(Bstr(tableName.to_text()).get(), Bstr(u"Object").get(), Bstr(u"MEDIAID").get(),
                               key.get(), value.get(), &result));
+    // A write-back that wrote no record did not re-link anything: it must not count as updated.
+    if (result < 1)
+        raise_error(RuntimeError::PathFileAccessError, u"The record " + tableName.to_text() + u" MEDIAID " +
+                                                           Variant(std::int32_t{mediaId}).to_text() + u" was not written");
     check(writer->Close());
     writer.reset();
     count_one(UpdatedCount);

@@ -2,6 +2,7 @@
 
 #include "com/bstr.h"
 #include "com/error.h"
+#include "com/utf.h"
 
 namespace {
 
@@ -39,6 +40,61 @@ public:
         return S_OK;
     }
     HRESULT put_UpdateOptions(SHORT) override { return S_OK; }
+};
+
+// The host's session, but its write-backs write nothing and report so (result 0).
+class WritesNothing final : public ComObject<WritesNothing, IHostRecordset> {
+public:
+    HRESULT get_FieldValue(VARIANT, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT MoveNext() override { return E_NOTIMPL; }
+    HRESULT get_EOF(VARIANT_BOOL*) override { return E_NOTIMPL; }
+    HRESULT Close() override { return S_OK; }
+    HRESULT UpdateField(BSTR, BSTR, BSTR, VARIANT*, VARIANT*, SHORT* result) override {
+        *result = 0;
+        return S_OK;
+    }
+};
+class ConnectionWritingNothing final : public ComObject<ConnectionWritingNothing, IHostConnection> {
+public:
+    explicit ConnectionWritingNothing(ComPtr<IHostConnection> host) : host_(std::move(host)) {}
+    HRESULT OpenRecordset(BSTR query, LONG options, BSTR source, LONG* number, BSTR* text,
+                          IHostRecordset** recordset) override {
+        if (options != kRecordsetWriteBack) return host_->OpenRecordset(query, options, source, number, text, recordset);
+        *recordset = make_com<WritesNothing>().detach();
+        return S_OK;
+    }
+
+private:
+    ComPtr<IHostConnection> host_;
+};
+class DataWritingNothing final : public ComObject<DataWritingNothing, IHostDataObject> {
+public:
+    explicit DataWritingNothing(ComPtr<IHostDataObject> host) : host_(std::move(host)) {}
+    HRESULT get_Connection(IHostConnection** connection) override {
+        ComPtr<IHostConnection> real;
+        check(host_->get_Connection(real.put()));
+        *connection = make_com<ConnectionWritingNothing>(real).detach();
+        return S_OK;
+    }
+    HRESULT get_RecordSources(IHostCommand** command) override { return host_->get_RecordSources(command); }
+
+private:
+    ComPtr<IHostDataObject> host_;
+};
+class SessionWritingNothing final : public ComObject<SessionWritingNothing, ISessionContext> {
+public:
+    explicit SessionWritingNothing(ComPtr<ISessionContext> host) : host_(std::move(host)) {}
+    HRESULT get_SessionID(LONG* id) override { return host_->get_SessionID(id); }
+    HRESULT get_ApplicationTitle(BSTR* title) override { return host_->get_ApplicationTitle(title); }
+    HRESULT CreateDataObject(BSTR key, IHostDataObject** data) override {
+        ComPtr<IHostDataObject> real;
+        check(host_->CreateDataObject(key, real.put()));
+        *data = make_com<DataWritingNothing>(real).detach();
+        return S_OK;
+    }
+
+private:
+    ComPtr<ISessionContext> host_;
 };
 
 class UpdateRun : public PageFixture {
@@ -150,6 +206,41 @@ TEST_F(UpdateRun, AMediaIdBeyondThirtyTwoBitsEndsTheRunWithOverflow) {
     auto page = open_page();
     press_update(*page, u"\\\\OldServer");
     EXPECT_EQ(messages(), std::vector<std::u16string>{std::u16string(kErrorMessage) + u"Overflow"});
+}
+
+TEST_F(UpdateRun, AWriteBackThatWroteNothingEndsTheRunAndIsNotCountedAsUpdated) {
+    database().insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
+    make_network_file("NewServer/Media/a.xls");
+    auto page = open_page(false);
+    ISessionContext* session = make_com<SessionWritingNothing>(host_session()).detach();
+    check(page->Init(&session));
+    session->Release();
+    press_update(*page, u"\\\\OldServer");
+    EXPECT_EQ(messages(), std::vector<std::u16string>{std::u16string(kErrorMessage) +
+                                                      u"The record AP7VENDORMEDIA MEDIAID 1 was not written"});
+}
+
+TEST_F(UpdateRun, AMediaIdThatIsNoWholeNumberIsNeverRoundedOntoAnotherRecord) {
+    // A table whose keys are text, as some hosts' tables are.
+    database().connection().execute("DROP TABLE AP7VENDORMEDIA; "
+                                    "CREATE TABLE AP7VENDORMEDIA (MEDIAID TEXT PRIMARY KEY, Object BLOB, ParentID INTEGER)");
+    const auto other = link_to(u"\\\\Archive\\Media\\b.xls");
+    make_network_file("NewServer/Media/a.xls");
+    for (const char* key : {"2x", "2.5", " 2", ""}) {
+        SCOPED_TRACE(key);
+        database().connection().execute("DELETE FROM AP7VENDORMEDIA");
+        database().insert(u"AP7VENDORMEDIA", 2, other);
+        auto insert = database().connection().prepare("INSERT INTO AP7VENDORMEDIA (MEDIAID, Object) VALUES (?1, ?2)");
+        insert.bind_text(1, key);
+        const auto link = link_to(u"\\\\OldServer\\Media\\a.xls");
+        insert.bind_blob(2, link);
+        insert.step();
+        windows.recorder.messages.clear();
+        press_update(*open_page(), u"\\\\OldServer");
+        EXPECT_EQ(messages(), std::vector<std::u16string>{std::u16string(kErrorMessage) + u"The MEDIAID \"" +
+                                                          utf16(key) + u"\" of a record of AP7VENDORMEDIA is not a whole number"});
+        EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 2), other);
+    }
 }
 
 }  // namespace

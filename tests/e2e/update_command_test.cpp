@@ -226,4 +226,23 @@ TEST_F(UpdateCommand, ProgressLinesCountEveryRecordAndTheFileIsLeftInItsJournalM
     EXPECT_FALSE(fs::exists(database_file.string() + "-wal"));
 }
 
+TEST_F(UpdateCommand, ARecordWhoseMediaIdIsNoWholeNumberStopsTheRunAndNoOtherRecordIsWritten) {
+    database().connection().execute("DROP TABLE AP7VENDORMEDIA; "
+                                    "CREATE TABLE AP7VENDORMEDIA (MEDIAID TEXT PRIMARY KEY, Object BLOB, ParentID INTEGER)");
+    const auto other = read_corpus(kEmbeddedPaint), link = link_to(u"\\\\OldServer\\Media\\a.xls");
+    database().insert(u"AP7VENDORMEDIA", 2, other);
+    auto insert = database().connection().prepare("INSERT INTO AP7VENDORMEDIA (MEDIAID, Object) VALUES ('2x', ?1)");
+    insert.bind_blob(1, link);
+    insert.step();
+    make_network_file("NewServer/Media/a.xls");
+
+    ChildResult r = update("\\\\OldServer");
+    EXPECT_EQ(r.status, kRunError);
+    EXPECT_EQ(r.lines(), std::vector<std::string>{message(
+                             "An error occured while trying to update linked media files: The MEDIAID \"2x\" of a "
+                             "record of AP7VENDORMEDIA is not a whole number")});
+    EXPECT_NE(r.err.find("the run stopped at AP7VENDORMEDIA MEDIAID 2x\n"), std::string::npos) << r.err;
+    EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 2), other);
+}
+
 }  // namespace
