@@ -31,12 +31,18 @@ std::u16string udPathmender::FindLinkedFile(std::u16string linkPath, std::u16str
         if (exists != VARIANT_FALSE) {
             ComPtr<IFolder> start;
             check(fileSystem->GetFolder(root.get(), start.put()));
-            // The first file of the name in the search's order (share_walk.h). The share is walked
-            // once per update run and looked up after that.
-            return SearchIndexes.find(searchRoot, start, fileName.str());
+            return SearchFolder(start, fileName.str());
         }
     }
     return {};
+}
+
+// The first file called fileName at or below folder, in the search's order (share_walk.h). The
+// share is walked once per update run into an index, and looked up after that.
+std::u16string udPathmender::SearchFolder(const ComPtr<IFolder>& folder, const std::u16string& fileName) {
+    Bstr root;
+    check(folder->get_Path(root.put()));
+    return SearchIndexes.find(root.str(), folder, fileName);
 }
 
 ComPtr<IHostFileServices> udPathmender::GetFileServices() {

@@ -62,6 +62,7 @@ private:
     // Path remapping and file search.
     std::u16string FindLinkedFile(std::u16string linkPath, std::u16string previousServer,
                                   std::u16string searchRoot, bool exactOnly);
+    std::u16string SearchFolder(const ComPtr<IFolder>& folder, const std::u16string& fileName);
     ComPtr<IHostFileServices> GetFileServices();
     ComPtr<IFileSystem> GetFileSystem();
 
