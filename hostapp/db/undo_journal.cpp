@@ -100,6 +100,8 @@ UndoJournal::UndoJournal(fs::path file, bool create)
     // Each entry is durable once its commit returns: the log is synced at every commit.
     connection_.execute("PRAGMA journal_mode = WAL");
     connection_.execute("PRAGMA synchronous = FULL");
+    // Entries are only appended: a small page cache does, whatever the size of the run.
+    connection_.execute("PRAGMA cache_size = -256");
 }
 
 std::int64_t UndoJournal::begin_run(const RunStart& start) {
