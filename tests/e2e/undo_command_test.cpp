@@ -100,12 +100,15 @@ TEST_F(Undo, AKilledUndoAfterAKilledRunFinishesWhenRunAgain) {
     ASSERT_EQ(records(), original);
 
     // Run 2, killed in the middle of its write-backs, then its undo (of a third to two thirds of
-    // the records) killed early on, three times over.
-    killed_at_random(update_args, whole_run.count() / 3, whole_run.count() * 2 / 3);
+    // the records) killed early on, three times over. The killed run leaves no report.
+    std::vector<std::string> reported = update_args;
+    reported.insert(reported.end(), {"--report", (root / "run.csv").string()});
+    const bool run_killed = killed_at_random(reported, whole_run.count() / 3, whole_run.count() * 2 / 3);
+    EXPECT_EQ(fs::exists(root / "run.csv"), !run_killed);
+    EXPECT_TRUE(run({"runs", "--db", database_file.string()}).out.starts_with("2 "));
     int kills = 0;
     for (int round = 0; round < 3; ++round)
         kills += killed_at_random({"undo", "--db", database_file.string(), "--run", "2"}, 0, whole_undo.count() / 4);
-    EXPECT_GE(kills, 1);
     const ProgramResult last = undo({"--run", "2"});
     EXPECT_EQ(last.status, 0) << last.err;
     EXPECT_EQ(last.lines(), std::vector<std::string>{});
@@ -115,6 +118,35 @@ TEST_F(Undo, AKilledUndoAfterAKilledRunFinishesWhenRunAgain) {
     std::printf("undo: seed %llu, whole run %lld ms, whole undo %lld ms, %d undos killed\n",
                 static_cast<unsigned long long>(seed), static_cast<long long>(whole_run.count()),
                 static_cast<long long>(whole_undo.count()), kills);
+}
+
+TEST_F(Undo, AJournalOrReportThatCannotBeWrittenStopsTheRunBeforeItStarts) {
+    const Records original = relinkable_records(1);
+    fs::create_directories(root / "folder");
+    const std::string missing = (root / "missing" / "r.csv").string();
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"update", "--journal", (root / "folder").string()}, kNotBroughtUp, "the undo journal cannot be kept"},
+        {{"update", "--journal", database_file.string()}, kNotBroughtUp, "is not an undo journal"},
+        {{"update", "--report", missing}, kNotBroughtUp, "the report"},
+        {{"update", "--journal", "j", "--no-journal"}, kRefused, "excludes"},
+        {{"runs"}, kNotBroughtUp, "does not exist"},
+        {{"undo"}, kNotBroughtUp, "does not exist"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.begin() + 1, {"--db", database_file.string()});
+        if (arguments[0] == "update")
+            arguments.insert(arguments.end(), {"--network", network.string(), "--previous", "\\\\OldServer"});
+        const ProgramResult r = run(arguments);
+        EXPECT_EQ(r.status, c.status) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(records(), original);
+    EXPECT_FALSE(fs::exists(database_file.string() + ".pathmender-journal"));
 }
 
 }  // namespace
