@@ -1,6 +1,7 @@
 // pathmender update: one scripted press of Update on the page, for terminals, scripts and tests.
 // The page's messages go to standard output as "[caption] text"; the host's own account of the run
-// (progress, a summary line, and where a failure happened) goes to standard error.
+// (progress, a summary line, and where a failure happened) goes to standard error. A run may be a
+// preview (nothing is written), leave a report of every record, and is journaled for undo.
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -9,9 +10,12 @@
 #include <iostream>
 #include <memory>
 
+#include "app/chosen_drive.h"
 #include "app/commands.h"
 #include "app/progress_report.h"
 #include "app/run_account.h"
+#include "app/run_journal.h"
+#include "app/run_report.h"
 #include "app/update_outcome.h"
 #include "com/utf.h"
 #include "hostapp/db/host_database.h"
@@ -74,7 +78,19 @@ void say_where_it_stopped(const RunAccount& account) {
     else if (::statvfs(temp.c_str(), &space) == 0 && space.f_bavail == 0) say("the temporary folder " + temp.string() + " is full");
 }
 
-int run_update(const PageRequest& request, ProgressStyle style) {
+// What a run does besides the page's work: a preview, a report, the undo journal.
+struct RunExtras {
+    bool dry_run = false;
+    std::string report;   // empty: none
+    std::string journal;  // empty: beside the database
+    bool no_journal = false;
+};
+
+int run_update(const PageRequest& request, ProgressStyle style, const RunExtras& extras) {
+    // A preview is the host's own setting: its write-backs roll back instead of committing.
+    HostEnvironment environment = host_environment();
+    environment.write_backs = extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit;
+    configure_host(environment);
     prepare_host(request);
     std::int64_t total = 0;
     try {
@@ -83,11 +99,33 @@ int run_update(const PageRequest& request, ProgressStyle style) {
         throw PageScriptError(1, current_error_text());
     }
 
+    const std::optional<NetworkConnection> drive = chosen_drive(request.drive);
+    std::unique_ptr<RunReport> report;
+    if (!extras.report.empty()) {
+        try {
+            report = std::make_unique<RunReport>(
+                extras.report, ReportSetting{extras.dry_run, request.previous_server, drive ? drive->remote_name : u""});
+        } catch (const std::exception& e) {
+            throw PageScriptError(1, e.what());
+        }
+    }
+    std::unique_ptr<JournaledRun> journal;
+    if (!extras.dry_run && !extras.no_journal) {
+        const fs::path file = extras.journal.empty() ? UndoJournal::beside(request.database) : fs::path(extras.journal);
+        try {
+            journal = std::make_unique<JournaledRun>(
+                file, RunStart{request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
+        } catch (...) {
+            throw PageScriptError(1, "the undo journal cannot be kept: " + current_error_text() +
+                                         " (--no-journal runs without one)");
+        }
+    }
+
     ProgressReport progress(style, total);
     std::unique_ptr<RunAccount> account;
-    account = std::make_unique<RunAccount>(request.previous_server, [&](bool table_end) {
-        progress.update(account->counts(), account->table(), table_end);
-    });
+    account = std::make_unique<RunAccount>(
+        request.previous_server,
+        [&](bool table_end) { progress.update(account->counts(), account->table(), table_end); }, report.get());
     PageTranscript transcript(progress);
     forget_listing_failure();
     const auto start = std::chrono::steady_clock::now();
@@ -100,7 +138,17 @@ int run_update(const PageRequest& request, ProgressStyle style) {
     progress.finish(account->counts(), account->table());
 
     const UpdateEnd end = update_end(transcript.messages);
+    if (journal) journal->end(account->counts(), end, transcript.messages);
     if (end == UpdateEnd::error) say_where_it_stopped(*account);
+    if (report) {
+        std::optional<std::u16string> stopped_by;
+        if (end == UpdateEnd::error) stopped_by = transcript.messages.empty() ? u"" : transcript.messages.back().text;
+        try {
+            report->finish(*account, stopped_by, request.database, host_environment().busy_timeout_ms);
+        } catch (...) {
+            say(current_error_text());
+        }
+    }
     if (end != UpdateEnd::refused) {
         const RunCounts& c = account->counts();
         char elapsed[32];
@@ -118,6 +166,7 @@ void add_update_command(CLI::App& app) {
     struct Options {
         std::string database, network, drives, previous, drive;
         bool exact = false, progress = false, quiet = false;
+        RunExtras extras;
     };
     auto options = std::make_shared<Options>();
     auto* update = app.add_subcommand("update", "Run the page once: type the previous server, pick a drive, press Update");
@@ -129,6 +178,12 @@ void add_update_command(CLI::App& app) {
     update->add_flag("--exact", options->exact, "Use previous directory structure when searching for files");
     update->add_flag("--progress", options->progress, "Progress as plain lines on standard error (for logs)");
     update->add_flag("--quiet", options->quiet, "No progress at all");
+    update->add_flag("--dry-run", options->extras.dry_run,
+                     "A preview: the run goes as a real one, but nothing is written (no journal either)");
+    update->add_option("--report", options->extras.report, "A CSV report of every record the run reads");
+    auto* journal = update->add_option("--journal", options->extras.journal,
+                                       "The undo journal (default: DB.pathmender-journal)");
+    update->add_flag("--no-journal", options->extras.no_journal, "Keep no undo journal")->excludes(journal);
     update->callback([options] {
         PageRequest request;
         request.database = options->database;
@@ -139,7 +194,7 @@ void add_update_command(CLI::App& app) {
         request.exact = options->exact;
         int status = 0;
         try {
-            status = run_update(request, progress_style(options->quiet, options->progress));
+            status = run_update(request, progress_style(options->quiet, options->progress), options->extras);
         } catch (const PageScriptError& e) {
             std::cerr << "pathmender: " << e.what() << "\n";
             throw CLI::RuntimeError(e.exit_status);

@@ -12,6 +12,10 @@ void add_registration_commands(CLI::App& app);
 void add_info_command(CLI::App& app);
 // update: one scripted press of Update on the page.
 void add_update_command(CLI::App& app);
+// runs: the runs of the undo journal, the newest first.
+void add_runs_command(CLI::App& app);
+// undo: takes a run back from the undo journal.
+void add_undo_command(CLI::App& app);
 // page: the page in a desktop window (built with the desktop front end only).
 void add_page_command(CLI::App& app);
 // demo: makes a demo once, runs the update on it as a user would, shows what changed.

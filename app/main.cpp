@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     add_registration_commands(app);
     add_info_command(app);
     add_update_command(app);
+    add_runs_command(app);
+    add_undo_command(app);
 #ifdef PATHMENDER_WITH_GUI
     add_page_command(app);
 #endif

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,22 +20,44 @@ struct RunCounts {
     std::int64_t not_found = 0; // selected, passed over without a write-back
 };
 
-// Where a record stands: its table and its MEDIAID as stored.
-struct RecordPlace {
-    std::u16string table;
-    std::u16string media_id;
+// What a stored object is, as the platform's reader sees it.
+enum class ObjectKind {
+    empty,       // NULL, or no bytes
+    embedded,    // an object that is no link
+    linked,
+    unreadable,  // neither stored layout
+};
+
+// One record as the account knows it.
+struct AccountedRecord {
+    std::u16string table;     // as the host spells it
+    std::u16string media_id;  // as stored
+    ObjectKind kind = ObjectKind::empty;
+    std::u16string source;    // the link's path as read (linked objects only)
+    bool selected = false;    // the link names the previous server as a whole name
+    bool written = false;     // written back
+    std::u16string new_path;  // the link of the bytes written back, when the account keeps details
+};
+
+// Told of every record once the account is done with it.
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    virtual void settled(const AccountedRecord& record) = 0;
 };
 
 class RunAccount : public RunWatcher {
 public:
     // previous_server: as typed on the page. progress, when given, is called after each record is
-    // accounted for (false) and at each table's end (true).
+    // accounted for (false) and at each table's end (true). sink, when given, is told of each
+    // record settled, with the link path of what was written back.
     using Progress = std::function<void(bool table_end)>;
-    explicit RunAccount(std::u16string previous_server, Progress progress = {});
+    explicit RunAccount(std::u16string previous_server, Progress progress = {}, RecordSink* sink = nullptr);
 
     void record_read(const MediaRecordSeen& record) override;
     void table_walked(std::u16string_view table) override;
-    void written_back(std::u16string_view table, std::u16string_view media_id) override;
+    void written_back(std::u16string_view table, std::u16string_view media_id,
+                      std::span<const std::uint8_t> written) override;
 
     // The run ended with its summary message: the record in hand is done with.
     void completed();
@@ -44,7 +67,7 @@ public:
     const std::u16string& table() const { return table_; }
     // The record in hand: the one a stopping error stopped at. None before the first, and none
     // once a completed run has let it go.
-    const std::optional<RecordPlace>& record_in_hand() const { return in_hand_; }
+    const std::optional<AccountedRecord>& record_in_hand() const { return in_hand_; }
 
 private:
     // Closes the account of the record in hand: a selected link it did not write back was not found.
@@ -52,13 +75,16 @@ private:
 
     std::u16string previous_server_;
     Progress progress_;
+    RecordSink* sink_;
     RunCounts counts_;
     std::u16string table_;
-    std::optional<RecordPlace> in_hand_;
-    bool in_hand_selected_ = false;
-    bool in_hand_written_ = false;
+    std::optional<AccountedRecord> in_hand_;
 };
 
-// The link path of a stored object (either stored layout, with or without the header that desktop
-// database programs put in front), or nothing when it is no link or cannot be read.
-std::optional<std::u16string> stored_link_path(std::span<const std::uint8_t> object);
+// A stored object's kind and, for a link, its path (either stored layout, with or without the
+// header that desktop database programs put in front).
+struct StoredObjectView {
+    ObjectKind kind = ObjectKind::empty;
+    std::u16string link;
+};
+StoredObjectView view_stored_object(std::span<const std::uint8_t> object);

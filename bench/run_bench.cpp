@@ -1,6 +1,7 @@
 // pm_bench: makes (or reuses) the benchmark corpus, then runs on fresh copies of its database the
-// floor program and `pathmender update` in search and in exact mode, checks every record against
-// the manifest, and prints wall time, records per second and peak memory of each run.
+// floor program and `pathmender update` in search and in exact mode (without an undo journal), and
+// in search mode with the undo journal and a report ("journaled"), checks every record against the
+// manifest, and prints wall time, records per second and peak memory of each run.
 #include <CLI/CLI.hpp>
 
 #include <sys/wait.h>
@@ -94,7 +95,9 @@ std::string last_line(const fs::path& file) {
 
 // A fresh copy of the corpus's database, with nothing of an earlier run beside it.
 void fresh_database(const bench::CorpusLayout& corpus, const fs::path& copy) {
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) fs::remove(copy.string() + suffix);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal", ".pathmender-journal", ".pathmender-journal-wal",
+                               ".pathmender-journal-shm"})
+        fs::remove(copy.string() + suffix);
     fs::copy_file(corpus.database(), copy);
     ::sync();  // the copy's dirty pages must not land inside the timed run's fsyncs
 }
@@ -135,7 +138,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Benchmarks `pathmender update` against the floor on a generated corpus"};
     bench::CorpusSize size;
     std::string work = (fs::temp_directory_path() / "pm-bench").string();
-    std::vector<std::string> modes{"floor", "search", "exact"};
+    std::vector<std::string> modes{"floor", "search", "exact", "journaled"};
     bool verify = true;
     int repeat = 1;
     app.add_option("--records", size.records, "Media records over the eleven tables")->capture_default_str();
@@ -143,7 +146,8 @@ int main(int argc, char** argv) {
     app.add_option("--seed", size.seed, "Seed of the corpus")->capture_default_str();
     app.add_option("--dir", work, "Work folder: corpora are kept there and reused")->capture_default_str();
     app.add_option("--modes", modes,
-                   "Runs, in order: floor, search, exact")
+                   "Runs, in order: floor, search, exact, journaled (search mode with the undo journal and a "
+                   "report)")
         ->delimiter(',')
         ->capture_default_str();
     app.add_option("--repeat", repeat, "Rounds of all the modes; the table ends with each mode's median")
@@ -200,11 +204,13 @@ int main(int argc, char** argv) {
                 if (mode == "floor") {
                     child.argv = {(bin / "pm_bench_floor").string(), "--corpus", corpus.folder.string(), "--db",
                                   database.string(), "--temp", (run_dir / "tmp").string()};
-                } else if (mode == "search" || mode == "exact") {
+                } else if (mode == "search" || mode == "exact" || mode == "journaled") {
                     child.argv = {(bin / "pathmender").string(), "update", "--db", database.string(), "--network",
                                   corpus.network().string(), "--previous", bench::kPreviousServer, "--drive",
                                   bench::kDrive};
                     if (mode == "exact") child.argv.push_back("--exact");
+                    if (mode == "journaled") child.argv.insert(child.argv.end(), {"--report", (run_dir / "report.csv").string()});
+                    else child.argv.push_back("--no-journal");
                 } else {
                     throw std::runtime_error("no mode " + mode);
                 }
@@ -216,6 +222,13 @@ int main(int argc, char** argv) {
                     std::int64_t wrong = mismatches(database, manifest, mode == "exact");
                     row.note += wrong ? "; " + std::to_string(wrong) + " records differ from the manifest"
                                       : "; records as expected";
+                }
+                if (mode == "journaled") {
+                    std::ifstream report(run_dir / "report.csv", std::ios::binary);
+                    const auto lines = std::count(std::istreambuf_iterator<char>(report), {}, '\n');
+                    const auto journal = fs::file_size(database.string() + ".pathmender-journal");
+                    row.note += "; report " + std::to_string(lines - 1) + " rows, journal " +
+                                std::to_string(journal / (1024 * 1024)) + " MB";
                 }
                 std::cerr << "  " << row.measure.wall_seconds << " s: " << row.note << "\n";
                 rows.push_back(row);
@@ -257,6 +270,7 @@ int main(int argc, char** argv) {
         ratio("search / floor: ", "search", "floor");
         ratio("exact / floor:  ", "exact", "floor");
         ratio("search / exact: ", "search", "exact");
+        ratio("journaled / search: ", "journaled", "search");
     } catch (const std::exception& e) {
         std::cerr << "pm_bench: " << e.what() << "\n";
         return 1;

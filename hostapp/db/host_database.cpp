@@ -12,6 +12,7 @@
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
+#include "hostapp/db/write_back_journal.h"
 #include "platform/ansi_codepage.h"
 
 namespace {
@@ -45,7 +46,8 @@ void bind_number(SqliteStatement& statement, int index, const VARIANT& v) {
     }
 }
 
-void bind_value(SqliteStatement& statement, int index, const VARIANT& value) {
+// Binds value and gives the bytes bound for a text.
+std::vector<std::uint8_t> bind_value(SqliteStatement& statement, int index, const VARIANT& value) {
     VARIANT scratch;
     const VARIANT& v = dereferenced(value, scratch);
     if (v.vt == VT_NULL || v.vt == VT_EMPTY) {
@@ -56,9 +58,11 @@ void bind_value(SqliteStatement& statement, int index, const VARIANT& value) {
         // A character the code page cannot hold would be stored as '?': refuse rather than corrupt.
         if (!fits) raise_database_error(u"The value holds characters that the ANSI code page cannot store.");
         statement.bind_blob(index, bytes);
+        return bytes;
     } else {
         bind_number(statement, index, v);
     }
+    return {};
 }
 
 void bind_key(SqliteStatement& statement, int index, const VARIANT& key) {
@@ -194,13 +198,20 @@ std::int64_t count_media_records(const std::filesystem::path& file, int busy_tim
     return total;
 }
 
-HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms)
+HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms, WriteBacks write_backs)
     : file_((check_sqlite_file(file), std::move(file))),
       busy_timeout_ms_(busy_timeout_ms),
+      write_backs_(write_backs),
       writer_(SqliteConnection::open_host_view(file_, busy_timeout_ms)) {
     configure_host_connection(writer_);
     bool read_only = sqlite3_db_readonly(writer_.handle(), "dbo") == 1;
-    if (!read_only) {
+    if (!read_only && write_backs_ == WriteBacks::roll_back) {
+        // A file in write-ahead-log mode stays so (its log holds nothing that is rolled back); any
+        // other keeps its rollback journal in memory, never in a file beside it. No page of an open
+        // transaction is ever spilled into the file.
+        if (pragma_text(writer_, "PRAGMA dbo.journal_mode") != "wal") pragma_text(writer_, "PRAGMA dbo.journal_mode = MEMORY");
+        writer_.execute("PRAGMA cache_spill = OFF");
+    } else if (!read_only) {
         FoundJournalMode& found = found_journal_modes()[file_];
         if (found.writers++ == 0) found.mode = pragma_text(writer_, "PRAGMA dbo.journal_mode");
         restores_journal_mode_ = true;
@@ -233,6 +244,7 @@ HostDatabase::~HostDatabase() {
 void HostDatabase::update_statements_go_first() {
     begin_.finalize();
     commit_.finalize();
+    rollback_.finalize();
     updates_.clear();
 }
 
@@ -243,31 +255,53 @@ SqliteConnection HostDatabase::open_reader() const {
     return reader;
 }
 
-void HostDatabase::write_field(std::u16string_view table, std::u16string_view field,
-                               std::u16string_view key_field, const VARIANT& key, const VARIANT& value) {
+std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, std::u16string_view field,
+                                                    std::u16string_view key_field, const VARIANT& key,
+                                                    const VARIANT& value) {
     std::optional<std::u16string_view> media_table = find_media_table(table);
     if (!media_table)
         raise_database_error(u"\"" + std::u16string(table) + u"\" is not a media table of the host database.");
-    std::string sql = "UPDATE dbo." + quote_identifier(utf8(*media_table)) + " SET " + column_sql(field) +
-                      " = ?1 WHERE " + column_sql(key_field) + " = ?2";
+    const std::string table_sql = "dbo." + quote_identifier(utf8(*media_table));
+    std::string sql = "UPDATE " + table_sql + " SET " + column_sql(field) + " = ?1 WHERE " + column_sql(key_field) +
+                      " = ?2";
 
     sqlite3* db = writer_.handle();
     if (!begin_) begin_ = writer_.prepare("BEGIN IMMEDIATE");
     if (!commit_) commit_ = writer_.prepare("COMMIT");
-    auto kept = updates_.find(sql);
-    if (kept == updates_.end()) {
-        SqliteStatement prepared = writer_.prepare(sql);
-        if (updates_.size() >= kMostKeptUpdates) updates_.clear();
-        kept = updates_.emplace(sql, std::move(prepared)).first;
-    }
-    SqliteStatement& update = kept->second;
+    if (!rollback_) rollback_ = writer_.prepare("ROLLBACK");
+    auto kept_statement = [&](const std::string& text) -> SqliteStatement& {
+        auto kept = updates_.find(text);
+        if (kept == updates_.end()) {
+            SqliteStatement prepared = writer_.prepare(text);
+            if (updates_.size() >= kMostKeptUpdates) updates_.clear();
+            kept = updates_.emplace(text, std::move(prepared)).first;
+        }
+        return kept->second;
+    };
+    SqliteStatement& update = kept_statement(sql);
+    // A journal sees the value before and after, and the key as stored; a preview journals nothing.
+    WriteBackJournal* journal = write_backs_ == WriteBacks::commit ? write_back_journal() : nullptr;
+    SqliteStatement* read = journal ? &kept_statement("SELECT " + column_sql(field) + ", " + column_sql(key_field) +
+                                                      " FROM " + table_sql + " WHERE " + column_sql(key_field) +
+                                                      " = ?1")
+                                    : nullptr;
+    SqliteValue before, stored_key;
 
     TransactionGuard guard(db);
     // IMMEDIATE takes the write lock now, so the commit below cannot meet a busy reader.
     run_once(begin_);
+    if (read) {
+        ResetOnExit reset(*read);
+        bind_key(*read, 1, key);
+        if (read->step()) {
+            before = read->column_value(0);
+            stored_key = read->column_value(1);
+        }
+    }
+    std::vector<std::uint8_t> written;
     {
         ResetOnExit reset(update);
-        bind_value(update, 1, value);
+        written = bind_value(update, 1, value);
         bind_key(update, 2, key);
         update.step();
     }
@@ -278,5 +312,15 @@ void HostDatabase::write_field(std::u16string_view table, std::u16string_view fi
         if (changed == 0) raise_database_error(u"No record of " + where + u"; nothing was written.");
         raise_database_error(u"More than one record of " + where + u"; nothing was written.");
     }
-    run_once(commit_);
+    if (journal) {
+        SqliteValue after;
+        {
+            ResetOnExit reset(*read);
+            bind_key(*read, 1, key);
+            if (read->step()) after = read->column_value(0);
+        }
+        journal->record({*media_table, field, key_field, stored_key, before, after});
+    }
+    run_once(write_backs_ == WriteBacks::commit ? commit_ : rollback_);
+    return written;
 }

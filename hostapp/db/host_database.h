@@ -12,16 +12,27 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "com/variant.h"
 #include "hostapp/db/sqlite_connection.h"
 
+// What a write-back ends with.
+enum class WriteBacks {
+    commit,     // each one is committed and durable
+    // A preview: each one does everything up to the commit (the row exists, the new bytes are
+    // complete, the update changed exactly one row) and is then rolled back. The file is left
+    // in its journal mode and its rollback journal is kept in memory, so nothing of the file
+    // changes and nothing is left beside it.
+    roll_back,
+};
+
 class HostDatabase {
 public:
     // Opens the writer on an existing database file (a missing, empty or foreign file is refused,
-    // never made into a database) and switches it to write-ahead logging while it is open; a file
-    // that cannot be written is still opened, for reading.
-    HostDatabase(std::filesystem::path file, int busy_timeout_ms);
+    // never made into a database) and, when write-backs commit, switches it to write-ahead
+    // logging while it is open; a file that cannot be written is still opened, for reading.
+    HostDatabase(std::filesystem::path file, int busy_timeout_ms, WriteBacks write_backs = WriteBacks::commit);
     // Gives the file back in the journal mode it was found in.
     ~HostDatabase();
     HostDatabase(const HostDatabase&) = delete;
@@ -34,9 +45,11 @@ public:
 
     // Stores value in field of the one row of a media table whose key_field equals key, as one
     // committed and durable transaction; a key that matches no row, or more than one, writes
-    // nothing and raises. Text is stored as a blob of its bytes in the ANSI code page.
-    void write_field(std::u16string_view table, std::u16string_view field, std::u16string_view key_field,
-                     const VARIANT& key, const VARIANT& value);
+    // nothing and raises. Text is stored as a blob of its bytes in the ANSI code page. An installed
+    // write-back journal (write_back_journal.h) is handed the change before the commit. Gives the
+    // bytes stored for a text (none for a number or NULL).
+    std::vector<std::uint8_t> write_field(std::u16string_view table, std::u16string_view field,
+                                          std::u16string_view key_field, const VARIANT& key, const VARIANT& value);
 
 private:
     // Finalizes the kept statements, which would hold the journal mode from changing.
@@ -44,10 +57,11 @@ private:
 
     std::filesystem::path file_;
     int busy_timeout_ms_;
+    WriteBacks write_backs_;
     SqliteConnection writer_;
     bool restores_journal_mode_ = false;
     // Prepared once and reused: a run writes back thousands of records into the same few tables.
-    SqliteStatement begin_, commit_;
+    SqliteStatement begin_, commit_, rollback_;
     std::map<std::string, SqliteStatement> updates_;
 };
 

@@ -56,6 +56,11 @@ void SqliteStatement::bind_blob(int index, std::span<const std::uint8_t> bytes) 
                                    SQLITE_TRANSIENT));
 }
 
+void SqliteStatement::bind_value(int index, const SqliteValue& value) {
+    if (!value.get()) return bind_null(index);
+    check_bind(sqlite3_bind_value(stmt_, index, value.get()));
+}
+
 bool SqliteStatement::step() {
     int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
@@ -100,3 +105,5 @@ std::span<const std::uint8_t> SqliteStatement::column_bytes(int column) const {
     if (!data || size <= 0) return {};
     return {static_cast<const std::uint8_t*>(data), std::size_t(size)};
 }
+
+SqliteValue SqliteStatement::column_value(int column) const { return SqliteValue(sqlite3_column_value(stmt_, column)); }

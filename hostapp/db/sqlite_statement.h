@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "hostapp/db/sqlite_value.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -30,6 +32,8 @@ public:
     void bind_double(int index, double value);
     void bind_text(int index, std::string_view utf8);
     void bind_blob(int index, std::span<const std::uint8_t> bytes);
+    // Binds value as it is: its storage class and its bytes.
+    void bind_value(int index, const SqliteValue& value);
 
     // True while a row is available.
     bool step();
@@ -47,6 +51,8 @@ public:
     double column_double(int column) const;
     // The stored bytes of a text or blob value (text as stored, without conversion).
     std::span<const std::uint8_t> column_bytes(int column) const;
+    // A copy of the value as stored, kept past the row.
+    SqliteValue column_value(int column) const;
 
 private:
     void check_bind(int rc) const;

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "hostapp/db/host_database.h"
+
 // The variable naming the host installation's default database, read by the stand-alone API.
 inline constexpr char kDefaultDatabaseVariable[] = "PATHMENDER_DB";
 
@@ -14,6 +16,7 @@ struct HostEnvironment {
     std::filesystem::path page_folder;   // the default is the folder of the running program
     std::u16string application_title = u"Pathmender Host";
     int busy_timeout_ms = 5000;          // how long a database call waits for another's lock
+    WriteBacks write_backs = WriteBacks::commit;  // roll_back: a preview, nothing is written
 };
 
 // The environment as the process's variables and location make it.

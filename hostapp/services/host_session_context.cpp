@@ -54,7 +54,7 @@ try {
     if (bstr_view(key) != media_data_object_key())
         raise_error(RuntimeError::InvalidProcedureCall, u"CreateDataObject: \"" + std::u16string(bstr_view(key)) +
                                                             u"\" is not the key of a data object of this host.");
-    auto database = std::make_shared<HostDatabase>(database_, busy_timeout_ms_);
+    auto database = std::make_shared<HostDatabase>(database_, busy_timeout_ms_, host_environment().write_backs);
     *data = make_com<HostDataObject>(std::move(database)).detach();
     return S_OK;
 } catch (...) {

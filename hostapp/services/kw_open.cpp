@@ -40,7 +40,8 @@ try {
     }
     try {
         // Opened once here, so that a file that is no host database is reported now.
-        HostDatabase check_open(file, host_environment().busy_timeout_ms);
+        const HostEnvironment environment = host_environment();
+        HostDatabase check_open(file, environment.busy_timeout_ms, environment.write_backs);
     } catch (const ComError& e) {
         last_error_ = u"the database file " + utf16(file.string()) + u" cannot be opened: " + e.description;
         return S_OK;

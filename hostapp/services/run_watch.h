@@ -22,8 +22,10 @@ public:
     virtual void record_read(const MediaRecordSeen& record) = 0;
     // A record set over a media table stepped past its last record (at once for an empty table).
     virtual void table_walked(std::u16string_view table) = 0;
-    // A write-back into a media table was committed.
-    virtual void written_back(std::u16string_view table, std::u16string_view media_id) = 0;
+    // A write-back into a media table was committed (in a preview: went as far as the commit and
+    // was rolled back). written: the bytes written, valid during the call only.
+    virtual void written_back(std::u16string_view table, std::u16string_view media_id,
+                              std::span<const std::uint8_t> written) = 0;
 };
 
 // Installs watcher for the process (null: none) and returns the one it replaces.

@@ -67,10 +67,11 @@ try {
     *result = 0;
     if (!key || !value) return E_POINTER;
     check_open();
-    database_->write_field(bstr_view(table), bstr_view(field), bstr_view(key_field), *key, *value);
+    const std::vector<std::uint8_t> written =
+        database_->write_field(bstr_view(table), bstr_view(field), bstr_view(key_field), *key, *value);
     *result = 1;
     if (RunWatcher* watcher = run_watcher())
-        watcher->written_back(*find_media_table(bstr_view(table)), key_text(*key));
+        watcher->written_back(*find_media_table(bstr_view(table)), key_text(*key), written);
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

@@ -1,0 +1,77 @@
+// pathmender undo: takes a run back from the undo journal. Every record the run wrote back is put
+// back as it was before, each in its own transaction, where it still holds what the run wrote; a
+// record changed since is left alone and named. Run again, it changes nothing more; killed
+// half-way, it finishes when run again.
+#include <iostream>
+
+#include "app/commands.h"
+#include "app/journal_file.h"
+#include "com/utf.h"
+#include "hostapp/db/record_restore.h"
+#include "hostapp/services/host_environment.h"
+
+namespace {
+
+// Stored keys as text: an integer's digits, a text or blob as its characters.
+std::string key_text(const SqliteValue& key) {
+    std::span<const std::uint8_t> bytes = key.bytes();
+    return {bytes.begin(), bytes.end()};
+}
+
+int undo_run(UndoJournal& journal, const JournalRun& run, const std::string& database) {
+    RecordRestorer restorer(database, host_environment().busy_timeout_ms);
+    std::int64_t restored = 0, already = 0, left_alone = 0;
+    journal.each_write_back(run.id, [&](const JournalEntry& entry) {
+        const Restored result = restorer.restore(entry);
+        switch (result) {
+        case Restored::restored: ++restored; return;
+        case Restored::already: ++already; return;
+        case Restored::changed:
+        case Restored::missing: break;
+        }
+        ++left_alone;
+        std::cout << "left alone: " << utf8(entry.table) << " " << utf8(entry.key_column) << " " << key_text(entry.key)
+                  << (result == Restored::changed ? ": changed since the run" : ": no such record any more") << "\n";
+    });
+    const std::string counts = "restored=" + std::to_string(restored) + " already=" + std::to_string(already) +
+                               " left_alone=" + std::to_string(left_alone);
+    journal.mark_undone(run.id, counts);
+    std::cerr << "undo: run " << run.id << " " << counts << "\n";
+    return left_alone == 0 ? 0 : 3;
+}
+
+}  // namespace
+
+void add_undo_command(CLI::App& app) {
+    struct Options {
+        JournalOptions journal;
+        std::int64_t run = 0;
+    };
+    auto options = std::make_shared<Options>();
+    auto* undo = app.add_subcommand("undo", "Take a run back: its records as they were before it");
+    add_journal_options(*undo, options->journal);
+    undo->add_option("--run", options->run, "The run to undo (default: the newest not yet undone)");
+    undo->callback([options] {
+        UndoJournal journal = open_journal(options->journal);
+        std::optional<JournalRun> run;
+        try {
+            if (options->run != 0) {
+                run = journal.run(options->run);
+                if (!run) fail_command("the journal " + journal.file().string() + " has no run " + std::to_string(options->run));
+            } else {
+                for (JournalRun& candidate : journal.runs())
+                    if (candidate.undone.empty()) {
+                        run = std::move(candidate);
+                        break;
+                    }
+                if (!run) fail_command("the journal " + journal.file().string() + " has no run that is not undone; --run ID undoes one again");
+            }
+            const int status = undo_run(journal, *run, options->journal.database);
+            if (status != 0) throw CLI::RuntimeError(status);
+        } catch (const CLI::RuntimeError&) {
+            throw;
+        } catch (...) {
+            fail_command(current_error_text());
+        }
+    });
+}

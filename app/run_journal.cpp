@@ -1,0 +1,29 @@
+#include "app/run_journal.h"
+
+#include "com/error.h"
+#include "com/utf.h"
+
+JournaledRun::JournaledRun(const std::filesystem::path& file, const RunStart& start)
+    : journal_(file, true), id_(journal_.begin_run(start)), replaced_(journal_write_backs(&journal_)) {}
+
+JournaledRun::~JournaledRun() {
+    journal_write_backs(replaced_);
+    try {
+        journal_.discard_run();
+    } catch (const ComError&) {
+    }
+}
+
+void JournaledRun::end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages) {
+    journal_write_backs(replaced_);
+    std::string outcome;
+    switch (end) {
+    case UpdateEnd::refused: journal_.discard_run(); return;
+    case UpdateEnd::done: outcome = "completed"; break;
+    case UpdateEnd::some_not_found: outcome = "completed, some links not found"; break;
+    case UpdateEnd::error:
+        outcome = "stopped: " + (messages.empty() ? std::string("no message") : utf8(messages.back().text));
+        break;
+    }
+    journal_.end_run({counts.records, counts.selected, counts.relinked, counts.not_found}, outcome);
+}

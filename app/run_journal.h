@@ -1,0 +1,30 @@
+// The undo journal of one update run: the run is entered before the click, the journal is the
+// host's write-back journal while the run lasts, and the run is closed with its counts and how it
+// ended.
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "app/run_account.h"
+#include "app/update_outcome.h"
+#include "hostapp/db/undo_journal.h"
+
+class JournaledRun {
+public:
+    // Opens (or makes) the journal in file and enters the run. Raises the host's database error.
+    JournaledRun(const std::filesystem::path& file, const RunStart& start);
+    // The journal is no longer the host's; a run that never ended and wrote nothing is forgotten.
+    ~JournaledRun();
+    JournaledRun(const JournaledRun&) = delete;
+    JournaledRun& operator=(const JournaledRun&) = delete;
+
+    std::int64_t id() const { return id_; }
+    // The run is over; a run the page refused to start is forgotten.
+    void end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages);
+
+private:
+    UndoJournal journal_;
+    std::int64_t id_;
+    WriteBackJournal* replaced_;
+};

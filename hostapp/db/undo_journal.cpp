@@ -1,0 +1,237 @@
+#include "hostapp/db/undo_journal.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <ctime>
+#include <system_error>
+
+#include "com/error.h"
+#include "com/utf.h"
+#include "hostapp/db/database_error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// "PMJ1": the application id of a journal file.
+constexpr std::int64_t kJournalApplicationId = 0x504D4A31;
+constexpr std::int64_t kJournalVersion = 1;
+
+constexpr char kSchema[] = R"(
+CREATE TABLE runs (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  database TEXT NOT NULL,
+  started TEXT NOT NULL,
+  ended TEXT,
+  previous_server TEXT NOT NULL,
+  drive TEXT NOT NULL,
+  exact INTEGER NOT NULL,
+  records INTEGER, selected INTEGER, relinked INTEGER, not_found INTEGER,
+  outcome TEXT,
+  undone TEXT,
+  undo_outcome TEXT
+);
+CREATE TABLE write_backs (
+  id INTEGER PRIMARY KEY,
+  run INTEGER NOT NULL REFERENCES runs (id),
+  table_name TEXT NOT NULL,
+  column_name TEXT NOT NULL,
+  key_column TEXT NOT NULL,
+  key BLOB,
+  before BLOB,
+  written_sha256 BLOB NOT NULL
+);
+CREATE INDEX write_backs_of_run ON write_backs (run, id);
+)";
+
+std::int64_t pragma_number(SqliteConnection& connection, const char* sql) {
+    SqliteStatement statement = connection.prepare(sql);
+    return statement.step() ? statement.column_int64(0) : 0;
+}
+
+std::string text_of(const SqliteStatement& statement, int column) {
+    std::span<const std::uint8_t> bytes = statement.column_bytes(column);
+    return {bytes.begin(), bytes.end()};
+}
+
+std::u16string u16_of(const SqliteStatement& statement, int column) { return utf16(text_of(statement, column)); }
+
+[[noreturn]] void refuse(const fs::path& file, std::u16string_view why) {
+    raise_database_error(u"The undo journal " + utf16(file.string()) + u" " + std::u16string(why));
+}
+
+}  // namespace
+
+std::string journal_time_now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+    return text;
+}
+
+fs::path UndoJournal::beside(const fs::path& database) { return database.string() + ".pathmender-journal"; }
+
+UndoJournal::UndoJournal(fs::path file, bool create)
+    : file_(std::move(file)),
+      connection_([&] {
+          std::error_code ec;
+          const bool exists = fs::exists(file_, ec);
+          if (!exists && !create) refuse(file_, u"does not exist.");
+          if (exists && !fs::is_regular_file(file_, ec)) refuse(file_, u"is not a file.");
+          return SqliteConnection::open_file(file_, !exists);
+      }()) {
+    sqlite3_busy_timeout(connection_.handle(), 5000);
+    const std::int64_t application = pragma_number(connection_, "PRAGMA application_id");
+    if (application == 0 && pragma_number(connection_, "SELECT count(*) FROM sqlite_master") == 0) {
+        if (!create) refuse(file_, u"holds no runs.");
+        connection_.execute("BEGIN IMMEDIATE");
+        connection_.execute(kSchema);
+        connection_.execute("PRAGMA application_id = " + std::to_string(kJournalApplicationId));
+        connection_.execute("PRAGMA user_version = " + std::to_string(kJournalVersion));
+        connection_.execute("COMMIT");
+    } else if (application != kJournalApplicationId) {
+        refuse(file_, u"is not an undo journal of this program.");
+    } else if (pragma_number(connection_, "PRAGMA user_version") > kJournalVersion) {
+        refuse(file_, u"was written by a later version of this program.");
+    }
+    // Each entry is durable once its commit returns: the log is synced at every commit.
+    connection_.execute("PRAGMA journal_mode = WAL");
+    connection_.execute("PRAGMA synchronous = FULL");
+    // Entries are only appended: a small page cache does, whatever the size of the run.
+    connection_.execute("PRAGMA cache_size = -256");
+}
+
+std::int64_t UndoJournal::begin_run(const RunStart& start) {
+    SqliteStatement insert = connection_.prepare(
+        "INSERT INTO runs (database, started, previous_server, drive, exact) VALUES (?1, ?2, ?3, ?4, ?5)");
+    std::error_code ec;
+    const fs::path database = fs::absolute(start.database, ec);
+    insert.bind_text(1, (ec ? start.database : database).string());
+    insert.bind_text(2, journal_time_now());
+    insert.bind_text(3, utf8(start.previous_server));
+    insert.bind_text(4, utf8(start.drive));
+    insert.bind_int64(5, start.exact ? 1 : 0);
+    insert.step();
+    current_run_ = sqlite3_last_insert_rowid(connection_.handle());
+    return current_run_;
+}
+
+void UndoJournal::end_run(const RunTally& counts, std::string_view outcome) {
+    if (!current_run_) return;
+    SqliteStatement update = connection_.prepare(
+        "UPDATE runs SET ended = ?2, records = ?3, selected = ?4, relinked = ?5, not_found = ?6, outcome = ?7 "
+        "WHERE id = ?1");
+    update.bind_int64(1, current_run_);
+    update.bind_text(2, journal_time_now());
+    update.bind_int64(3, counts.records);
+    update.bind_int64(4, counts.selected);
+    update.bind_int64(5, counts.relinked);
+    update.bind_int64(6, counts.not_found);
+    update.bind_text(7, outcome);
+    update.step();
+    current_run_ = 0;
+}
+
+void UndoJournal::discard_run() {
+    if (!current_run_) return;
+    SqliteStatement remove = connection_.prepare("DELETE FROM runs WHERE id = ?1 AND NOT EXISTS "
+                                                 "(SELECT 1 FROM write_backs WHERE run = ?1)");
+    remove.bind_int64(1, current_run_);
+    remove.step();
+    current_run_ = 0;
+}
+
+void UndoJournal::record(const WriteBackSeen& write_back) {
+    if (!current_run_) raise_database_error(u"The undo journal has no run open to record a write-back in.");
+    if (!insert_)
+        insert_ = connection_.prepare(
+            "INSERT INTO write_backs (run, table_name, column_name, key_column, key, before, written_sha256) "
+            "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    const Sha256 written = sha256(write_back.after.bytes());
+    try {
+        insert_.bind_int64(1, current_run_);
+        insert_.bind_text(2, utf8(write_back.table));
+        insert_.bind_text(3, utf8(write_back.column));
+        insert_.bind_text(4, utf8(write_back.key_column));
+        insert_.bind_value(5, write_back.key);
+        insert_.bind_value(6, write_back.before);
+        insert_.bind_blob(7, written);
+        insert_.step();
+    } catch (const ComError& e) {
+        insert_.reset();
+        raise_database_error(u"The undo journal " + utf16(file_.string()) + u" cannot record the write-back: " +
+                             e.description);
+    }
+    insert_.reset();
+}
+
+namespace {
+
+constexpr char kRunColumns[] =
+    "SELECT id, database, started, ended, previous_server, drive, exact, records, selected, relinked, not_found, "
+    "outcome, undone, undo_outcome, (SELECT count(*) FROM write_backs WHERE run = runs.id) FROM runs";
+
+JournalRun run_of(const SqliteStatement& row) {
+    JournalRun run;
+    run.id = row.column_int64(0);
+    run.database = text_of(row, 1);
+    run.started = text_of(row, 2);
+    run.ended = text_of(row, 3);
+    run.previous_server = text_of(row, 4);
+    run.drive = text_of(row, 5);
+    run.exact = row.column_int64(6) != 0;
+    run.counts = {row.column_int64(7), row.column_int64(8), row.column_int64(9), row.column_int64(10)};
+    run.outcome = text_of(row, 11);
+    run.undone = text_of(row, 12);
+    run.undo_outcome = text_of(row, 13);
+    run.write_backs = row.column_int64(14);
+    return run;
+}
+
+}  // namespace
+
+std::vector<JournalRun> UndoJournal::runs() {
+    SqliteStatement select = connection_.prepare(std::string(kRunColumns) + " ORDER BY id DESC");
+    std::vector<JournalRun> runs;
+    while (select.step()) runs.push_back(run_of(select));
+    return runs;
+}
+
+std::optional<JournalRun> UndoJournal::run(std::int64_t id) {
+    SqliteStatement select = connection_.prepare(std::string(kRunColumns) + " WHERE id = ?1");
+    select.bind_int64(1, id);
+    if (!select.step()) return std::nullopt;
+    return run_of(select);
+}
+
+void UndoJournal::each_write_back(std::int64_t run, const std::function<void(const JournalEntry&)>& visit) {
+    SqliteStatement select = connection_.prepare(
+        "SELECT id, table_name, column_name, key_column, key, before, written_sha256 FROM write_backs "
+        "WHERE run = ?1 ORDER BY id DESC");
+    select.bind_int64(1, run);
+    while (select.step()) {
+        JournalEntry entry;
+        entry.id = select.column_int64(0);
+        entry.table = u16_of(select, 1);
+        entry.column = u16_of(select, 2);
+        entry.key_column = u16_of(select, 3);
+        entry.key = select.column_value(4);
+        entry.before = select.column_value(5);
+        std::span<const std::uint8_t> digest = select.column_bytes(6);
+        if (digest.size() != entry.written.size())
+            refuse(file_, u"holds a write-back whose digest is damaged.");
+        std::copy(digest.begin(), digest.end(), entry.written.begin());
+        visit(entry);
+    }
+}
+
+void UndoJournal::mark_undone(std::int64_t run, std::string_view outcome) {
+    SqliteStatement update = connection_.prepare("UPDATE runs SET undone = ?2, undo_outcome = ?3 WHERE id = ?1");
+    update.bind_int64(1, run);
+    update.bind_text(2, journal_time_now());
+    update.bind_text(3, outcome);
+    update.step();
+}

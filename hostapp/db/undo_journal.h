@@ -1,0 +1,95 @@
+// The undo journal: an SQLite file of its own (by default beside the host database, named
+// <database>.pathmender-journal) that keeps, for every run of the host program, what the run was
+// and, for every write-back, the record's place, its value before and a SHA-256 of the value
+// written. Each entry is committed and synced before the host commits the write-back it
+// describes, so whatever a crash leaves, every changed record has its entry.
+//
+//   runs        id (the run's number), database, started, ended, previous_server, drive, exact,
+//               records, selected, relinked, not_found, outcome, undone, undo_outcome
+//   write_backs id (in the order written), run, table_name, column_name, key_column, key,
+//               before (both as stored: storage class and bytes), written_sha256
+//
+// A run that did not end (the program was killed) has no end time and no outcome.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hostapp/db/sha256.h"
+#include "hostapp/db/sqlite_connection.h"
+#include "hostapp/db/write_back_journal.h"
+
+struct RunStart {
+    std::filesystem::path database;
+    std::u16string previous_server;  // as typed
+    std::u16string drive;            // the local name of the drive searched
+    bool exact = false;
+};
+
+struct RunTally {
+    std::int64_t records = 0, selected = 0, relinked = 0, not_found = 0;
+};
+
+struct JournalRun {
+    std::int64_t id = 0;
+    std::string database, started, ended;  // ended empty: the run did not end
+    std::string previous_server, drive;
+    bool exact = false;
+    RunTally counts;
+    std::int64_t write_backs = 0;   // entries journaled
+    std::string outcome;            // how it ended; empty when it did not
+    std::string undone;             // when an undo of it went through; empty if never
+    std::string undo_outcome;
+};
+
+// One write-back of a run, as journaled.
+struct JournalEntry {
+    std::int64_t id = 0;
+    std::u16string table, column, key_column;
+    SqliteValue key, before;
+    Sha256 written{};
+};
+
+class UndoJournal final : public WriteBackJournal {
+public:
+    // <database>.pathmender-journal
+    static std::filesystem::path beside(const std::filesystem::path& database);
+
+    // Opens the journal in file; a missing file is made when create says so, and refused otherwise.
+    // An existing file that is not such a journal is refused, never changed.
+    UndoJournal(std::filesystem::path file, bool create);
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // Starts a run (durable at once) and makes it the one write-backs are journaled for.
+    std::int64_t begin_run(const RunStart& start);
+    // Ends the current run with its counts and how it ended.
+    void end_run(const RunTally& counts, std::string_view outcome);
+    // Forgets the current run, which wrote nothing (the page refused the input).
+    void discard_run();
+
+    // An entry of the current run, synced before it returns.
+    void record(const WriteBackSeen& write_back) override;
+
+    // Every run, the newest first.
+    std::vector<JournalRun> runs();
+    std::optional<JournalRun> run(std::int64_t id);
+    // The run's write-backs, the last first, one at a time.
+    void each_write_back(std::int64_t run, const std::function<void(const JournalEntry&)>& visit);
+    // Records that an undo of run went through to its end.
+    void mark_undone(std::int64_t run, std::string_view outcome);
+
+private:
+    std::filesystem::path file_;
+    SqliteConnection connection_;
+    std::int64_t current_run_ = 0;
+    SqliteStatement insert_;
+};
+
+// The time now, as the journal keeps it: local time with its offset, "2024-05-01T14:03:22+0200".
+std::string journal_time_now();

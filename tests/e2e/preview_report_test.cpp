@@ -1,0 +1,123 @@
+// pathmender update --dry-run and --report, through the program: a preview runs as a real run and
+// leaves the database file byte for byte as it was, with nothing beside it; a report has a row for
+// every record of the database, whatever became of it.
+#include <fstream>
+#include <sstream>
+
+#include "com/utf.h"
+#include "e2e/support/program_fixture.h"
+#include "e2e/support/record_check.h"
+#include "testkit/media_database.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Preview = ProgramFixture;
+using Report = ProgramFixture;
+
+std::string file_text(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The lines of a CSV file whose fields hold no line breaks, without their CRLF.
+std::vector<std::string> csv_lines(const fs::path& file) {
+    std::vector<std::string> lines;
+    std::istringstream in(file_text(file));
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_TRUE(line.ends_with('\r')) << line;
+        if (line.ends_with('\r')) line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// What a run says: its message lines, its status and its summary's counts.
+std::string said(const ProgramResult& r) {
+    std::string summary = r.err.substr(r.err.find("summary: "));
+    return r.out + " status " + std::to_string(r.status) + " " + summary.substr(0, summary.find(" elapsed="));
+}
+
+TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
+    make_network_file("NewServer/Media/a.xls");
+    make_network_file("NewServer/Media/moved/b.xls");
+    for (const char* mode : {"wal", "delete"}) {
+        SCOPED_TRACE(mode);
+        const fs::path folder = root / mode, file = folder / "host.db";
+        fs::create_directories(folder);
+        {
+            MediaDatabase db = MediaDatabase::create(file);
+            db.insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
+            db.insert(u"FAASSETMEDIA", 2, container_link(u"\\\\OldServer\\Media\\b.xls"));
+            db.insert(u"FAASSETMEDIA", 3, container_link(u"\\\\OldServer\\Media\\gone.xls"));
+            db.connection().execute(std::string("PRAGMA journal_mode = ") + mode);
+        }
+        const std::string before = file_text(file);
+        fs::copy_file(file, root / "real.db");
+        auto args = [&](const fs::path& db, std::vector<std::string> more) {
+            std::vector<std::string> a{"update", "--db", db.string(), "--network", network.string(), "--previous",
+                                       "\\\\OldServer"};
+            a.insert(a.end(), more.begin(), more.end());
+            return a;
+        };
+
+        const ProgramResult preview = run(args(file, {"--dry-run", "--report", (root / "preview.csv").string()}));
+        EXPECT_EQ(file_text(file), before);
+        EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"host.db"});
+        const ProgramResult real = run(args(root / "real.db", {"--no-journal"}));
+        EXPECT_EQ(said(preview), said(real));
+        EXPECT_EQ(said(real), "[Pathmender Host] Media links have been updated.  Some linked media files could not be "
+                              "located.\n status 3 summary: records=3 selected=3 relinked=2 not_found=1");
+        EXPECT_NE(file_text(root / "real.db"), before);
+        EXPECT_EQ(csv_lines(root / "preview.csv")[1].find("AP7VENDORMEDIA,1,linked,\\\\OldServer\\Media\\a.xls,would-relink,"),
+                  0u);
+        fs::remove(root / "real.db");
+    }
+}
+
+TEST_F(Report, AccountsForEveryRecordOfAMixedDatabase) {
+    const std::string old_a = "\\\\OldServer\\Media\\a.xls", old_b = "\\\\OldServer\\Media\\gone\\b.xls";
+    database().insert(u"AP7VENDORMEDIA", 1, embedded_object());
+    database().insert(u"AR7CLIENTMEDIA", 2, container_link(u"\\\\Archive\\Media\\a.xls"));
+    database().insert(u"AR7CLIENTMEDIA", 3, container_link(utf16(old_a)));
+    database().insert(u"EA7FACULTYMEDIA", 4, container_link(utf16(old_b)));
+    database().insert(u"EA7FACULTYMEDIA", 5, container_link(u"\\\\OldServer\\Media\\c, \"quoted\".xls"));
+    database().insert(u"FAASSETMEDIA", 6, std::vector<std::uint8_t>{'n', 'o', 't', ' ', 'O', 'L', 'E'});
+    database().insert(u"FAASSETMEDIA", 7, container_link(utf16(old_a)));
+    database().insert(u"PY7EVENTMEDIA", 8, std::vector<std::uint8_t>{});
+    make_network_file("NewServer/Media/a.xls");
+    make_network_file("NewServer/Media/x/b.xls");
+    make_network_file("NewServer/Media/y/B.XLS");
+    const std::string invalid = "An error occured while trying to update linked media files: Invalid data found";
+
+    struct Case {
+        std::vector<std::string> more;
+        const char* relinked;
+    } cases[] = {{{"--dry-run"}, "would-relink"}, {{"--no-journal"}, "relinked"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.relinked);
+        std::vector<std::string> more = c.more;
+        more.insert(more.end(), {"--report", (root / "report.csv").string()});
+        const ProgramResult r = update("\\\\OldServer", more);
+        EXPECT_EQ(r.status, kRunError) << r.err;
+        const std::string relinked = c.relinked;
+        EXPECT_EQ(csv_lines(root / "report.csv"),
+                  (std::vector<std::string>{
+                      "table,mediaid,kind,source,outcome,new_path,found_by,candidates,other_candidates,error",
+                      "AP7VENDORMEDIA,1,embedded,,not-linked,,,,,",
+                      "AR7CLIENTMEDIA,2,linked,\\\\Archive\\Media\\a.xls,other-server,,,,,",
+                      "AR7CLIENTMEDIA,3,linked," + old_a + "," + relinked + ",\\\\NewServer\\Media\\a.xls,remapped,,,",
+                      "EA7FACULTYMEDIA,4,linked," + old_b + "," + relinked +
+                          ",\\\\NewServer\\Media\\x\\b.xls,name,2,\\\\NewServer\\Media\\y\\B.XLS,",
+                      "EA7FACULTYMEDIA,5,linked,\"\\\\OldServer\\Media\\c, \"\"quoted\"\".xls\",not-found,,,0,,",
+                      "FAASSETMEDIA,6,unreadable,,error,,,,," + invalid,
+                      "FAASSETMEDIA,7,linked," + old_a + ",not-reached,,,,,",
+                      "PY7EVENTMEDIA,8,empty,,not-reached,,,,,",
+                  }));
+        for (const std::string& name : folder_entries(root)) EXPECT_EQ(name.find(".partial-"), std::string::npos);
+    }
+}
+
+}  // namespace
