@@ -65,15 +65,7 @@ std::u16string remapped_path(std::u16string_view link, std::u16string_view previ
     const std::u16string_view name = file_name_of(link);
     const std::u16string_view folder = link.substr(0, link.size() - name.size());
     const std::u16string old_server = server_of(previous_server), new_server = server_of(share);
-    std::u16string result;
-    std::size_t done = 0;
-    while (auto match = find_whole_name(folder, old_server, done)) {
-        result.append(folder.substr(done, match->position - done));
-        result.append(new_server);
-        done = match->position + match->length;
-    }
-    result.append(folder.substr(done));
-    return result.append(name);
+    return replace_whole_names(folder, old_server, new_server).append(name);
 }
 
 RunReport::RunReport(fs::path target, ReportSetting setting)

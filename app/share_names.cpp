@@ -24,17 +24,14 @@ std::uint64_t hash_of(std::u16string_view folded) {
 // Each member of a collection's enumeration, of the kind asked for.
 template <class Member, class Visit>
 void each_member(IUnknown* enumeration, Visit visit) {
-    ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>();
-    if (!members) raise_standard_error(438);
+    ComPtr<IEnumVARIANT> members = ComPtr<IUnknown>(enumeration).query<IEnumVARIANT>(RuntimeError::MemberNotSupported);
     for (;;) {
         Variant item;
         const HRESULT hr = members->Next(1, item.put(), nullptr);
         check(hr);
         if (hr != S_OK) return;
-        if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(13);
-        ComPtr<Member> member = ComPtr<IDispatch>(item.get()->pdispVal).query<Member>();
-        if (!member) raise_standard_error(13);
-        visit(member);
+        if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(RuntimeError::TypeMismatch);
+        visit(ComPtr<IDispatch>(item.get()->pdispVal).query<Member>(RuntimeError::TypeMismatch));
     }
 }
 

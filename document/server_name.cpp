@@ -8,15 +8,7 @@ bool NamesServer(std::u16string_view text, std::u16string_view server) {
 
 std::u16string ReplaceServerName(std::u16string_view text, std::u16string_view old_server,
                                  std::u16string_view new_server) {
-    std::u16string result;
-    std::size_t done = 0;
-    while (auto match = find_whole_name(text, old_server, done)) {
-        result.append(text.substr(done, match->position - done));
-        result.append(new_server);
-        done = match->position + match->length;
-    }
-    result.append(text.substr(done));
-    return result;
+    return replace_whole_names(text, old_server, new_server);
 }
 
 std::u16string ExtractServerName(std::u16string_view path) {

@@ -84,6 +84,19 @@ std::optional<TextMatch> find_whole_name(std::u16string_view text, std::u16strin
     return std::nullopt;
 }
 
+std::u16string replace_whole_names(std::u16string_view text, std::u16string_view name,
+                                   std::u16string_view replacement) {
+    std::u16string result;
+    std::size_t done = 0;
+    while (auto match = find_whole_name(text, name, done)) {
+        result.append(text.substr(done, match->position - done));
+        result.append(replacement);
+        done = match->position + match->length;
+    }
+    result.append(text.substr(done));
+    return result;
+}
+
 int compare_for_listing(std::u16string_view a, std::u16string_view b) {
     if (int folded = case_compare(a, b)) return folded < 0 ? -1 : 1;
     int32_t exact = u_strCompare(icu_text(a), icu_length(a), icu_text(b), icu_length(b), true);

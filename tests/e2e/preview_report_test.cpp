@@ -35,7 +35,7 @@ std::vector<std::string> csv_lines(const fs::path& file) {
 }
 
 // What a run says: its message lines, its status and its summary's counts.
-std::string said(const ProgramResult& r) {
+std::string said(const ChildResult& r) {
     std::string summary = r.err.substr(r.err.find("summary: "));
     return r.out + " status " + std::to_string(r.status) + " " + summary.substr(0, summary.find(" elapsed="));
 }
@@ -49,9 +49,9 @@ TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
         fs::create_directories(folder);
         {
             MediaDatabase db = MediaDatabase::create(file);
-            db.insert(u"AP7VENDORMEDIA", 1, container_link(u"\\\\OldServer\\Media\\a.xls"));
-            db.insert(u"FAASSETMEDIA", 2, container_link(u"\\\\OldServer\\Media\\b.xls"));
-            db.insert(u"FAASSETMEDIA", 3, container_link(u"\\\\OldServer\\Media\\gone.xls"));
+            db.insert(u"AP7VENDORMEDIA", 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
+            db.insert(u"FAASSETMEDIA", 2, link_to(u"\\\\OldServer\\Media\\b.xls"));
+            db.insert(u"FAASSETMEDIA", 3, link_to(u"\\\\OldServer\\Media\\gone.xls"));
             db.connection().execute(std::string("PRAGMA journal_mode = ") + mode);
         }
         const std::string before = file_text(file);
@@ -63,10 +63,10 @@ TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
             return a;
         };
 
-        const ProgramResult preview = run(args(file, {"--dry-run", "--report", (root / "preview.csv").string()}));
+        const ChildResult preview = run(args(file, {"--dry-run", "--report", (root / "preview.csv").string()}));
         EXPECT_EQ(file_text(file), before);
         EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"host.db"});
-        const ProgramResult real = run(args(root / "real.db", {"--no-journal"}));
+        const ChildResult real = run(args(root / "real.db", {"--no-journal"}));
         EXPECT_EQ(said(preview), said(real));
         EXPECT_EQ(said(real), "[Pathmender Host] Media links have been updated.  Some linked media files could not be "
                               "located.\n status 3 summary: records=3 selected=3 relinked=2 not_found=1");
@@ -79,13 +79,13 @@ TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
 
 TEST_F(Report, AccountsForEveryRecordOfAMixedDatabase) {
     const std::string old_a = "\\\\OldServer\\Media\\a.xls", old_b = "\\\\OldServer\\Media\\gone\\b.xls";
-    database().insert(u"AP7VENDORMEDIA", 1, embedded_object());
-    database().insert(u"AR7CLIENTMEDIA", 2, container_link(u"\\\\Archive\\Media\\a.xls"));
-    database().insert(u"AR7CLIENTMEDIA", 3, container_link(utf16(old_a)));
-    database().insert(u"EA7FACULTYMEDIA", 4, container_link(utf16(old_b)));
-    database().insert(u"EA7FACULTYMEDIA", 5, container_link(u"\\\\OldServer\\Media\\c, \"quoted\".xls"));
+    database().insert(u"AP7VENDORMEDIA", 1, read_corpus(kEmbeddedPaint));
+    database().insert(u"AR7CLIENTMEDIA", 2, link_to(u"\\\\Archive\\Media\\a.xls"));
+    database().insert(u"AR7CLIENTMEDIA", 3, link_to(utf16(old_a)));
+    database().insert(u"EA7FACULTYMEDIA", 4, link_to(utf16(old_b)));
+    database().insert(u"EA7FACULTYMEDIA", 5, link_to(u"\\\\OldServer\\Media\\c, \"quoted\".xls"));
     database().insert(u"FAASSETMEDIA", 6, std::vector<std::uint8_t>{'n', 'o', 't', ' ', 'O', 'L', 'E'});
-    database().insert(u"FAASSETMEDIA", 7, container_link(utf16(old_a)));
+    database().insert(u"FAASSETMEDIA", 7, link_to(utf16(old_a)));
     database().insert(u"PY7EVENTMEDIA", 8, std::vector<std::uint8_t>{});
     make_network_file("NewServer/Media/a.xls");
     make_network_file("NewServer/Media/x/b.xls");
@@ -100,7 +100,7 @@ TEST_F(Report, AccountsForEveryRecordOfAMixedDatabase) {
         SCOPED_TRACE(c.relinked);
         std::vector<std::string> more = c.more;
         more.insert(more.end(), {"--report", (root / "report.csv").string()});
-        const ProgramResult r = update("\\\\OldServer", more);
+        const ChildResult r = update("\\\\OldServer", more);
         EXPECT_EQ(r.status, kRunError) << r.err;
         const std::string relinked = c.relinked;
         EXPECT_EQ(csv_lines(root / "report.csv"),

@@ -26,15 +26,15 @@ protected:
             for (int i = 0; i < count; ++i) {
                 const std::string name = "f" + std::to_string(i % 7) + "/a.xls";
                 database().insert(kMediaTables[i % kMediaTables.size()], i + 1,
-                                  container_link(u"\\\\OldServer\\Media\\" + utf16(name)));
+                                  link_to(u"\\\\OldServer\\Media\\" + utf16(name)));
             }
-            database().insert(u"PY7EVENTMEDIA", count + 1, embedded_object());
+            database().insert(u"PY7EVENTMEDIA", count + 1, read_corpus(kEmbeddedPaint));
         });
         for (int k = 0; k < 7; ++k) make_network_file("NewServer/Media/f" + std::to_string(k) + "/a.xls");
         return records();
     }
     Records records() { return read_all_records(database().connection()); }
-    ProgramResult undo(const std::vector<std::string>& more = {}) const {
+    ChildResult undo(const std::vector<std::string>& more = {}) const {
         std::vector<std::string> arguments{"undo", "--db", database_file.string()};
         arguments.insert(arguments.end(), more.begin(), more.end());
         return run(arguments);
@@ -48,7 +48,7 @@ TEST_F(Undo, RestoresExactBytesSkipsAnEditedRecordAndIsIdempotent) {
     const std::vector<std::uint8_t> edited{'e', 'd', 'i', 't', 'e', 'd'};
     database().connection().execute("UPDATE EA7EDUCATIONRECOMMENDATIONMEDIA SET Object = x'656469746564'");
 
-    ProgramResult runs = run({"runs", "--db", database_file.string()});
+    ChildResult runs = run({"runs", "--db", database_file.string()});
     EXPECT_TRUE(runs.out.starts_with("1 ")) << runs.out;
     EXPECT_NE(runs.out.find("records=5 selected=4 relinked=4 not_found=0 journaled=4 completed"), std::string::npos);
 
@@ -57,7 +57,7 @@ TEST_F(Undo, RestoresExactBytesSkipsAnEditedRecordAndIsIdempotent) {
         int status;
     } steps[] = {{{}, kSomeNotFound}, {{"--run", "1"}, kSomeNotFound}};
     for (const Step& step : steps) {
-        const ProgramResult r = undo(step.more);
+        const ChildResult r = undo(step.more);
         EXPECT_EQ(r.status, step.status) << r.err;
         EXPECT_EQ(r.lines(), std::vector<std::string>{
                                  "left alone: EA7EDUCATIONRECOMMENDATIONMEDIA MEDIAID 3: changed since the run"});
@@ -109,7 +109,7 @@ TEST_F(Undo, AKilledUndoAfterAKilledRunFinishesWhenRunAgain) {
     int kills = 0;
     for (int round = 0; round < 3; ++round)
         kills += killed_at_random({"undo", "--db", database_file.string(), "--run", "2"}, 0, whole_undo.count() / 4);
-    const ProgramResult last = undo({"--run", "2"});
+    const ChildResult last = undo({"--run", "2"});
     EXPECT_EQ(last.status, 0) << last.err;
     EXPECT_EQ(last.lines(), std::vector<std::string>{});
     EXPECT_EQ(records(), original);
@@ -141,7 +141,7 @@ TEST_F(Undo, AJournalOrReportThatCannotBeWrittenStopsTheRunBeforeItStarts) {
         arguments.insert(arguments.begin() + 1, {"--db", database_file.string()});
         if (arguments[0] == "update")
             arguments.insert(arguments.end(), {"--network", network.string(), "--previous", "\\\\OldServer"});
-        const ProgramResult r = run(arguments);
+        const ChildResult r = run(arguments);
         EXPECT_EQ(r.status, c.status) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     }

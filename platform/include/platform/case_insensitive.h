@@ -30,6 +30,10 @@ std::optional<TextMatch> find_ignoring_case(std::u16string_view text, std::u16st
 std::optional<TextMatch> find_whole_name(std::u16string_view text, std::u16string_view name,
                                          std::size_t from = 0);
 
+// text with every occurrence that find_whole_name finds of name replaced by replacement.
+std::u16string replace_whole_names(std::u16string_view text, std::u16string_view name,
+                                   std::u16string_view replacement);
+
 // The order in which folder listings hand out names: without regard to case, ties broken by code
 // point order so that names differing only in case still come out in one fixed order.
 int compare_for_listing(std::u16string_view a, std::u16string_view b);
