@@ -2,6 +2,7 @@
 // back as it was before, each in its own transaction, where it still holds what the run wrote; a
 // record changed since is left alone and named. Run again, it changes nothing more; killed
 // half-way, it finishes when run again.
+#include <filesystem>
 #include <iostream>
 
 #include "app/commands.h"
@@ -9,6 +10,8 @@
 #include "com/utf.h"
 #include "hostapp/db/record_restore.h"
 #include "hostapp/services/host_environment.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -66,6 +69,12 @@ void add_undo_command(CLI::App& app) {
                     }
                 if (!run) fail_command("the journal " + journal.file().string() + " has no run that is not undone; --run ID undoes one again");
             }
+            // A journal given with --journal may be another database's: its hashes would only
+            // protect the records by chance, so such a run is refused.
+            std::error_code ec;
+            if (!fs::equivalent(fs::path(run->database), fs::path(options->journal.database), ec))
+                fail_command("run " + std::to_string(run->id) + " of the journal " + journal.file().string() +
+                             " changed " + run->database + ", not " + options->journal.database);
             const int status = undo_run(journal, *run, options->journal.database);
             if (status != 0) throw CLI::RuntimeError(status);
         } catch (const CLI::RuntimeError&) {

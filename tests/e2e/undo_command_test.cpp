@@ -70,6 +70,15 @@ TEST_F(Undo, RestoresExactBytesSkipsAnEditedRecordAndIsIdempotent) {
     }
     EXPECT_NE(run({"runs", "--db", database_file.string()}).out.find("; undone "), std::string::npos);
     EXPECT_EQ(undo().status, kNotBroughtUp);  // nothing left that is not undone
+
+    // The journal of this database, given for a copy of it: refused, the copy left alone.
+    const auto copy = root / "copy.db";
+    database().connection().execute("VACUUM INTO '" + copy.string() + "'");
+    const ChildResult other = run({"undo", "--db", copy.string(), "--journal",
+                                   database_file.string() + ".pathmender-journal", "--run", "1"});
+    EXPECT_EQ(other.status, kNotBroughtUp);
+    EXPECT_NE(other.err.find("changed " + database_file.string() + ", not " + copy.string()), std::string::npos)
+        << other.err;
 }
 
 TEST_F(Undo, AKilledUndoAfterAKilledRunFinishesWhenRunAgain) {
