@@ -4,14 +4,21 @@
 #include "com/utf.h"
 
 JournaledRun::JournaledRun(const std::filesystem::path& file, const RunStart& start)
-    : journal_(file, true), id_(journal_.begin_run(start)), replaced_(journal_write_backs(&journal_)) {}
+    : unused_{file}, journal_(file, true), id_(journal_.begin_run(start)), replaced_(journal_write_backs(&journal_)) {}
 
 JournaledRun::~JournaledRun() {
     journal_write_backs(replaced_);
     try {
         journal_.discard_run();
+        unused_.armed = journal_.made_here() && !journal_.holds_runs();
     } catch (const ComError&) {
     }
+}
+
+JournaledRun::RemoveIfUnused::~RemoveIfUnused() {
+    if (!armed) return;
+    std::error_code ignored;
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(file.string() + suffix, ignored);
 }
 
 void JournaledRun::end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages) {

@@ -24,6 +24,13 @@ public:
     void end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages);
 
 private:
+    // Removes a journal this run made and left without any run (a run the page refused), once the
+    // journal is closed: declared first, so it goes after the journal.
+    struct RemoveIfUnused {
+        std::filesystem::path file;
+        bool armed = false;
+        ~RemoveIfUnused();
+    } unused_;
     UndoJournal journal_;
     std::int64_t id_;
     WriteBackJournal* replaced_;

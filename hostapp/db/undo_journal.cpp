@@ -81,6 +81,7 @@ UndoJournal::UndoJournal(fs::path file, bool create)
           const bool exists = fs::exists(file_, ec);
           if (!exists && !create) refuse(file_, u"does not exist.");
           if (exists && !fs::is_regular_file(file_, ec)) refuse(file_, u"is not a file.");
+          made_here_ = !exists;
           return SqliteConnection::open_file(file_, !exists);
       }()) {
     sqlite3_busy_timeout(connection_.handle(), 5000);
@@ -133,6 +134,11 @@ void UndoJournal::end_run(const RunTally& counts, std::string_view outcome) {
     update.bind_text(7, outcome);
     update.step();
     current_run_ = 0;
+}
+
+bool UndoJournal::holds_runs() {
+    SqliteStatement any = connection_.prepare("SELECT 1 FROM runs LIMIT 1");
+    return any.step();
 }
 
 void UndoJournal::discard_run() {

@@ -65,6 +65,9 @@ public:
     UndoJournal(std::filesystem::path file, bool create);
 
     const std::filesystem::path& file() const { return file_; }
+    // Whether this opening made the file, and whether it holds any run now.
+    bool made_here() const { return made_here_; }
+    bool holds_runs();
 
     // Starts a run (durable at once) and makes it the one write-backs are journaled for.
     std::int64_t begin_run(const RunStart& start);
@@ -86,6 +89,7 @@ public:
 
 private:
     std::filesystem::path file_;
+    bool made_here_ = false;  // set while connection_ is opened, so declared before it
     SqliteConnection connection_;
     std::int64_t current_run_ = 0;
     SqliteStatement insert_;

@@ -43,6 +43,9 @@ protected:
 
 TEST_F(Undo, RestoresExactBytesSkipsAnEditedRecordAndIsIdempotent) {
     const Records original = relinkable_records(4);
+    // A run the page refuses is no run: it leaves no journal behind.
+    ASSERT_EQ(update("OldServer").status, kRefused);
+    EXPECT_FALSE(std::filesystem::exists(database_file.string() + ".pathmender-journal"));
     ASSERT_EQ(update("\\\\OldServer").status, 0);
     const Records relinked = records();
     const std::vector<std::uint8_t> edited{'e', 'd', 'i', 't', 'e', 'd'};
