@@ -11,7 +11,7 @@
 
 namespace {
 
-using RegistrationFn = HRESULT (*)();
+using RegistrationFn = HRESULT(STDAPICALLTYPE*)();
 
 void run_registration(const std::string& module_argument, const char* entry_point, const char* done) {
     std::filesystem::path module = module_argument.empty() ? default_module_path() : std::filesystem::path(module_argument);

@@ -9,8 +9,8 @@
 
 struct IClassFactory : IUnknown {
     static constexpr IID iid = make_guid("{00000001-0000-0000-C000-000000000046}");
-    virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
-    virtual HRESULT LockServer(int lock) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
+    virtual HRESULT STDMETHODCALLTYPE LockServer(int lock) = 0;
 
 protected:
     ~IClassFactory() = default;
@@ -23,7 +23,7 @@ public:
     // Fails with what went wrong, *object null: E_OUTOFMEMORY when memory ran out, the error T's
     // constructor raised (with the thread's error info), or the failure of T's QueryInterface,
     // after which the object made is released.
-    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override
     try {
         if (!object) return E_POINTER;
         *object = nullptr;
@@ -34,7 +34,7 @@ public:
     } catch (...) {
         return hresult_from_current_exception();
     }
-    HRESULT LockServer(int lock) override {
+    HRESULT STDMETHODCALLTYPE LockServer(int lock) override {
         if (lock) ++module_object_count();
         else --module_object_count();
         return S_OK;

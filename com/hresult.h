@@ -3,6 +3,16 @@
 
 #include <cstdint>
 
+// The COM calling convention of every interface member and of the module's exports: __stdcall on
+// 32-bit Windows (the caller pushes, the callee pops), the platform's default everywhere else.
+#if defined(_WIN32) && !defined(_WIN64)
+#define STDMETHODCALLTYPE __stdcall
+#define STDAPICALLTYPE __stdcall
+#else
+#define STDMETHODCALLTYPE
+#define STDAPICALLTYPE
+#endif
+
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;
 using LONG = std::int32_t;

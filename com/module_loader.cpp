@@ -12,8 +12,8 @@
 
 namespace {
 
-using DllGetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
-using DllCanUnloadNowFn = HRESULT (*)();
+using DllGetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using DllCanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
 
 // A module that cannot be loaded (ERROR_MOD_NOT_FOUND as an HRESULT).
 constexpr HRESULT kModuleNotLoadable = HRESULT(0x8007007E);

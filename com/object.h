@@ -25,7 +25,7 @@ public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (riid == IUnknown::iid || (riid == IDispatch::iid && std::is_base_of_v<IDispatch, first_interface>)) {
@@ -38,8 +38,8 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --refs_;
         if (left == 0) delete static_cast<Derived*>(this);
         return left;
@@ -51,10 +51,10 @@ public:
 #pragma clang diagnostic push
 #pragma clang diagnostic ignored "-Winconsistent-missing-override"
 #endif
-    HRESULT GetTypeInfoCount(unsigned* count) { if (count) *count = 0; return E_NOTIMPL; }
-    HRESULT GetTypeInfo(unsigned, std::uint32_t, ITypeInfo** info) { if (info) *info = nullptr; return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, char16_t**, unsigned, std::uint32_t, DISPID*) { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, std::uint32_t, std::uint16_t, void*, VARIANT*, void*, unsigned*) { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) { if (count) *count = 0; return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned, std::uint32_t, ITypeInfo** info) { if (info) *info = nullptr; return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, char16_t**, unsigned, std::uint32_t, DISPID*) { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, std::uint32_t, std::uint16_t, void*, VARIANT*, void*, unsigned*) { return E_NOTIMPL; }
 #if defined(__clang__)
 #pragma clang diagnostic pop
 #endif

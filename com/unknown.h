@@ -6,9 +6,9 @@
 
 struct IUnknown {
     static constexpr IID iid = make_guid("{00000000-0000-0000-C000-000000000046}");
-    virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
+    virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) = 0;
+    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+    virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
 protected:
     ~IUnknown() = default;
@@ -22,11 +22,11 @@ struct VARIANT;
 // so implementations answer them with E_NOTIMPL (see ComObject).
 struct IDispatch : IUnknown {
     static constexpr IID iid = make_guid("{00020400-0000-0000-C000-000000000046}");
-    virtual HRESULT GetTypeInfoCount(unsigned* count) = 0;
-    virtual HRESULT GetTypeInfo(unsigned index, std::uint32_t lcid, ITypeInfo** info) = 0;
-    virtual HRESULT GetIDsOfNames(REFIID riid, char16_t** names, unsigned count,
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned index, std::uint32_t lcid, ITypeInfo** info) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, char16_t** names, unsigned count,
                                   std::uint32_t lcid, DISPID* ids) = 0;
-    virtual HRESULT Invoke(DISPID member, REFIID riid, std::uint32_t lcid, std::uint16_t flags,
+    virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, std::uint32_t lcid, std::uint16_t flags,
                            void* params, VARIANT* result, void* exception, unsigned* arg_error) = 0;
 
 protected:

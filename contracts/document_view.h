@@ -14,9 +14,9 @@ class Form;
 struct IDocumentView : IUnknown {
     static constexpr IID iid = make_guid("{918BDF1E-35F3-42F7-8429-A94BB7805368}");
     // The document's object (IDispatch of the document's default interface).
-    virtual HRESULT get_Document(IDispatch** document) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) = 0;
     // The document's form; valid while this view is held.
-    virtual HRESULT get_Form(forms::Form** form) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Form(forms::Form** form) = 0;
 
 protected:
     ~IDocumentView() = default;
@@ -26,11 +26,11 @@ protected:
 // the module's page file names), runs its Initialize notification, and hands out the interface
 // riid of it and, when view is not null, its view. An error in Initialize fails the creation with
 // that error (HRESULT and the thread's error info).
-using DllCreateDocumentFn = HRESULT (*)(REFCLSID clsid, REFIID riid, void** document, IDocumentView** view);
+using DllCreateDocumentFn = HRESULT(STDAPICALLTYPE*)(REFCLSID clsid, REFIID riid, void** document, IDocumentView** view);
 inline constexpr char kDllCreateDocument[] = "DllCreateDocument";
 
 // The module export that hands out one of the module's compiled-in resources, as the platform's
 // resource functions do: S_OK with its bytes, or E_INVALIDARG when there is none of that type and name.
-using DllFindResourceFn = HRESULT (*)(const char* type, const char* name, const unsigned char** data,
+using DllFindResourceFn = HRESULT(STDAPICALLTYPE*)(const char* type, const char* name, const unsigned char** data,
                                       std::size_t* size);
 inline constexpr char kDllFindResource[] = "DllFindResource";

@@ -7,21 +7,21 @@
 
 struct IVXHeaderInfo : IDispatch {
     static constexpr IID iid = make_guid("{41079A2C-791C-11D4-A6C1-00B0D0273C9F}");
-    virtual HRESULT get_Caption(BSTR* text) = 0;
-    virtual HRESULT get_Name(BSTR* text) = 0;
-    virtual HRESULT get_Description(BSTR* text) = 0;
-    virtual HRESULT get_Image(BSTR* text) = 0;
-    virtual HRESULT get_Group(BSTR* text) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Caption(BSTR* text) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Name(BSTR* text) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Description(BSTR* text) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Image(BSTR* text) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Group(BSTR* text) = 0;
 };
 
 struct IVXHostedPlugin : IDispatch {
     static constexpr IID iid = make_guid("{41079A32-791C-11D4-A6C1-00B0D0273C9F}");
-    virtual HRESULT OnInit(IDispatch* oApp) = 0;
-    virtual HRESULT OnLoad(IDispatch* oDoc) = 0;
-    virtual HRESULT OnQueryUnload(VARIANT_BOOL* bCancel, VARIANT_BOOL bShellIsUnloading) = 0;
-    virtual HRESULT OnClosedown() = 0;
-    virtual HRESULT get_URL(BSTR* url) = 0;
-    virtual HRESULT get_ProgID(BSTR* prog_id) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnInit(IDispatch* oApp) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnLoad(IDispatch* oDoc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnQueryUnload(VARIANT_BOOL* bCancel, VARIANT_BOOL bShellIsUnloading) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnClosedown() = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_URL(BSTR* url) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ProgID(BSTR* prog_id) = 0;
 };
 
 struct _cUpdateLinks : IDispatch {
@@ -30,13 +30,13 @@ struct _cUpdateLinks : IDispatch {
 
 struct _udPathmender : IDispatch {
     static constexpr IID iid = make_guid("{022467AB-E3D7-4F76-ADD9-E485B55FE77C}");
-    virtual HRESULT Init(ISessionContext** SessionContext) = 0;
-    virtual HRESULT Closedown() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Init(ISessionContext** SessionContext) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Closedown() = 0;
 };
 
 struct _iCallBack : IDispatch {
     static constexpr IID iid = make_guid("{24CAA354-2D79-4C40-88B7-7FC4386A21F0}");
-    virtual HRESULT Process(IDispatch** oOle) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Process(IDispatch** oOle) = 0;
 };
 
 inline constexpr CLSID CLSID_cUpdateLinks = make_guid("{3C22FA23-8CD8-45AD-BE4D-32CCAA42826C}");

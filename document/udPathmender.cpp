@@ -48,13 +48,13 @@ udPathmender::udPathmender() : page_(forms::Form::from_layout(resource_text("LAY
 
 udPathmender::~udPathmender() = default;
 
-HRESULT udPathmender::Init(ISessionContext** context) {
+HRESULT STDMETHODCALLTYPE udPathmender::Init(ISessionContext** context) {
     if (!context) return E_POINTER;
     SessionContext = *context;
     return S_OK;
 }
 
-HRESULT udPathmender::Closedown() {
+HRESULT STDMETHODCALLTYPE udPathmender::Closedown() {
     NetworkDrives.reset();
     FileSystem.reset();
     FileServices.reset();

@@ -25,10 +25,10 @@ public:
     ~udPathmender() override;
 
     // _udPathmender
-    HRESULT Init(ISessionContext** SessionContext) override;
-    HRESULT Closedown() override;
+    HRESULT STDMETHODCALLTYPE Init(ISessionContext** SessionContext) override;
+    HRESULT STDMETHODCALLTYPE Closedown() override;
     // iCallBack: the update run, with the progress window's container.
-    HRESULT Process(IDispatch** oOle) override;
+    HRESULT STDMETHODCALLTYPE Process(IDispatch** oOle) override;
 
     // Document notifications, from the document container.
     void UserDocument_Initialize();

@@ -50,7 +50,7 @@ private:
 
 }  // namespace
 
-HRESULT udPathmender::Process(IDispatch** oOle)
+HRESULT STDMETHODCALLTYPE udPathmender::Process(IDispatch** oOle)
 try {
     if (!oOle) return E_POINTER;
     OleContainer = ComPtr<IDispatch>(*oOle).query<IOleContainerControl>(RuntimeError::TypeMismatch);

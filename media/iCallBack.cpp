@@ -1,3 +1,3 @@
 #include "media/iCallBack.h"
 
-HRESULT iCallBack::Process(IDispatch**) { return S_OK; }
+HRESULT STDMETHODCALLTYPE iCallBack::Process(IDispatch**) { return S_OK; }

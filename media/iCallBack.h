@@ -7,5 +7,5 @@
 
 class iCallBack final : public ComObject<iCallBack, _iCallBack> {
 public:
-    HRESULT Process(IDispatch** oOle) override;
+    HRESULT STDMETHODCALLTYPE Process(IDispatch** oOle) override;
 };

@@ -40,21 +40,21 @@ HRESULT hand_out(BSTR* out, std::u16string_view text) {
 
 }  // namespace
 
-HRESULT cUpdateLinks::get_Caption(BSTR* text)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::get_Caption(BSTR* text)
 try {
     return hand_out(text, kPluginCaption);
 } catch (...) {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::get_Name(BSTR* text)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::get_Name(BSTR* text)
 try {
     return hand_out(text, kPluginCaption);
 } catch (...) {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::get_Description(BSTR* text)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::get_Description(BSTR* text)
 try {
     if (!text) return E_POINTER;
     *text = nullptr;
@@ -69,21 +69,21 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::get_Image(BSTR* text)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::get_Image(BSTR* text)
 try {
     return hand_out(text, u"");
 } catch (...) {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::get_Group(BSTR* text)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::get_Group(BSTR* text)
 try {
     return hand_out(text, u"");
 } catch (...) {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::OnInit(IDispatch* oApp)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::OnInit(IDispatch* oApp)
 try {
     ComPtr<IDispatch> app(oApp);  // held for the length of the call
     ComPtr<IHostApplication> application = app.query<IHostApplication>();
@@ -101,7 +101,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::OnLoad(IDispatch* oDoc)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::OnLoad(IDispatch* oDoc)
 try {
     ComPtr<IDispatch> doc(oDoc);  // held for the length of the call
     try {
@@ -125,11 +125,11 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::OnQueryUnload(VARIANT_BOOL*, VARIANT_BOOL) {
+HRESULT STDMETHODCALLTYPE cUpdateLinks::OnQueryUnload(VARIANT_BOOL*, VARIANT_BOOL) {
     return S_OK;  // the plug-in never refuses to unload
 }
 
-HRESULT cUpdateLinks::OnClosedown()
+HRESULT STDMETHODCALLTYPE cUpdateLinks::OnClosedown()
 try {
     Application.reset();
     if (SessionContext) SessionContext.reset();
@@ -142,7 +142,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::get_URL(BSTR* url)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::get_URL(BSTR* url)
 try {
     if (!url) return E_POINTER;
     *url = nullptr;
@@ -156,7 +156,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT cUpdateLinks::get_ProgID(BSTR* prog_id)
+HRESULT STDMETHODCALLTYPE cUpdateLinks::get_ProgID(BSTR* prog_id)
 try {
     if (!prog_id) return E_POINTER;
     *prog_id = nullptr;

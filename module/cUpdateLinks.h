@@ -11,19 +11,19 @@
 class cUpdateLinks final : public ComObject<cUpdateLinks, _cUpdateLinks, IVXHeaderInfo, IVXHostedPlugin> {
 public:
     // IVXHeaderInfo
-    HRESULT get_Caption(BSTR* text) override;
-    HRESULT get_Name(BSTR* text) override;
-    HRESULT get_Description(BSTR* text) override;
-    HRESULT get_Image(BSTR* text) override;
-    HRESULT get_Group(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE get_Caption(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE get_Name(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE get_Description(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE get_Image(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE get_Group(BSTR* text) override;
 
     // IVXHostedPlugin
-    HRESULT OnInit(IDispatch* oApp) override;
-    HRESULT OnLoad(IDispatch* oDoc) override;
-    HRESULT OnQueryUnload(VARIANT_BOOL* bCancel, VARIANT_BOOL bShellIsUnloading) override;
-    HRESULT OnClosedown() override;
-    HRESULT get_URL(BSTR* url) override;
-    HRESULT get_ProgID(BSTR* prog_id) override;
+    HRESULT STDMETHODCALLTYPE OnInit(IDispatch* oApp) override;
+    HRESULT STDMETHODCALLTYPE OnLoad(IDispatch* oDoc) override;
+    HRESULT STDMETHODCALLTYPE OnQueryUnload(VARIANT_BOOL* bCancel, VARIANT_BOOL bShellIsUnloading) override;
+    HRESULT STDMETHODCALLTYPE OnClosedown() override;
+    HRESULT STDMETHODCALLTYPE get_URL(BSTR* url) override;
+    HRESULT STDMETHODCALLTYPE get_ProgID(BSTR* prog_id) override;
 
     // What the object holds, from OnInit/OnLoad until OnClosedown.
     ComPtr<ISessionContext> SessionContext;

@@ -28,7 +28,7 @@ HRESULT registration_failure() noexcept {
 
 }  // namespace
 
-PM_EXPORT HRESULT DllRegisterServer() {
+PM_EXPORT HRESULT STDAPICALLTYPE DllRegisterServer() {
     try {
         const auto module_file = module_file_path();
         update_registry(Registry::default_path(), [&](Registry& registry) { register_module(registry, module_file); });
@@ -38,7 +38,7 @@ PM_EXPORT HRESULT DllRegisterServer() {
     }
 }
 
-PM_EXPORT HRESULT DllUnregisterServer() {
+PM_EXPORT HRESULT STDAPICALLTYPE DllUnregisterServer() {
     try {
         update_registry(Registry::default_path(), [](Registry& registry) { unregister_module(registry); });
         return S_OK;
@@ -47,7 +47,7 @@ PM_EXPORT HRESULT DllUnregisterServer() {
     }
 }
 
-PM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+PM_EXPORT HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     try {
@@ -61,9 +61,9 @@ PM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) 
     }
 }
 
-PM_EXPORT HRESULT DllCanUnloadNow() { return module_object_count() == 0 ? S_OK : S_FALSE; }
+PM_EXPORT HRESULT STDAPICALLTYPE DllCanUnloadNow() { return module_object_count() == 0 ? S_OK : S_FALSE; }
 
-PM_EXPORT HRESULT DllCreateDocument(REFCLSID clsid, REFIID riid, void** document, IDocumentView** view) {
+PM_EXPORT HRESULT STDAPICALLTYPE DllCreateDocument(REFCLSID clsid, REFIID riid, void** document, IDocumentView** view) {
     if (!document) return E_POINTER;
     *document = nullptr;
     if (view) *view = nullptr;
@@ -82,7 +82,7 @@ PM_EXPORT HRESULT DllCreateDocument(REFCLSID clsid, REFIID riid, void** document
     }
 }
 
-PM_EXPORT HRESULT DllFindResource(const char* type, const char* name, const unsigned char** data, std::size_t* size) {
+PM_EXPORT HRESULT STDAPICALLTYPE DllFindResource(const char* type, const char* name, const unsigned char** data, std::size_t* size) {
     if (!data || !size) return E_POINTER;
     *data = nullptr;
     *size = 0;

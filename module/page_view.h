@@ -8,8 +8,8 @@
 class PageView final : public ComObject<PageView, IDocumentView> {
 public:
     explicit PageView(ComPtr<udPathmender> page) : page_(std::move(page)) {}
-    HRESULT get_Document(IDispatch** document) override;
-    HRESULT get_Form(forms::Form** form) override;
+    HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) override;
+    HRESULT STDMETHODCALLTYPE get_Form(forms::Form** form) override;
 
 private:
     ComPtr<udPathmender> page_;

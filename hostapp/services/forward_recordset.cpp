@@ -98,7 +98,7 @@ int ForwardRecordset::column_index(const VARIANT& column) const {
     return int(index);
 }
 
-HRESULT ForwardRecordset::get_FieldValue(VARIANT column, VARIANT* value)
+HRESULT STDMETHODCALLTYPE ForwardRecordset::get_FieldValue(VARIANT column, VARIANT* value)
 try {
     if (!value) return E_POINTER;
     VariantInit(value);
@@ -121,7 +121,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT ForwardRecordset::MoveNext()
+HRESULT STDMETHODCALLTYPE ForwardRecordset::MoveNext()
 try {
     check_open();
     if (!on_row_) raise_database_error(u"The record set is already past its last row.");
@@ -134,7 +134,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT ForwardRecordset::get_EOF(VARIANT_BOOL* eof)
+HRESULT STDMETHODCALLTYPE ForwardRecordset::get_EOF(VARIANT_BOOL* eof)
 try {
     if (!eof) return E_POINTER;
     *eof = VARIANT_FALSE;
@@ -145,7 +145,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT ForwardRecordset::Close()
+HRESULT STDMETHODCALLTYPE ForwardRecordset::Close()
 try {
     check_open();
     closed_ = true;
@@ -157,7 +157,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT ForwardRecordset::UpdateField(BSTR, BSTR, BSTR, VARIANT*, VARIANT*, SHORT* result)
+HRESULT STDMETHODCALLTYPE ForwardRecordset::UpdateField(BSTR, BSTR, BSTR, VARIANT*, VARIANT*, SHORT* result)
 try {
     if (!result) return E_POINTER;
     *result = 0;

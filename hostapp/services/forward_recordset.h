@@ -16,11 +16,11 @@ public:
     // Runs the query, which must only read, and stands on its first row.
     ForwardRecordset(SqliteConnection connection, std::string_view sql);
 
-    HRESULT get_FieldValue(VARIANT column, VARIANT* value) override;
-    HRESULT MoveNext() override;
-    HRESULT get_EOF(VARIANT_BOOL* eof) override;
-    HRESULT Close() override;
-    HRESULT UpdateField(BSTR table, BSTR field, BSTR key_field, VARIANT* key, VARIANT* value,
+    HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT column, VARIANT* value) override;
+    HRESULT STDMETHODCALLTYPE MoveNext() override;
+    HRESULT STDMETHODCALLTYPE get_EOF(VARIANT_BOOL* eof) override;
+    HRESULT STDMETHODCALLTYPE Close() override;
+    HRESULT STDMETHODCALLTYPE UpdateField(BSTR table, BSTR field, BSTR key_field, VARIANT* key, VARIANT* value,
                         SHORT* result) override;
 
 private:

@@ -2,7 +2,7 @@
 
 #include "com/error.h"
 
-HRESULT HostApplication::get_ApplicationContext(IHostApplicationContext** context)
+HRESULT STDMETHODCALLTYPE HostApplication::get_ApplicationContext(IHostApplicationContext** context)
 try {
     if (!context) return E_POINTER;
     *context = nullptr;

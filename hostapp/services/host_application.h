@@ -10,7 +10,7 @@ public:
     explicit HostApplication(ComPtr<ISessionContext> session)
         : context_(make_com<HostApplicationContext>(std::move(session))) {}
 
-    HRESULT get_ApplicationContext(IHostApplicationContext** context) override;
+    HRESULT STDMETHODCALLTYPE get_ApplicationContext(IHostApplicationContext** context) override;
 
 private:
     ComPtr<HostApplicationContext> context_;

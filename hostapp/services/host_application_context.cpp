@@ -2,7 +2,7 @@
 
 #include "com/error.h"
 
-HRESULT HostApplicationContext::get_Session(IDispatch** session)
+HRESULT STDMETHODCALLTYPE HostApplicationContext::get_Session(IDispatch** session)
 try {
     if (!session) return E_POINTER;
     *session = nullptr;

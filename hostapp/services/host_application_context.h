@@ -8,7 +8,7 @@ class HostApplicationContext final : public ComObject<HostApplicationContext, IH
 public:
     explicit HostApplicationContext(ComPtr<ISessionContext> session) : session_(std::move(session)) {}
 
-    HRESULT get_Session(IDispatch** session) override;
+    HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) override;
 
 private:
     ComPtr<ISessionContext> session_;

@@ -4,7 +4,7 @@
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
 
-HRESULT HostCommand::CreateRecordSource(VARIANT, IHostRecordSource** source)
+HRESULT STDMETHODCALLTYPE HostCommand::CreateRecordSource(VARIANT, IHostRecordSource** source)
 try {
     if (!source) return E_POINTER;
     *source = nullptr;
@@ -17,7 +17,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostCommand::ReleaseRecordSource(VARIANT key)
+HRESULT STDMETHODCALLTYPE HostCommand::ReleaseRecordSource(VARIANT key)
 try {
     if (key.vt != VT_BSTR) raise_standard_error(RuntimeError::TypeMismatch);
     std::u16string text(bstr_view(key.bstrVal));

@@ -10,8 +10,8 @@
 
 class HostCommand final : public ComObject<HostCommand, IHostCommand> {
 public:
-    HRESULT CreateRecordSource(VARIANT optional, IHostRecordSource** source) override;
-    HRESULT ReleaseRecordSource(VARIANT key) override;
+    HRESULT STDMETHODCALLTYPE CreateRecordSource(VARIANT optional, IHostRecordSource** source) override;
+    HRESULT STDMETHODCALLTYPE ReleaseRecordSource(VARIANT key) override;
 
     std::size_t open_sources() const { return sources_.size(); }
 

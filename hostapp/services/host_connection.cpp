@@ -6,7 +6,7 @@
 #include "hostapp/services/forward_recordset.h"
 #include "hostapp/services/write_back_recordset.h"
 
-HRESULT HostConnection::OpenRecordset(BSTR query, LONG options, BSTR, LONG*, BSTR*, IHostRecordset** recordset)
+HRESULT STDMETHODCALLTYPE HostConnection::OpenRecordset(BSTR query, LONG options, BSTR, LONG*, BSTR*, IHostRecordset** recordset)
 try {
     if (!recordset) return E_POINTER;
     *recordset = nullptr;

@@ -13,7 +13,7 @@ public:
 
     // kRecordsetForward runs query and stands on its first row; kRecordsetWriteBack (query empty)
     // gives a record set for UpdateField only. number and text are left as they are.
-    HRESULT OpenRecordset(BSTR query, LONG options, BSTR source, LONG* number, BSTR* text,
+    HRESULT STDMETHODCALLTYPE OpenRecordset(BSTR query, LONG options, BSTR source, LONG* number, BSTR* text,
                           IHostRecordset** recordset) override;
 
 private:

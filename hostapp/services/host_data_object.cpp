@@ -5,7 +5,7 @@
 HostDataObject::HostDataObject(std::shared_ptr<HostDatabase> database)
     : connection_(make_com<HostConnection>(std::move(database))), command_(make_com<HostCommand>()) {}
 
-HRESULT HostDataObject::get_Connection(IHostConnection** connection)
+HRESULT STDMETHODCALLTYPE HostDataObject::get_Connection(IHostConnection** connection)
 try {
     if (!connection) return E_POINTER;
     *connection = nullptr;
@@ -15,7 +15,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostDataObject::get_RecordSources(IHostCommand** command)
+HRESULT STDMETHODCALLTYPE HostDataObject::get_RecordSources(IHostCommand** command)
 try {
     if (!command) return E_POINTER;
     *command = nullptr;

@@ -14,8 +14,8 @@ class HostDataObject final : public ComObject<HostDataObject, IHostDataObject> {
 public:
     explicit HostDataObject(std::shared_ptr<HostDatabase> database);
 
-    HRESULT get_Connection(IHostConnection** connection) override;
-    HRESULT get_RecordSources(IHostCommand** command) override;
+    HRESULT STDMETHODCALLTYPE get_Connection(IHostConnection** connection) override;
+    HRESULT STDMETHODCALLTYPE get_RecordSources(IHostCommand** command) override;
 
 private:
     ComPtr<HostConnection> connection_;

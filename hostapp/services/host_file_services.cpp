@@ -44,7 +44,7 @@ std::u16string split_path(std::u16string_view path, bool folder_part) {
     return std::u16string(folder_part ? path.substr(0, cut) : path.substr(cut));
 }
 
-HRESULT HostFileServices::FolderForFile(BSTR folder, BSTR* result)
+HRESULT STDMETHODCALLTYPE HostFileServices::FolderForFile(BSTR folder, BSTR* result)
 try {
     if (!result) return E_POINTER;
     *result = nullptr;
@@ -54,7 +54,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostFileServices::SplitPath(BSTR path, VARIANT_BOOL folder_part, BSTR* result)
+HRESULT STDMETHODCALLTYPE HostFileServices::SplitPath(BSTR path, VARIANT_BOOL folder_part, BSTR* result)
 try {
     if (!result) return E_POINTER;
     *result = nullptr;
@@ -64,7 +64,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostFileServices::MakeTempFileName(BSTR* location, BSTR* extension, LONG* number, BSTR* path)
+HRESULT STDMETHODCALLTYPE HostFileServices::MakeTempFileName(BSTR* location, BSTR* extension, LONG* number, BSTR* path)
 try {
     if (!path) return E_POINTER;
     *path = nullptr;
@@ -94,7 +94,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostFileServices::get_FileSystem(IDispatch** file_system)
+HRESULT STDMETHODCALLTYPE HostFileServices::get_FileSystem(IDispatch** file_system)
 try {
     if (!file_system) return E_POINTER;
     *file_system = nullptr;

@@ -15,12 +15,12 @@
 
 class HostFileServices final : public ComObject<HostFileServices, IHostFileServices> {
 public:
-    HRESULT FolderForFile(BSTR folder, BSTR* result) override;
-    HRESULT SplitPath(BSTR path, VARIANT_BOOL folder_part, BSTR* result) override;
+    HRESULT STDMETHODCALLTYPE FolderForFile(BSTR folder, BSTR* result) override;
+    HRESULT STDMETHODCALLTYPE SplitPath(BSTR path, VARIANT_BOOL folder_part, BSTR* result) override;
     // A path in location that names no file yet: "PM", the number in hex, '_', 64 random bits in
     // hex, then the extension. location must be an existing folder (a local path).
-    HRESULT MakeTempFileName(BSTR* location, BSTR* extension, LONG* number, BSTR* path) override;
-    HRESULT get_FileSystem(IDispatch** file_system) override;
+    HRESULT STDMETHODCALLTYPE MakeTempFileName(BSTR* location, BSTR* extension, LONG* number, BSTR* path) override;
+    HRESULT STDMETHODCALLTYPE get_FileSystem(IDispatch** file_system) override;
 };
 
 std::u16string folder_for_file(std::u16string_view folder);

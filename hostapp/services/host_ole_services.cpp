@@ -3,7 +3,7 @@
 #include "com/error.h"
 #include "hostapp/services/host_environment.h"
 
-HRESULT HostOleServices::get_TempPath(BSTR* location)
+HRESULT STDMETHODCALLTYPE HostOleServices::get_TempPath(BSTR* location)
 try {
     if (!location) return E_POINTER;
     *location = nullptr;

@@ -7,5 +7,5 @@
 class HostOleServices final : public ComObject<HostOleServices, IHostOleServices> {
 public:
     // The configured temporary folder, ending in '/'.
-    HRESULT get_TempPath(BSTR* location) override;
+    HRESULT STDMETHODCALLTYPE get_TempPath(BSTR* location) override;
 };

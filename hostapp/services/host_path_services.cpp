@@ -6,7 +6,7 @@
 #include "com/utf.h"
 #include "hostapp/services/host_environment.h"
 
-HRESULT HostPathServices::FolderPath(LONG folder_id, BSTR* path)
+HRESULT STDMETHODCALLTYPE HostPathServices::FolderPath(LONG folder_id, BSTR* path)
 try {
     if (!path) return E_POINTER;
     *path = nullptr;

@@ -6,5 +6,5 @@
 
 class HostPathServices final : public ComObject<HostPathServices, IHostPathServices> {
 public:
-    HRESULT FolderPath(LONG folder_id, BSTR* path) override;
+    HRESULT STDMETHODCALLTYPE FolderPath(LONG folder_id, BSTR* path) override;
 };

@@ -17,7 +17,7 @@ void check_name(std::u16string_view name, std::u16string_view what) {
 
 }  // namespace
 
-HRESULT HostRecordSource::get_SQL(BSTR* sql)
+HRESULT STDMETHODCALLTYPE HostRecordSource::get_SQL(BSTR* sql)
 try {
     if (!sql) return E_POINTER;
     *sql = nullptr;
@@ -36,7 +36,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostRecordSource::AddField(BSTR name, BSTR alias, VARIANT)
+HRESULT STDMETHODCALLTYPE HostRecordSource::AddField(BSTR name, BSTR alias, VARIANT)
 try {
     check_name(bstr_view(name), u"field name");
     if (!bstr_view(alias).empty()) check_name(bstr_view(alias), u"field alias");
@@ -46,7 +46,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostRecordSource::SetTable(BSTR table, LONG flags)
+HRESULT STDMETHODCALLTYPE HostRecordSource::SetTable(BSTR table, LONG flags)
 try {
     if (flags != 0)
         raise_error(RuntimeError::InvalidProcedureCall,
@@ -61,7 +61,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostRecordSource::get_Key(BSTR* key)
+HRESULT STDMETHODCALLTYPE HostRecordSource::get_Key(BSTR* key)
 try {
     if (!key) return E_POINTER;
     *key = nullptr;

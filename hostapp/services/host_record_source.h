@@ -11,10 +11,10 @@ class HostRecordSource final : public ComObject<HostRecordSource, IHostRecordSou
 public:
     explicit HostRecordSource(std::u16string key) : key_(std::move(key)) {}
 
-    HRESULT get_SQL(BSTR* sql) override;
-    HRESULT AddField(BSTR name, BSTR alias, VARIANT optional) override;
-    HRESULT SetTable(BSTR table, LONG flags) override;
-    HRESULT get_Key(BSTR* key) override;
+    HRESULT STDMETHODCALLTYPE get_SQL(BSTR* sql) override;
+    HRESULT STDMETHODCALLTYPE AddField(BSTR name, BSTR alias, VARIANT optional) override;
+    HRESULT STDMETHODCALLTYPE SetTable(BSTR table, LONG flags) override;
+    HRESULT STDMETHODCALLTYPE get_Key(BSTR* key) override;
 
 private:
     struct Field {

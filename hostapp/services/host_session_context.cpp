@@ -28,7 +28,7 @@ HostSessionContext::HostSessionContext(std::filesystem::path database, std::u16s
       busy_timeout_ms_(busy_timeout_ms),
       id_(next_session_id()) {}
 
-HRESULT HostSessionContext::get_SessionID(LONG* id)
+HRESULT STDMETHODCALLTYPE HostSessionContext::get_SessionID(LONG* id)
 try {
     if (!id) return E_POINTER;
     *id = id_;
@@ -37,7 +37,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostSessionContext::get_ApplicationTitle(BSTR* title)
+HRESULT STDMETHODCALLTYPE HostSessionContext::get_ApplicationTitle(BSTR* title)
 try {
     if (!title) return E_POINTER;
     *title = nullptr;
@@ -47,7 +47,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT HostSessionContext::CreateDataObject(BSTR key, IHostDataObject** data)
+HRESULT STDMETHODCALLTYPE HostSessionContext::CreateDataObject(BSTR key, IHostDataObject** data)
 try {
     if (!data) return E_POINTER;
     *data = nullptr;

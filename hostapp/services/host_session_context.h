@@ -12,10 +12,10 @@ public:
     // A session numbered from a process-wide counter.
     HostSessionContext(std::filesystem::path database, std::u16string application_title, int busy_timeout_ms);
 
-    HRESULT get_SessionID(LONG* id) override;
-    HRESULT get_ApplicationTitle(BSTR* title) override;
+    HRESULT STDMETHODCALLTYPE get_SessionID(LONG* id) override;
+    HRESULT STDMETHODCALLTYPE get_ApplicationTitle(BSTR* title) override;
     // Only the media data object's key is served: a new data object over the session's database.
-    HRESULT CreateDataObject(BSTR key, IHostDataObject** data) override;
+    HRESULT STDMETHODCALLTYPE CreateDataObject(BSTR key, IHostDataObject** data) override;
 
     const std::filesystem::path& database() const { return database_; }
 

@@ -23,7 +23,7 @@ std::u16string format_text(std::u16string_view text, const SAFEARRAY* values) {
     return result;
 }
 
-HRESULT HostStringServices::FormatText(BSTR text, SAFEARRAY** values, BSTR* result)
+HRESULT STDMETHODCALLTYPE HostStringServices::FormatText(BSTR text, SAFEARRAY** values, BSTR* result)
 try {
     if (!result) return E_POINTER;
     *result = nullptr;

@@ -10,7 +10,7 @@
 class HostStringServices final : public ComObject<HostStringServices, IHostStringServices> {
 public:
     // %1 to %9 become the texts of the first nine values; values null or empty leave text as it is.
-    HRESULT FormatText(BSTR text, SAFEARRAY** values, BSTR* result) override;
+    HRESULT STDMETHODCALLTYPE FormatText(BSTR text, SAFEARRAY** values, BSTR* result) override;
 };
 
 // One pass over text: a placeholder whose value is missing stays as written, and the text of a

@@ -10,7 +10,7 @@
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
 
-HRESULT KWOpen::Initialize(BSTR application_key, BSTR, BSTR, LONG, BSTR database, LONG, VARIANT_BOOL* opened)
+HRESULT STDMETHODCALLTYPE KWOpen::Initialize(BSTR application_key, BSTR, BSTR, LONG, BSTR database, LONG, VARIANT_BOOL* opened)
 try {
     if (!opened) return E_POINTER;
     *opened = VARIANT_FALSE;
@@ -53,7 +53,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT KWOpen::get_SessionContext(ISessionContext** context)
+HRESULT STDMETHODCALLTYPE KWOpen::get_SessionContext(ISessionContext** context)
 try {
     if (!context) return E_POINTER;
     *context = nullptr;
@@ -65,7 +65,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT KWOpen::get_LastError(BSTR* text)
+HRESULT STDMETHODCALLTYPE KWOpen::get_LastError(BSTR* text)
 try {
     if (!text) return E_POINTER;
     *text = nullptr;

@@ -10,10 +10,10 @@
 class KWOpen final : public ComObject<KWOpen, IKWOpen> {
 public:
     // True when a session is open; otherwise false, with LastError saying what is missing.
-    HRESULT Initialize(BSTR application_key, BSTR user, BSTR password, LONG flags, BSTR database, LONG options,
+    HRESULT STDMETHODCALLTYPE Initialize(BSTR application_key, BSTR user, BSTR password, LONG flags, BSTR database, LONG options,
                        VARIANT_BOOL* opened) override;
-    HRESULT get_SessionContext(ISessionContext** context) override;
-    HRESULT get_LastError(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE get_SessionContext(ISessionContext** context) override;
+    HRESULT STDMETHODCALLTYPE get_LastError(BSTR* text) override;
 
 private:
     ComPtr<ISessionContext> session_;

@@ -23,7 +23,7 @@ void WriteBackRecordset::check_open() const {
     if (closed_) raise_database_error(u"The record set is closed.");
 }
 
-HRESULT WriteBackRecordset::get_FieldValue(VARIANT, VARIANT* value)
+HRESULT STDMETHODCALLTYPE WriteBackRecordset::get_FieldValue(VARIANT, VARIANT* value)
 try {
     if (!value) return E_POINTER;
     VariantInit(value);
@@ -33,7 +33,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT WriteBackRecordset::MoveNext()
+HRESULT STDMETHODCALLTYPE WriteBackRecordset::MoveNext()
 try {
     check_open();
     raise_database_error(u"A record set opened for write-back has no rows to read.");
@@ -41,7 +41,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT WriteBackRecordset::get_EOF(VARIANT_BOOL* eof)
+HRESULT STDMETHODCALLTYPE WriteBackRecordset::get_EOF(VARIANT_BOOL* eof)
 try {
     if (!eof) return E_POINTER;
     *eof = VARIANT_TRUE;
@@ -51,7 +51,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT WriteBackRecordset::Close()
+HRESULT STDMETHODCALLTYPE WriteBackRecordset::Close()
 try {
     check_open();
     closed_ = true;
@@ -60,7 +60,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT WriteBackRecordset::UpdateField(BSTR table, BSTR field, BSTR key_field, VARIANT* key, VARIANT* value,
+HRESULT STDMETHODCALLTYPE WriteBackRecordset::UpdateField(BSTR table, BSTR field, BSTR key_field, VARIANT* key, VARIANT* value,
                                         SHORT* result)
 try {
     if (!result) return E_POINTER;

@@ -11,12 +11,12 @@ class WriteBackRecordset final : public ComObject<WriteBackRecordset, IHostRecor
 public:
     explicit WriteBackRecordset(std::shared_ptr<HostDatabase> database) : database_(std::move(database)) {}
 
-    HRESULT get_FieldValue(VARIANT column, VARIANT* value) override;
-    HRESULT MoveNext() override;
-    HRESULT get_EOF(VARIANT_BOOL* eof) override;
-    HRESULT Close() override;
+    HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT column, VARIANT* value) override;
+    HRESULT STDMETHODCALLTYPE MoveNext() override;
+    HRESULT STDMETHODCALLTYPE get_EOF(VARIANT_BOOL* eof) override;
+    HRESULT STDMETHODCALLTYPE Close() override;
     // Each call is its own committed transaction; result is the number of records written (1).
-    HRESULT UpdateField(BSTR table, BSTR field, BSTR key_field, VARIANT* key, VARIANT* value,
+    HRESULT STDMETHODCALLTYPE UpdateField(BSTR table, BSTR field, BSTR key_field, VARIANT* key, VARIANT* value,
                         SHORT* result) override;
 
 private:

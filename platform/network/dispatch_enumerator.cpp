@@ -5,7 +5,7 @@
 DispatchEnumerator::DispatchEnumerator(std::size_t count, ItemMaker make_item, std::size_t position)
     : count_(count), make_item_(std::move(make_item)), position_(position) {}
 
-HRESULT DispatchEnumerator::Next(ULONG count, VARIANT* items, ULONG* fetched)
+HRESULT STDMETHODCALLTYPE DispatchEnumerator::Next(ULONG count, VARIANT* items, ULONG* fetched)
 try {
     if (!items || (!fetched && count != 1)) return E_POINTER;
     if (fetched) *fetched = 0;
@@ -26,18 +26,18 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT DispatchEnumerator::Skip(ULONG count) {
+HRESULT STDMETHODCALLTYPE DispatchEnumerator::Skip(ULONG count) {
     std::size_t left = count_ - position_;
     position_ += std::min<std::size_t>(count, left);
     return count <= left ? S_OK : S_FALSE;
 }
 
-HRESULT DispatchEnumerator::Reset() {
+HRESULT STDMETHODCALLTYPE DispatchEnumerator::Reset() {
     position_ = 0;
     return S_OK;
 }
 
-HRESULT DispatchEnumerator::Clone(IEnumVARIANT** copy)
+HRESULT STDMETHODCALLTYPE DispatchEnumerator::Clone(IEnumVARIANT** copy)
 try {
     if (!copy) return E_POINTER;
     *copy = nullptr;

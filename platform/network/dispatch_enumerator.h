@@ -12,10 +12,10 @@ public:
     using ItemMaker = std::function<ComPtr<IDispatch>(std::size_t index)>;
     DispatchEnumerator(std::size_t count, ItemMaker make_item, std::size_t position = 0);
 
-    HRESULT Next(ULONG count, VARIANT* items, ULONG* fetched) override;
-    HRESULT Skip(ULONG count) override;
-    HRESULT Reset() override;
-    HRESULT Clone(IEnumVARIANT** copy) override;
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
+    HRESULT STDMETHODCALLTYPE Reset() override;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
 
 private:
     std::size_t count_;

@@ -14,7 +14,7 @@ bool names_kind(BSTR path, NetworkItemKind kind) {
 
 }  // namespace
 
-HRESULT FileSystemObject::FileExists(BSTR path, VARIANT_BOOL* exists)
+HRESULT STDMETHODCALLTYPE FileSystemObject::FileExists(BSTR path, VARIANT_BOOL* exists)
 try {
     if (!exists) return E_POINTER;
     *exists = VARIANT_FALSE;
@@ -24,7 +24,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT FileSystemObject::FolderExists(BSTR path, VARIANT_BOOL* exists)
+HRESULT STDMETHODCALLTYPE FileSystemObject::FolderExists(BSTR path, VARIANT_BOOL* exists)
 try {
     if (!exists) return E_POINTER;
     *exists = VARIANT_FALSE;
@@ -34,7 +34,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT FileSystemObject::GetFolder(BSTR path, IFolder** folder)
+HRESULT STDMETHODCALLTYPE FileSystemObject::GetFolder(BSTR path, IFolder** folder)
 try {
     if (!folder) return E_POINTER;
     *folder = nullptr;

@@ -7,8 +7,8 @@
 class FileSystemObject final : public ComObject<FileSystemObject, IFileSystem> {
 public:
     // Both answer false for anything that does not resolve, a malformed path included; never an error.
-    HRESULT FileExists(BSTR path, VARIANT_BOOL* exists) override;
-    HRESULT FolderExists(BSTR path, VARIANT_BOOL* exists) override;
+    HRESULT STDMETHODCALLTYPE FileExists(BSTR path, VARIANT_BOOL* exists) override;
+    HRESULT STDMETHODCALLTYPE FolderExists(BSTR path, VARIANT_BOOL* exists) override;
     // 76 "Path not found" when path names no folder.
-    HRESULT GetFolder(BSTR path, IFolder** folder) override;
+    HRESULT STDMETHODCALLTYPE GetFolder(BSTR path, IFolder** folder) override;
 };

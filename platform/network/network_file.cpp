@@ -5,7 +5,7 @@
 NetworkFile::NetworkFile(std::u16string unc_path, std::u16string name)
     : unc_path_(std::move(unc_path)), name_(std::move(name)) {}
 
-HRESULT NetworkFile::get_Path(BSTR* path)
+HRESULT STDMETHODCALLTYPE NetworkFile::get_Path(BSTR* path)
 try {
     if (!path) return E_POINTER;
     *path = nullptr;
@@ -15,7 +15,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT NetworkFile::get_Name(BSTR* name)
+HRESULT STDMETHODCALLTYPE NetworkFile::get_Name(BSTR* name)
 try {
     if (!name) return E_POINTER;
     *name = nullptr;

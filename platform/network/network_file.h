@@ -10,8 +10,8 @@ class NetworkFile final : public ComObject<NetworkFile, IFile> {
 public:
     NetworkFile(std::u16string unc_path, std::u16string name);
 
-    HRESULT get_Path(BSTR* path) override;
-    HRESULT get_Name(BSTR* name) override;
+    HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override;
+    HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override;
 
 private:
     std::u16string unc_path_;

@@ -7,7 +7,7 @@
 NetworkFileCollection::NetworkFileCollection(std::vector<Member> members)
     : members_(std::make_shared<const std::vector<Member>>(std::move(members))) {}
 
-HRESULT NetworkFileCollection::get_Count(LONG* count)
+HRESULT STDMETHODCALLTYPE NetworkFileCollection::get_Count(LONG* count)
 try {
     if (!count) return E_POINTER;
     *count = 0;
@@ -17,7 +17,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT NetworkFileCollection::get__NewEnum(IUnknown** enumerator)
+HRESULT STDMETHODCALLTYPE NetworkFileCollection::get__NewEnum(IUnknown** enumerator)
 try {
     if (!enumerator) return E_POINTER;
     *enumerator = nullptr;

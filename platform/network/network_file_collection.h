@@ -16,8 +16,8 @@ public:
     };
     explicit NetworkFileCollection(std::vector<Member> members);
 
-    HRESULT get_Count(LONG* count) override;
-    HRESULT get__NewEnum(IUnknown** enumerator) override;
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override;
+    HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) override;
 
 private:
     // Shared with the enumerators, which may outlive the collection.

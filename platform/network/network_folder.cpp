@@ -7,7 +7,7 @@
 
 NetworkFolder::NetworkFolder(NetworkFolderPlace place) : place_(std::move(place)) {}
 
-HRESULT NetworkFolder::get_Path(BSTR* path)
+HRESULT STDMETHODCALLTYPE NetworkFolder::get_Path(BSTR* path)
 try {
     if (!path) return E_POINTER;
     *path = nullptr;
@@ -17,7 +17,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT NetworkFolder::get_Name(BSTR* name)
+HRESULT STDMETHODCALLTYPE NetworkFolder::get_Name(BSTR* name)
 try {
     if (!name) return E_POINTER;
     *name = nullptr;
@@ -27,7 +27,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT NetworkFolder::get_SubFolders(IFolderCollection** folders)
+HRESULT STDMETHODCALLTYPE NetworkFolder::get_SubFolders(IFolderCollection** folders)
 try {
     if (!folders) return E_POINTER;
     *folders = nullptr;
@@ -43,7 +43,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT NetworkFolder::get_Files(IFileCollection** files)
+HRESULT STDMETHODCALLTYPE NetworkFolder::get_Files(IFileCollection** files)
 try {
     if (!files) return E_POINTER;
     *files = nullptr;

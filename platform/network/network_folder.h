@@ -18,12 +18,12 @@ class NetworkFolder final : public ComObject<NetworkFolder, IFolder> {
 public:
     explicit NetworkFolder(NetworkFolderPlace place);
 
-    HRESULT get_Path(BSTR* path) override;
-    HRESULT get_Name(BSTR* name) override;
+    HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override;
+    HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override;
     // Both list the folder when asked, each in listing order; a folder that cannot be listed
     // raises 70 "Permission denied", one that is gone 76 "Path not found".
-    HRESULT get_SubFolders(IFolderCollection** folders) override;
-    HRESULT get_Files(IFileCollection** files) override;
+    HRESULT STDMETHODCALLTYPE get_SubFolders(IFolderCollection** folders) override;
+    HRESULT STDMETHODCALLTYPE get_Files(IFileCollection** files) override;
 
 private:
     NetworkFolderPlace place_;

@@ -6,7 +6,7 @@
 NetworkFolderCollection::NetworkFolderCollection(std::vector<NetworkFolderPlace> members)
     : members_(std::make_shared<const std::vector<NetworkFolderPlace>>(std::move(members))) {}
 
-HRESULT NetworkFolderCollection::get_Count(LONG* count)
+HRESULT STDMETHODCALLTYPE NetworkFolderCollection::get_Count(LONG* count)
 try {
     if (!count) return E_POINTER;
     *count = 0;
@@ -16,7 +16,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT NetworkFolderCollection::get__NewEnum(IUnknown** enumerator)
+HRESULT STDMETHODCALLTYPE NetworkFolderCollection::get__NewEnum(IUnknown** enumerator)
 try {
     if (!enumerator) return E_POINTER;
     *enumerator = nullptr;

@@ -12,8 +12,8 @@ class NetworkFolderCollection final : public ComObject<NetworkFolderCollection, 
 public:
     explicit NetworkFolderCollection(std::vector<NetworkFolderPlace> members);
 
-    HRESULT get_Count(LONG* count) override;
-    HRESULT get__NewEnum(IUnknown** enumerator) override;
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override;
+    HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) override;
 
 private:
     // Shared with the enumerators, which may outlive the collection.

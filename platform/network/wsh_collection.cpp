@@ -19,7 +19,7 @@ std::int64_t integer_index(const VARIANT& index) {
 
 WshCollection::WshCollection(std::vector<std::u16string> items) : items_(std::move(items)) {}
 
-HRESULT WshCollection::Item(VARIANT* index, VARIANT* value)
+HRESULT STDMETHODCALLTYPE WshCollection::Item(VARIANT* index, VARIANT* value)
 try {
     if (!value) return E_POINTER;
     VariantInit(value);
@@ -34,7 +34,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT WshCollection::get_Count(LONG* count)
+HRESULT STDMETHODCALLTYPE WshCollection::get_Count(LONG* count)
 try {
     if (!count) return E_POINTER;
     *count = 0;

@@ -5,7 +5,7 @@
 #include "platform/wsh_network_object.h"
 #include "wsh_collection.h"
 
-HRESULT WshNetwork::EnumNetworkDrives(IWshCollection** drives)
+HRESULT STDMETHODCALLTYPE WshNetwork::EnumNetworkDrives(IWshCollection** drives)
 try {
     if (!drives) return E_POINTER;
     *drives = nullptr;

@@ -7,5 +7,5 @@
 class WshNetwork final : public ComObject<WshNetwork, IWshNetwork2> {
 public:
     // Reads the connections file afresh: a later change shows in the next collection, not in this one.
-    HRESULT EnumNetworkDrives(IWshCollection** drives) override;
+    HRESULT STDMETHODCALLTYPE EnumNetworkDrives(IWshCollection** drives) override;
 };

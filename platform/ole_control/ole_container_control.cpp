@@ -39,7 +39,7 @@ decltype(auto) from_ole(Call call) {
 
 class OleContainerControl final : public ComObject<OleContainerControl, IOleContainerControl> {
 public:
-    HRESULT ReadFromFile(SHORT file_number) override
+    HRESULT STDMETHODCALLTYPE ReadFromFile(SHORT file_number) override
     try {
         BinaryFile& file = open_file(file_number);
         const std::int64_t start = file.position();
@@ -56,7 +56,7 @@ public:
         return hresult_from_current_exception();
     }
 
-    HRESULT SaveToFile(SHORT file_number) override
+    HRESULT STDMETHODCALLTYPE SaveToFile(SHORT file_number) override
     try {
         BinaryFile& file = open_file(file_number);
         if (!object_) return S_OK;  // an empty container writes nothing
@@ -71,13 +71,13 @@ public:
         return hresult_from_current_exception();
     }
 
-    HRESULT get_OLEType(SHORT* type) override {
+    HRESULT STDMETHODCALLTYPE get_OLEType(SHORT* type) override {
         if (!type) return E_POINTER;
         *type = object_ ? SHORT(ole::ole_type(*object_)) : kOleTypeNone;
         return S_OK;
     }
 
-    HRESULT get_SourceDoc(BSTR* path) override
+    HRESULT STDMETHODCALLTYPE get_SourceDoc(BSTR* path) override
     try {
         if (!path) return E_POINTER;
         *path = nullptr;
@@ -87,7 +87,7 @@ public:
         return hresult_from_current_exception();
     }
 
-    HRESULT CreateLink(BSTR source_doc, VARIANT source_item) override
+    HRESULT STDMETHODCALLTYPE CreateLink(BSTR source_doc, VARIANT source_item) override
     try {
         held();
         // The item of a link to part of a file stays as it is; naming a new one is not supported.
@@ -99,7 +99,7 @@ public:
         return hresult_from_current_exception();
     }
 
-    HRESULT get_UpdateOptions(SHORT* options) override
+    HRESULT STDMETHODCALLTYPE get_UpdateOptions(SHORT* options) override
     try {
         if (!options) return E_POINTER;
         *options = 0;
@@ -109,7 +109,7 @@ public:
         return hresult_from_current_exception();
     }
 
-    HRESULT put_UpdateOptions(SHORT options) override
+    HRESULT STDMETHODCALLTYPE put_UpdateOptions(SHORT options) override
     try {
         from_ole([&] { ole::set_update_options(held(), options); });
         return S_OK;

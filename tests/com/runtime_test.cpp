@@ -18,7 +18,7 @@ namespace {
 
 struct ITest : IDispatch {
     static constexpr IID iid = make_guid("{11111111-2222-3333-4444-555555555555}");
-    virtual HRESULT Fail(LONG number) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Fail(LONG number) = 0;
 };
 struct IOther : IDispatch {
     static constexpr IID iid = make_guid("{66666666-2222-3333-4444-555555555555}");
@@ -26,7 +26,7 @@ struct IOther : IDispatch {
 
 class Sample final : public ComObject<Sample, ITest, IOther> {
 public:
-    HRESULT Fail(LONG number) override
+    HRESULT STDMETHODCALLTYPE Fail(LONG number) override
     try {
         raise_error(number, u"broken", u"Sample");
     } catch (...) {
@@ -38,12 +38,12 @@ public:
 class Refusing final : public ComObject<Refusing, ITest> {
 public:
     Refusing() { raise_error(RuntimeError::PermissionDenied, u"refused", u"Refusing"); }
-    HRESULT Fail(LONG) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Fail(LONG) override { return S_OK; }
 };
 class Starved final : public ComObject<Starved, ITest> {
 public:
     Starved() { throw std::bad_alloc(); }
-    HRESULT Fail(LONG) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Fail(LONG) override { return S_OK; }
 };
 
 constexpr CLSID kSampleClass = make_guid("{77777777-2222-3333-4444-555555555555}");

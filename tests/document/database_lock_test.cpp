@@ -17,14 +17,14 @@ namespace fs = std::filesystem;
 // one for every transfer, so the n-th call comes just before the n-th temporary file.
 class TransferWatch final : public ComObject<TransferWatch, IClassFactory> {
 public:
-    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         if (before_transfer) before_transfer(++transfers);
         return make_com<HostOleServices>()->QueryInterface(riid, object);
     }
-    HRESULT LockServer(int) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(int) override { return S_OK; }
 
     std::function<void(int)> before_transfer;
     int transfers = 0;

@@ -24,32 +24,32 @@ ULONG references(IUnknown* object) {
 // A container whose every object is a link to \\OldServer\Media\a.xls and which saves nothing.
 class SavesNothing final : public ComObject<SavesNothing, IOleContainerControl> {
 public:
-    HRESULT ReadFromFile(SHORT) override { return S_OK; }
-    HRESULT SaveToFile(SHORT) override { return S_OK; }
-    HRESULT get_OLEType(SHORT* type) override {
+    HRESULT STDMETHODCALLTYPE ReadFromFile(SHORT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SaveToFile(SHORT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_OLEType(SHORT* type) override {
         *type = kOleTypeLinked;
         return S_OK;
     }
-    HRESULT get_SourceDoc(BSTR* path) override {
+    HRESULT STDMETHODCALLTYPE get_SourceDoc(BSTR* path) override {
         *path = make_bstr(u"\\\\OldServer\\Media\\a.xls");
         return S_OK;
     }
-    HRESULT CreateLink(BSTR, VARIANT) override { return S_OK; }
-    HRESULT get_UpdateOptions(SHORT* options) override {
+    HRESULT STDMETHODCALLTYPE CreateLink(BSTR, VARIANT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_UpdateOptions(SHORT* options) override {
         *options = 0;
         return S_OK;
     }
-    HRESULT put_UpdateOptions(SHORT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE put_UpdateOptions(SHORT) override { return S_OK; }
 };
 
 // The host's session, but its write-backs write nothing and report so (result 0).
 class WritesNothing final : public ComObject<WritesNothing, IHostRecordset> {
 public:
-    HRESULT get_FieldValue(VARIANT, VARIANT*) override { return E_NOTIMPL; }
-    HRESULT MoveNext() override { return E_NOTIMPL; }
-    HRESULT get_EOF(VARIANT_BOOL*) override { return E_NOTIMPL; }
-    HRESULT Close() override { return S_OK; }
-    HRESULT UpdateField(BSTR, BSTR, BSTR, VARIANT*, VARIANT*, SHORT* result) override {
+    HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE MoveNext() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_EOF(VARIANT_BOOL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Close() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE UpdateField(BSTR, BSTR, BSTR, VARIANT*, VARIANT*, SHORT* result) override {
         *result = 0;
         return S_OK;
     }
@@ -57,7 +57,7 @@ public:
 class ConnectionWritingNothing final : public ComObject<ConnectionWritingNothing, IHostConnection> {
 public:
     explicit ConnectionWritingNothing(ComPtr<IHostConnection> host) : host_(std::move(host)) {}
-    HRESULT OpenRecordset(BSTR query, LONG options, BSTR source, LONG* number, BSTR* text,
+    HRESULT STDMETHODCALLTYPE OpenRecordset(BSTR query, LONG options, BSTR source, LONG* number, BSTR* text,
                           IHostRecordset** recordset) override {
         if (options != kRecordsetWriteBack) return host_->OpenRecordset(query, options, source, number, text, recordset);
         *recordset = make_com<WritesNothing>().detach();
@@ -70,13 +70,13 @@ private:
 class DataWritingNothing final : public ComObject<DataWritingNothing, IHostDataObject> {
 public:
     explicit DataWritingNothing(ComPtr<IHostDataObject> host) : host_(std::move(host)) {}
-    HRESULT get_Connection(IHostConnection** connection) override {
+    HRESULT STDMETHODCALLTYPE get_Connection(IHostConnection** connection) override {
         ComPtr<IHostConnection> real;
         check(host_->get_Connection(real.put()));
         *connection = make_com<ConnectionWritingNothing>(real).detach();
         return S_OK;
     }
-    HRESULT get_RecordSources(IHostCommand** command) override { return host_->get_RecordSources(command); }
+    HRESULT STDMETHODCALLTYPE get_RecordSources(IHostCommand** command) override { return host_->get_RecordSources(command); }
 
 private:
     ComPtr<IHostDataObject> host_;
@@ -84,9 +84,9 @@ private:
 class SessionWritingNothing final : public ComObject<SessionWritingNothing, ISessionContext> {
 public:
     explicit SessionWritingNothing(ComPtr<ISessionContext> host) : host_(std::move(host)) {}
-    HRESULT get_SessionID(LONG* id) override { return host_->get_SessionID(id); }
-    HRESULT get_ApplicationTitle(BSTR* title) override { return host_->get_ApplicationTitle(title); }
-    HRESULT CreateDataObject(BSTR key, IHostDataObject** data) override {
+    HRESULT STDMETHODCALLTYPE get_SessionID(LONG* id) override { return host_->get_SessionID(id); }
+    HRESULT STDMETHODCALLTYPE get_ApplicationTitle(BSTR* title) override { return host_->get_ApplicationTitle(title); }
+    HRESULT STDMETHODCALLTYPE CreateDataObject(BSTR key, IHostDataObject** data) override {
         ComPtr<IHostDataObject> real;
         check(host_->CreateDataObject(key, real.put()));
         *data = make_com<DataWritingNothing>(real).detach();

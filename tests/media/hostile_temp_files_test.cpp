@@ -35,19 +35,19 @@ public:
     WatchingContainer() { check(CreateOleContainerControl(inner_.put())); }
     std::vector<SeenFile> seen;
 
-    HRESULT ReadFromFile(SHORT number) override {
+    HRESULT STDMETHODCALLTYPE ReadFromFile(SHORT number) override {
         look(number);
         return inner_->ReadFromFile(number);
     }
-    HRESULT SaveToFile(SHORT number) override {
+    HRESULT STDMETHODCALLTYPE SaveToFile(SHORT number) override {
         look(number);
         return inner_->SaveToFile(number);
     }
-    HRESULT get_OLEType(SHORT* type) override { return inner_->get_OLEType(type); }
-    HRESULT get_SourceDoc(BSTR* path) override { return inner_->get_SourceDoc(path); }
-    HRESULT CreateLink(BSTR doc, VARIANT item) override { return inner_->CreateLink(doc, item); }
-    HRESULT get_UpdateOptions(SHORT* options) override { return inner_->get_UpdateOptions(options); }
-    HRESULT put_UpdateOptions(SHORT options) override { return inner_->put_UpdateOptions(options); }
+    HRESULT STDMETHODCALLTYPE get_OLEType(SHORT* type) override { return inner_->get_OLEType(type); }
+    HRESULT STDMETHODCALLTYPE get_SourceDoc(BSTR* path) override { return inner_->get_SourceDoc(path); }
+    HRESULT STDMETHODCALLTYPE CreateLink(BSTR doc, VARIANT item) override { return inner_->CreateLink(doc, item); }
+    HRESULT STDMETHODCALLTYPE get_UpdateOptions(SHORT* options) override { return inner_->get_UpdateOptions(options); }
+    HRESULT STDMETHODCALLTYPE put_UpdateOptions(SHORT options) override { return inner_->put_UpdateOptions(options); }
 
 private:
     void look(SHORT number) {

@@ -10,7 +10,7 @@ namespace {
 // A callback that records its calls and can act while the run goes on.
 class RecordingCallBack final : public ComObject<RecordingCallBack, _iCallBack> {
 public:
-    HRESULT Process(IDispatch** oOle) override
+    HRESULT STDMETHODCALLTYPE Process(IDispatch** oOle) override
     try {
         ++calls;
         received = oOle && *oOle;

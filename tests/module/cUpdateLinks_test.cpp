@@ -239,7 +239,7 @@ TEST_F(RegistrationObject, ProgIdFollowsTheModuleFileName) {
     auto copy = dir.path() / "Mender7.so";
     std::filesystem::copy_file(built_module(), copy);
     auto other = ServerModule::open(copy);
-    auto get_class_object = reinterpret_cast<HRESULT (*)(REFCLSID, REFIID, void**)>(other->symbol("DllGetClassObject"));
+    auto get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(other->symbol("DllGetClassObject"));
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(get_class_object(CLSID_cUpdateLinks, IClassFactory::iid, factory.put_void()), S_OK);
     ComPtr<IVXHostedPlugin> plugin;

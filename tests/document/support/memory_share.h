@@ -30,8 +30,8 @@ struct CallLog {
 class File final : public ComObject<File, IFile> {
 public:
     File(std::u16string name, std::u16string path) : name_(std::move(name)), path_(std::move(path)) {}
-    HRESULT get_Path(BSTR* path) override { *path = make_bstr(path_); return S_OK; }
-    HRESULT get_Name(BSTR* name) override { *name = make_bstr(name_); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override { *path = make_bstr(path_); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override { *name = make_bstr(name_); return S_OK; }
 
 private:
     std::u16string name_, path_;
@@ -43,16 +43,16 @@ public:
     Members(std::vector<ComPtr<IDispatch>> members, std::string owner, CallLog* log)
         : inner_(make_com<DispatchEnumerator>(members.size(), [members](std::size_t i) { return members[i]; })),
           owner_(std::move(owner)), log_(log) {}
-    HRESULT Next(ULONG count, VARIANT* items, ULONG* fetched) override
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override
     try {
         if (log_) log_->record("next in " + owner_);
         return inner_->Next(count, items, fetched);
     } catch (...) {
         return hresult_from_current_exception();
     }
-    HRESULT Skip(ULONG count) override { return inner_->Skip(count); }
-    HRESULT Reset() override { return inner_->Reset(); }
-    HRESULT Clone(IEnumVARIANT** copy) override { return inner_->Clone(copy); }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return inner_->Skip(count); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return inner_->Reset(); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override { return inner_->Clone(copy); }
 
 private:
     ComPtr<IEnumVARIANT> inner_;
@@ -66,8 +66,8 @@ public:
     // log: where to log the enumeration of subfolders (files are not logged).
     MemberList(std::vector<ComPtr<Member>> members, std::string owner, CallLog* log)
         : members_(std::move(members)), owner_(std::move(owner)), log_(log) {}
-    HRESULT get_Count(LONG* count) override { *count = LONG(members_.size()); return S_OK; }
-    HRESULT get__NewEnum(IUnknown** enumerator) override
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override { *count = LONG(members_.size()); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) override
     try {
         *enumerator = nullptr;
         if (log_) log_->record("enumerate " + owner_);
@@ -101,9 +101,9 @@ public:
     // Listing its files or its subfolders fails with error 70, as for want of access rights.
     bool locked = false;
 
-    HRESULT get_Path(BSTR* path) override { *path = make_bstr(path_); return S_OK; }
-    HRESULT get_Name(BSTR* name) override { *name = make_bstr(path_.substr(path_.rfind(u'\\') + 1)); return S_OK; }
-    HRESULT get_Files(IFileCollection** files) override
+    HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override { *path = make_bstr(path_); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override { *name = make_bstr(path_.substr(path_.rfind(u'\\') + 1)); return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_Files(IFileCollection** files) override
     try {
         *files = nullptr;
         if (log_) log_->record("files " + utf8(path_));
@@ -113,7 +113,7 @@ public:
     } catch (...) {
         return hresult_from_current_exception();
     }
-    HRESULT get_SubFolders(IFolderCollection** folders) override
+    HRESULT STDMETHODCALLTYPE get_SubFolders(IFolderCollection** folders) override
     try {
         *folders = nullptr;
         if (log_) log_->record("subfolders " + utf8(path_));

@@ -27,7 +27,7 @@ public:
 
 class TestOleServices final : public CountedService<TestOleServices, IHostOleServices> {
 public:
-    HRESULT get_TempPath(BSTR* location) override {
+    HRESULT STDMETHODCALLTYPE get_TempPath(BSTR* location) override {
         if (!location) return E_POINTER;
         *location = make_bstr(g_state.location);
         return S_OK;
@@ -36,9 +36,9 @@ public:
 
 class TestFileServices final : public CountedService<TestFileServices, IHostFileServices> {
 public:
-    HRESULT FolderForFile(BSTR, BSTR* result) override { return not_used(result); }
-    HRESULT SplitPath(BSTR, VARIANT_BOOL, BSTR* result) override { return not_used(result); }
-    HRESULT MakeTempFileName(BSTR* location, BSTR* extension, LONG* number, BSTR* path) override {
+    HRESULT STDMETHODCALLTYPE FolderForFile(BSTR, BSTR* result) override { return not_used(result); }
+    HRESULT STDMETHODCALLTYPE SplitPath(BSTR, VARIANT_BOOL, BSTR* result) override { return not_used(result); }
+    HRESULT STDMETHODCALLTYPE MakeTempFileName(BSTR* location, BSTR* extension, LONG* number, BSTR* path) override {
         if (!path) return E_POINTER;
         *path = nullptr;
         if (!location || !extension || !number) return E_POINTER;
@@ -48,7 +48,7 @@ public:
                           temp_name(g_state.next_serial++, bstr_view(*extension)));
         return S_OK;
     }
-    HRESULT get_FileSystem(IDispatch** file_system) override {
+    HRESULT STDMETHODCALLTYPE get_FileSystem(IDispatch** file_system) override {
         if (!file_system) return E_POINTER;
         *file_system = nullptr;
         return E_NOTIMPL;

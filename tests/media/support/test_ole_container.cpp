@@ -4,7 +4,7 @@
 #include "com/utf.h"
 #include "platform/binary_files.h"
 
-HRESULT TestOleContainer::ReadFromFile(SHORT file_number)
+HRESULT STDMETHODCALLTYPE TestOleContainer::ReadFromFile(SHORT file_number)
 try {
     ++read_calls;
     BinaryFile& file = open_file(file_number);
@@ -19,7 +19,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT TestOleContainer::SaveToFile(SHORT file_number)
+HRESULT STDMETHODCALLTYPE TestOleContainer::SaveToFile(SHORT file_number)
 try {
     if (fail_save_with) raise_error(fail_save_with, u"error saving to file");
     open_file(file_number).write(held);
@@ -28,27 +28,27 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT TestOleContainer::get_OLEType(SHORT* type) {
+HRESULT STDMETHODCALLTYPE TestOleContainer::get_OLEType(SHORT* type) {
     if (!type) return E_POINTER;
     *type = held.empty() ? kOleTypeNone : kOleTypeEmbedded;
     return S_OK;
 }
 
-HRESULT TestOleContainer::get_SourceDoc(BSTR* path) {
+HRESULT STDMETHODCALLTYPE TestOleContainer::get_SourceDoc(BSTR* path) {
     if (!path) return E_POINTER;
     *path = nullptr;
     return S_OK;
 }
 
-HRESULT TestOleContainer::CreateLink(BSTR source_doc, VARIANT) {
+HRESULT STDMETHODCALLTYPE TestOleContainer::CreateLink(BSTR source_doc, VARIANT) {
     linked_to = std::u16string(bstr_view(source_doc));
     return S_OK;
 }
 
-HRESULT TestOleContainer::get_UpdateOptions(SHORT* options) {
+HRESULT STDMETHODCALLTYPE TestOleContainer::get_UpdateOptions(SHORT* options) {
     if (!options) return E_POINTER;
     *options = 0;
     return S_OK;
 }
 
-HRESULT TestOleContainer::put_UpdateOptions(SHORT) { return S_OK; }
+HRESULT STDMETHODCALLTYPE TestOleContainer::put_UpdateOptions(SHORT) { return S_OK; }

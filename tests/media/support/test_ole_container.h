@@ -24,11 +24,11 @@ public:
     // The path CreateLink was given; the held image stays as it is.
     std::u16string linked_to;
 
-    HRESULT ReadFromFile(SHORT file_number) override;
-    HRESULT SaveToFile(SHORT file_number) override;
-    HRESULT get_OLEType(SHORT* type) override;
-    HRESULT get_SourceDoc(BSTR* path) override;
-    HRESULT CreateLink(BSTR source_doc, VARIANT source_item) override;
-    HRESULT get_UpdateOptions(SHORT* options) override;
-    HRESULT put_UpdateOptions(SHORT options) override;
+    HRESULT STDMETHODCALLTYPE ReadFromFile(SHORT file_number) override;
+    HRESULT STDMETHODCALLTYPE SaveToFile(SHORT file_number) override;
+    HRESULT STDMETHODCALLTYPE get_OLEType(SHORT* type) override;
+    HRESULT STDMETHODCALLTYPE get_SourceDoc(BSTR* path) override;
+    HRESULT STDMETHODCALLTYPE CreateLink(BSTR source_doc, VARIANT source_item) override;
+    HRESULT STDMETHODCALLTYPE get_UpdateOptions(SHORT* options) override;
+    HRESULT STDMETHODCALLTYPE put_UpdateOptions(SHORT options) override;
 };

@@ -9,42 +9,42 @@ namespace test_host {
 std::filesystem::path built_module() { return std::filesystem::path(PATHMENDER_BIN_DIR) / "Pathmender.so"; }
 
 HRESULT call_export(const ServerModule& module, const char* name) {
-    auto entry = reinterpret_cast<HRESULT (*)()>(module.symbol(name));
+    auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(module.symbol(name));
     if (!entry) throw std::runtime_error(std::string("the module lacks ") + name);
     return entry();
 }
 
-HRESULT TestSession::get_SessionID(LONG* id) {
+HRESULT STDMETHODCALLTYPE TestSession::get_SessionID(LONG* id) {
     if (!id) return E_POINTER;
     *id = 7;
     return S_OK;
 }
 
-HRESULT TestSession::get_ApplicationTitle(BSTR* title) {
+HRESULT STDMETHODCALLTYPE TestSession::get_ApplicationTitle(BSTR* title) {
     if (!title) return E_POINTER;
     *title = make_bstr(u"Test Host");
     return S_OK;
 }
 
-HRESULT TestSession::CreateDataObject(BSTR, IHostDataObject** data) {
+HRESULT STDMETHODCALLTYPE TestSession::CreateDataObject(BSTR, IHostDataObject** data) {
     if (!data) return E_POINTER;
     *data = nullptr;
     return E_NOTIMPL;
 }
 
-HRESULT TestApplicationContext::get_Session(IDispatch** session) {
+HRESULT STDMETHODCALLTYPE TestApplicationContext::get_Session(IDispatch** session) {
     if (!session) return E_POINTER;
     *session = ComPtr<IDispatch>(session_).detach();
     return S_OK;
 }
 
-HRESULT TestApplication::get_ApplicationContext(IHostApplicationContext** context) {
+HRESULT STDMETHODCALLTYPE TestApplication::get_ApplicationContext(IHostApplicationContext** context) {
     if (!context) return E_POINTER;
     *context = ComPtr<IHostApplicationContext>(context_.get()).detach();
     return S_OK;
 }
 
-HRESULT EchoStringServices::FormatText(BSTR text, SAFEARRAY** values, BSTR* result) {
+HRESULT STDMETHODCALLTYPE EchoStringServices::FormatText(BSTR text, SAFEARRAY** values, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
     if (!values || !*values || (*values)->count != 0) return E_INVALIDARG;  // the plug-in passes no values
@@ -57,7 +57,7 @@ std::u16string& FixedPathServices::folder_text() {
     return text;
 }
 
-HRESULT FixedPathServices::FolderPath(LONG folder_id, BSTR* path) {
+HRESULT STDMETHODCALLTYPE FixedPathServices::FolderPath(LONG folder_id, BSTR* path) {
     if (!path) return E_POINTER;
     *path = nullptr;
     if (folder_id != kPageFileFolder) return fail_with(ComError(5, u"no such folder"));
@@ -65,7 +65,7 @@ HRESULT FixedPathServices::FolderPath(LONG folder_id, BSTR* path) {
     return S_OK;
 }
 
-HRESULT RecordingPage::Init(ISessionContext** SessionContext) {
+HRESULT STDMETHODCALLTYPE RecordingPage::Init(ISessionContext** SessionContext) {
     ++init_calls;
     if (!SessionContext) return E_POINTER;
     received = *SessionContext;
@@ -73,7 +73,7 @@ HRESULT RecordingPage::Init(ISessionContext** SessionContext) {
     return S_OK;
 }
 
-HRESULT RecordingPage::Closedown() {
+HRESULT STDMETHODCALLTYPE RecordingPage::Closedown() {
     ++closedown_calls;
     if (closedown_failure.number != 0) return fail_with(closedown_failure);
     return S_OK;

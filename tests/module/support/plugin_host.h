@@ -23,9 +23,9 @@ HRESULT call_export(const ServerModule& module, const char* name);
 
 class TestSession final : public ComObject<TestSession, ISessionContext> {
 public:
-    HRESULT get_SessionID(LONG* id) override;
-    HRESULT get_ApplicationTitle(BSTR* title) override;
-    HRESULT CreateDataObject(BSTR key, IHostDataObject** data) override;
+    HRESULT STDMETHODCALLTYPE get_SessionID(LONG* id) override;
+    HRESULT STDMETHODCALLTYPE get_ApplicationTitle(BSTR* title) override;
+    HRESULT STDMETHODCALLTYPE CreateDataObject(BSTR key, IHostDataObject** data) override;
 };
 
 // An object the session getter hands out that does not support ISessionContext.
@@ -34,7 +34,7 @@ class NotASession final : public ComObject<NotASession, IDispatch> {};
 class TestApplicationContext final : public ComObject<TestApplicationContext, IHostApplicationContext> {
 public:
     explicit TestApplicationContext(ComPtr<IDispatch> session) : session_(std::move(session)) {}
-    HRESULT get_Session(IDispatch** session) override;
+    HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) override;
 
 private:
     ComPtr<IDispatch> session_;
@@ -43,7 +43,7 @@ private:
 class TestApplication final : public ComObject<TestApplication, IHostApplication> {
 public:
     explicit TestApplication(ComPtr<IDispatch> session) : context_(make_com<TestApplicationContext>(std::move(session))) {}
-    HRESULT get_ApplicationContext(IHostApplicationContext** context) override;
+    HRESULT STDMETHODCALLTYPE get_ApplicationContext(IHostApplicationContext** context) override;
 
 private:
     ComPtr<TestApplicationContext> context_;
@@ -52,21 +52,21 @@ private:
 // FormatText that gives its text back unchanged.
 class EchoStringServices final : public ComObject<EchoStringServices, IHostStringServices> {
 public:
-    HRESULT FormatText(BSTR text, SAFEARRAY** values, BSTR* result) override;
+    HRESULT STDMETHODCALLTYPE FormatText(BSTR text, SAFEARRAY** values, BSTR* result) override;
 };
 
 // FolderPath(12) gives folder_text as it stands, separator or not.
 class FixedPathServices final : public ComObject<FixedPathServices, IHostPathServices> {
 public:
-    HRESULT FolderPath(LONG folder_id, BSTR* path) override;
+    HRESULT STDMETHODCALLTYPE FolderPath(LONG folder_id, BSTR* path) override;
     static std::u16string& folder_text();
 };
 
 // A document stand-in for OnLoad: records what the registration object does to it.
 class RecordingPage final : public ComObject<RecordingPage, _udPathmender> {
 public:
-    HRESULT Init(ISessionContext** SessionContext) override;
-    HRESULT Closedown() override;
+    HRESULT STDMETHODCALLTYPE Init(ISessionContext** SessionContext) override;
+    HRESULT STDMETHODCALLTYPE Closedown() override;
 
     int init_calls = 0;
     int closedown_calls = 0;
