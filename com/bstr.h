@@ -6,7 +6,10 @@
 #include <string_view>
 #include <utility>
 
+// UTF-16 code units; the platform's wide character is 16 bits wide where this one is not.
 using OLECHAR = char16_t;
+using LPOLESTR = OLECHAR*;
+using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
 
 BSTR SysAllocString(const OLECHAR* text);

@@ -20,6 +20,7 @@ using IID = GUID;
 using CLSID = GUID;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
+using REFGUID = const GUID&;
 
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional, any letter case).
 std::optional<GUID> parse_guid(std::string_view text);

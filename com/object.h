@@ -1,5 +1,5 @@
-// ComObject: reference counting, QueryInterface and the unused IDispatch members for a class
-// that implements one or more interfaces. Objects are created with make_com<T>(...) and handed
+// ComObject: reference counting, QueryInterface, ISupportErrorInfo and the IDispatch members for
+// a class that implements one or more interfaces. Objects are created with make_com<T>(...) and handed
 // out with one reference.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "com/comptr.h"
+#include "com/error_info.h"
 
 // Live objects and server locks of the module that compiles this header (modules are built with
 // hidden visibility, so each has its own count); DllCanUnloadNow reads it.
@@ -30,6 +31,8 @@ public:
         *out = nullptr;
         if (riid == IUnknown::iid || (riid == IDispatch::iid && std::is_base_of_v<IDispatch, first_interface>)) {
             *out = static_cast<first_interface*>(this);
+        } else if (riid == ISupportErrorInfo::iid) {
+            *out = static_cast<ISupportErrorInfo*>(&support_error_info_);
         } else {
             (void)((riid == uuidof<Interfaces>() ? (*out = static_cast<Interfaces*>(this), true) : false) || ...);
             if (!*out) *out = static_cast<Derived*>(this)->query_extra(riid);
@@ -45,16 +48,16 @@ public:
         return left;
     }
 
-    // Dual interfaces carry IDispatch's members; nothing here binds late. They override where an
-    // interface is dual and are plain members where none is, so they cannot say `override`.
+    // Dual interfaces carry IDispatch's members; nothing here binds late yet. They override where
+    // an interface is dual and are plain members where none is, so they cannot say `override`.
 #if defined(__clang__)
 #pragma clang diagnostic push
 #pragma clang diagnostic ignored "-Winconsistent-missing-override"
 #endif
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) { if (count) *count = 0; return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned, std::uint32_t, ITypeInfo** info) { if (info) *info = nullptr; return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, char16_t**, unsigned, std::uint32_t, DISPID*) { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, std::uint32_t, std::uint16_t, void*, VARIANT*, void*, unsigned*) { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) { if (pctinfo) *pctinfo = 0; return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) { if (ppTInfo) *ppTInfo = nullptr; return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return E_NOTIMPL; }
 #if defined(__clang__)
 #pragma clang diagnostic pop
 #endif
@@ -67,6 +70,26 @@ protected:
 
 private:
     using first_interface = std::tuple_element_t<0, std::tuple<Interfaces...>>;
+
+    // ISupportErrorInfo as a part of the object rather than a base, so that a pointer to the
+    // object still converts to IUnknown one way only. It shares the object's identity and count.
+    class SupportErrorInfo final : public ISupportErrorInfo {
+    public:
+        explicit SupportErrorInfo(ComObject& outer) : outer_(outer) {}
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override { return outer_.QueryInterface(riid, out); }
+        ULONG STDMETHODCALLTYPE AddRef() override { return outer_.AddRef(); }
+        ULONG STDMETHODCALLTYPE Release() override { return outer_.Release(); }
+        // A failing member leaves error info (fail_with, hresult_from_current_exception) on every
+        // interface the object answers for.
+        HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+            bool ours = ((riid == uuidof<Interfaces>()) || ...) || static_cast<Derived&>(outer_).query_extra(riid);
+            return ours ? S_OK : S_FALSE;
+        }
+
+    private:
+        ComObject& outer_;
+    };
+    SupportErrorInfo support_error_info_{*this};
     std::atomic<ULONG> refs_{0};
 };
 
