@@ -11,6 +11,7 @@
 
 #include "com/comptr.h"
 #include "com/error_info.h"
+#include "com/type_info.h"
 
 // Live objects and server locks of the module that compiles this header (modules are built with
 // hidden visibility, so each has its own count); DllCanUnloadNow reads it.
@@ -19,8 +20,52 @@ inline std::atomic<long>& module_object_count() {
     return count;
 }
 
+// IDispatch's members for one dual interface I of Derived, answered through the type info Derived
+// gives for I (Derived::type_info), as the platform's DispInvoke does: each dual interface binds
+// late to its own members. Without a type info nothing binds late. Interfaces that are not dual
+// get nothing added.
+template <class Derived, class I, bool Dual = std::is_base_of_v<IDispatch, I>>
+class DispatchFor : public I {};
+
+template <class Derived, class I>
+class DispatchFor<Derived, I, true> : public I {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {
+        if (!pctinfo) return E_POINTER;
+        *pctinfo = info() ? 1 : 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo) override {
+        if (!ppTInfo) return E_POINTER;
+        *ppTInfo = nullptr;
+        ITypeInfo* type_info = info();
+        if (!type_info) return E_NOTIMPL;
+        if (iTInfo != 0) return HRESULT(0x8002000B);  // DISP_E_BADINDEX
+        type_info->AddRef();
+        *ppTInfo = type_info;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
+                                            DISPID* rgDispId) override {
+        if (riid != GUID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        ITypeInfo* type_info = info();
+        return type_info ? DispGetIDsOfNames(type_info, rgszNames, cNames, rgDispId) : E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags, DISPPARAMS* pDispParams,
+                                     VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override {
+        if (riid != GUID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        ITypeInfo* type_info = info();
+        if (!type_info) return E_NOTIMPL;
+        return DispInvoke(static_cast<I*>(this), type_info, dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo,
+                          puArgErr);
+    }
+
+private:
+    ITypeInfo* info() { return static_cast<Derived*>(this)->type_info(uuidof<I>()); }
+};
+
 template <class Derived, class... Interfaces>
-class ComObject : public Interfaces... {
+class ComObject : public DispatchFor<Derived, Interfaces>... {
 public:
     ComObject() { ++module_object_count(); }
     ComObject(const ComObject&) = delete;
@@ -48,19 +93,8 @@ public:
         return left;
     }
 
-    // Dual interfaces carry IDispatch's members; nothing here binds late yet. They override where
-    // an interface is dual and are plain members where none is, so they cannot say `override`.
-#if defined(__clang__)
-#pragma clang diagnostic push
-#pragma clang diagnostic ignored "-Winconsistent-missing-override"
-#endif
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) { if (pctinfo) *pctinfo = 0; return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) { if (ppTInfo) *ppTInfo = nullptr; return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return E_NOTIMPL; }
-#if defined(__clang__)
-#pragma clang diagnostic pop
-#endif
+    // The type info for late binding to interface iid, held by the class: none by default.
+    ITypeInfo* type_info(REFIID) { return nullptr; }
 
     // Further interfaces a class answers for (a base of one of its interfaces, say).
     void* query_extra(REFIID) { return nullptr; }

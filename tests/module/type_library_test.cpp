@@ -13,6 +13,24 @@
 using namespace test_host;
 using namespace typelib;
 
+namespace typelib {
+// Failures name what differs rather than dumping bytes.
+void PrintTo(const Interface& i, std::ostream* os) {
+    *os << i.name << " " << to_string(i.iid) << " flags " << i.flags << " : " << i.base << " {";
+    for (const auto& m : i.members) {
+        *os << " " << m.name << " id " << std::hex << m.dispid << std::dec << " kind " << m.kind << " slot " << m.slot << " (";
+        for (const auto& p : m.parameters) *os << p.type << " " << p.name << " " << p.flags << ", ";
+        *os << ")";
+    }
+    *os << " }";
+}
+void PrintTo(const Coclass& c, std::ostream* os) {
+    *os << c.name << " " << to_string(c.clsid) << " flags " << c.flags << " {";
+    for (const auto& i : c.interfaces) *os << " " << i.interface_name << " " << i.flags;
+    *os << " }";
+}
+}  // namespace typelib
+
 namespace {
 
 constexpr std::int32_t kFirstDispid = 0x60020000;  // widl's default for a member of an IDispatch-derived interface
