@@ -142,7 +142,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE Invoke(PVOID instance, MEMBERID memid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* exception, UINT* arg_error) override {
-        if (!instance || !params) return E_INVALIDARG;
+        if (!instance || !params || (params->cArgs > 0 && !params->rgvarg)) return E_INVALIDARG;
         const TypeInfoMember* m = member(memid);
         if (!m || !(flags & m->kind)) return DISP_E_MEMBERNOTFOUND;
         if (params->cNamedArgs > 0) return DISP_E_NONAMEDARGS;
