@@ -1,5 +1,5 @@
 // The only file that talks to libgsf and GLib.
-#include "compound_file.h"
+#include "legacy_compound_file.h"
 
 #include "compound_directory_fixup.h"
 #include "ole_error.h"
@@ -15,7 +15,7 @@
 #include <memory>
 #include <utility>
 
-namespace pathmender::ole {
+namespace pathmender::ole::legacy {
 
 namespace {
 
@@ -194,17 +194,6 @@ void write_storage_content(GsfOutfile* directory, const CompoundStorage& storage
 
 }  // namespace
 
-const CompoundStream* CompoundStorage::find_stream(std::string_view stream_name) const {
-    for (const CompoundStream& stream : streams)
-        if (stream.name == stream_name)
-            return &stream;
-    return nullptr;
-}
-
-CompoundStream* CompoundStorage::find_stream(std::string_view stream_name) {
-    return const_cast<CompoundStream*>(std::as_const(*this).find_stream(stream_name));
-}
-
 CompoundFile read_compound_file(ByteView bytes) {
     check_root_entry(bytes);
     prepare_libgsf();
@@ -248,4 +237,4 @@ Bytes write_compound_file(const CompoundFile& file) {
     return bytes;
 }
 
-}  // namespace pathmender::ole
+}  // namespace pathmender::ole::legacy
