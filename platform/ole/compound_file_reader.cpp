@@ -2,7 +2,6 @@
 // file, a directory tree that loops, a stream longer than its chain) rather than guess around it.
 #include "compound_file.h"
 
-#include "compound_comparison.h"
 #include "compound_format.h"
 #include "ole_error.h"
 
@@ -320,7 +319,7 @@ CompoundStream* CompoundStorage::find_stream(std::string_view stream_name) {
 }
 
 CompoundFile read_compound_file(ByteView bytes) {
-    return compare_reading(bytes, [&] { return Reader(bytes).read(); });
+    return Reader(bytes).read();
 }
 
 }  // namespace pathmender::ole

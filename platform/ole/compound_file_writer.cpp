@@ -4,7 +4,6 @@
 // the directory; the FAT; then, only when the FAT outgrows the header's 109 slots, the DIFAT.
 #include "compound_file.h"
 
-#include "compound_comparison.h"
 #include "compound_format.h"
 #include "ole_error.h"
 
@@ -314,7 +313,7 @@ private:
 }  // namespace
 
 Bytes write_compound_file(const CompoundFile& file) {
-    return compare_writing(file, [&] { return Writer(file).write(); });
+    return Writer(file).write();
 }
 
 }  // namespace pathmender::ole
