@@ -89,6 +89,8 @@ public:
         if (load_u32(bytes, kMiniStreamCutoffField) != kMiniStreamCutoff)
             fail_loading("compound file with an unknown mini stream cutoff");
         sector_size_ = std::size_t{1} << shift;
+        if (bytes.size() < 2 * sector_size_)
+            fail_loading("compound file without a single sector");
         sector_count_ = bytes.size() / sector_size_ - 1;  // the header fills the first sector's room
         read_fat();
         directory_ = chain(fat_, load_u32(bytes, kFirstDirectorySector));
@@ -159,13 +161,11 @@ private:
 
     static std::vector<std::uint32_t> chain(const std::vector<std::uint32_t>& table, std::uint32_t start) {
         std::vector<std::uint32_t> sectors;
-        std::vector<bool> visited(table.size(), false);
         for (std::uint32_t at = start; at != kEndOfChain; at = table[at]) {
             if (at >= table.size())
                 fail_loading("compound file chain broken off");
-            if (visited[at])
+            if (sectors.size() == table.size())  // longer than the table: it runs in a cycle
                 fail_loading("compound file chain in a cycle");
-            visited[at] = true;
             sectors.push_back(at);
         }
         return sectors;

@@ -64,6 +64,16 @@ std::u16string entry_name(const std::string& utf8) {
     return name;
 }
 
+// The format's order of sibling names: shorter first, then code unit by code unit with ASCII
+// letters upper-cased.
+bool name_less(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char16_t x, char16_t y) { return upper(x) < upper(y); });
+}
+
 struct Entry {
     Entry(std::u16string entry_name, std::uint8_t entry_type, const CompoundStorage* as_storage, const CompoundStream* as_stream)
         : name(std::move(entry_name)), type(entry_type), storage(as_storage), stream(as_stream),

@@ -1,10 +1,8 @@
 // Constants of the compound file format ([MS-CFB]) that the reader and the writer share.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace pathmender::ole::cfb {
 
@@ -63,15 +61,5 @@ inline constexpr std::uint64_t kLastStorableSecond = 265'046'774'399;
 
 // Entries nested deeper than this are refused by the reader.
 inline constexpr int kMaxStorageDepth = 64;
-
-// The format's order of sibling names: shorter first, then code unit by code unit with ASCII
-// letters upper-cased.
-inline bool name_less(const std::u16string& a, const std::u16string& b) {
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&](char16_t x, char16_t y) { return upper(x) < upper(y); });
-}
 
 }  // namespace pathmender::ole::cfb
