@@ -211,6 +211,55 @@ TEST(CompoundFile, TreesThatCannotBeStoredFailWithSaveError) {
     EXPECT_EQ(save_error(late), OleFailure::SavingToFile);
 }
 
+// Version 4: 4096-byte sectors. The FAT, the directory, the mini FAT, the mini stream with "Small",
+// then "Big" in sectors 4 and 5.
+TEST(CompoundFile, VersionFourWithLargeSectorsReads) {
+    constexpr std::size_t kSector = 4096;
+    const auto at = [](std::size_t sector) { return kSector * (sector + 1); };
+    Bytes file(at(6), 0);
+    std::copy(kCompoundFileSignature.begin(), kCompoundFileSignature.end(), file.begin());
+    const std::uint8_t versions[] = {0x3E, 0, 4, 0, 0xFE, 0xFF, 12, 0, 6, 0};
+    std::copy(std::begin(versions), std::end(versions), file.begin() + 0x18);
+    const std::pair<std::size_t, std::uint32_t> header[] = {{0x28, 1}, {0x2C, 1}, {0x30, 1}, {0x38, 4096}, {0x3C, 2},
+                                                            {0x40, 1}, {0x44, 0xFFFFFFFE}, {0x48, 0}};
+    for (auto [offset, value] : header)
+        store_u32(file, offset, value);
+    for (std::size_t slot = 0; slot < 109; ++slot)
+        store_u32(file, 0x4C + 4 * slot, slot == 0 ? 0 : 0xFFFFFFFF);
+    const std::uint32_t fat[] = {0xFFFFFFFD, 0xFFFFFFFE, 0xFFFFFFFE, 0xFFFFFFFE, 5, 0xFFFFFFFE};
+    for (std::size_t i = 0; i < kSector / 4; ++i)
+        store_u32(file, at(0) + 4 * i, i < std::size(fat) ? fat[i] : 0xFFFFFFFF);
+    for (std::size_t i = 0; i < kSector / 4; ++i)
+        store_u32(file, at(2) + 4 * i, i == 0 ? 0xFFFFFFFE : 0xFFFFFFFF);
+    struct EntrySpec {
+        std::u16string name;
+        std::uint8_t type;
+        std::uint32_t left, child, start, size;
+    };
+    const EntrySpec entries[] = {{u"Root Entry", 5, 0xFFFFFFFF, 1, 3, 64},
+                                 {u"Small", 2, 2, 0xFFFFFFFF, 0, 10},
+                                 {u"Big", 2, 0xFFFFFFFF, 0xFFFFFFFF, 4, 5000}};
+    for (std::size_t id = 0; id < std::size(entries); ++id) {
+        const std::size_t entry = at(1) + 128 * id;
+        for (std::size_t i = 0; i < entries[id].name.size(); ++i)
+            file[entry + 2 * i] = static_cast<std::uint8_t>(entries[id].name[i]);
+        file[entry + 0x40] = static_cast<std::uint8_t>(2 * entries[id].name.size() + 2);
+        file[entry + 0x42] = entries[id].type;
+        file[entry + 0x43] = 1;
+        for (auto [field, value] : {std::pair{0x44, entries[id].left}, {0x48, 0xFFFFFFFF}, {0x4C, entries[id].child},
+                                    {0x74, entries[id].start}, {0x78, entries[id].size}})
+            store_u32(file, entry + field, value);
+    }
+    const Bytes small = filled(10, 1), big = filled(5000, 2);
+    std::copy(small.begin(), small.end(), file.begin() + at(3));
+    std::copy(big.begin(), big.end(), file.begin() + at(4));
+
+    const CompoundFile read = read_compound_file(file);
+    ASSERT_EQ(read.root.streams.size(), 2u);
+    EXPECT_EQ(read.root.find_stream("Small")->data, small);
+    EXPECT_EQ(read.root.find_stream("Big")->data, big);
+}
+
 TEST(CompoundFile, NotACompoundFileFailsWithLoadError) {
     const Bytes garbage = filled(1024, 9);
     try {
