@@ -8,9 +8,8 @@ namespace {
 constexpr char kLocalTimeFile[] = "/etc/localtime";
 }
 
-// GLib looks the local zone up afresh (a stat and a readlink of /etc/localtime) every time it is
-// asked for it while TZ is unset, and libgsf asks once for every compound file it opens: one look-up
-// per stored object read. With TZ naming the file, GLib keeps the zone it has.
+// The C library looks the local zone up afresh (a stat of /etc/localtime) every time it is asked
+// for local time while TZ is unset. With TZ naming the file, it keeps the zone it has.
 void pin_local_time_zone() {
     if (std::getenv("TZ")) return;
     struct stat info;

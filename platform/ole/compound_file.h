@@ -39,11 +39,14 @@ struct CompoundFile {
     bool operator==(const CompoundFile&) const = default;
 };
 
-// Fails as LoadingFromFile on anything libgsf rejects or warns about (bad chains, cycles, short streams).
+// Fails as LoadingFromFile on any damage: chains that loop, break off or leave the file, streams
+// longer than their chains, a directory tree that loops, a root entry with siblings, storages
+// nested more than 64 deep, sector sizes other than 512 and 4096 bytes.
 CompoundFile read_compound_file(ByteView bytes);
 
-// 512-byte sectors, 64-byte mini sectors, streams under 4096 bytes in the mini stream; unused
-// directory entries and sibling trees are fixed up after libgsf so the result is strictly valid.
+// 512-byte sectors, 64-byte mini sectors, streams under 4096 bytes in the mini stream, each
+// storage's children as a balanced red-black tree: always the same bytes for the same tree. Names
+// longer than 31 UTF-16 code units, or not UTF-8, fail as SavingToFile.
 Bytes write_compound_file(const CompoundFile& file);
 
 inline constexpr std::array<std::uint8_t, 8> kCompoundFileSignature = {0xD0, 0xCF, 0x11, 0xE0,
