@@ -74,10 +74,10 @@ void create_temporary_file(TransferFile& file, ISessionContext* session) {
     file.ole_services = create_instance<IHostOleServices>(CLSID_HostOleServices);
 
     Bstr location;
-    check(file.ole_services->get_TempPath(location.put()));
+    check(file.ole_services->get_TempPath(location.put()), file.ole_services.get());
     if (!session) raise_standard_error(RuntimeError::ObjectVariableNotSet);
     LONG session_id = 0;
-    check(session->get_SessionID(&session_id));
+    check(session->get_SessionID(&session_id), session);
 
     // The host takes all three by reference.
     BSTR location_arg = location.release();
@@ -86,7 +86,7 @@ void create_temporary_file(TransferFile& file, ISessionContext* session) {
     HRESULT hr = file.file_services->MakeTempFileName(&location_arg, &extension_arg, &session_id, path.put());
     SysFreeString(location_arg);
     SysFreeString(extension_arg);
-    check(hr);
+    check(hr, file.file_services.get());
 
     file.path = path.str();
     file.number = FreeFile();
@@ -149,7 +149,7 @@ void CMediaObjectHandler::LoadObject(IOleContainerControl* oOle, const std::u16s
         // The control reads from the start of a freshly opened file.
         file.close();
         file.reopen();
-        check(oOle->ReadFromFile(SHORT(file.number)));
+        check(oOle->ReadFromFile(SHORT(file.number)), oOle);
         file.close();
         file.remove();
     } catch (...) {
@@ -165,7 +165,7 @@ std::u16string CMediaObjectHandler::SaveObjectToFile(IOleContainerControl* oOle,
     create_temporary_file(file, SessionContext.get());
     try {
         if (!oOle) raise_standard_error(RuntimeError::ObjectVariableNotSet);
-        check(oOle->SaveToFile(SHORT(file.number)));
+        check(oOle->SaveToFile(SHORT(file.number)), oOle);
         file.close();
         const std::int64_t length = FileLen(file.path);
         if (length > std::numeric_limits<LONG>::max()) raise_standard_error(RuntimeError::Overflow);

@@ -63,7 +63,7 @@ try {
     VariantArray no_values(0);
     Bstr description(kPluginDescription);
     Bstr result;
-    check(service.FormatText(description.get(), no_values.address(), result.put()));
+    check(service.FormatText(description.get(), no_values.address(), result.put()), &service);
     *text = result.release();
     return S_OK;
 } catch (...) {
@@ -89,10 +89,10 @@ try {
     ComPtr<IDispatch> app(oApp);  // held for the length of the call
     ComPtr<IHostApplication> application = app.query<IHostApplication>();
     ComPtr<IHostApplicationContext> context;
-    check(application->get_ApplicationContext(context.put()));
+    check(application->get_ApplicationContext(context.put()), application.get());
     if (!context) raise_standard_error(RuntimeError::ObjectVariableNotSet);
     ComPtr<IDispatch> session;
-    check(context->get_Session(session.put()));
+    check(context->get_Session(session.put()), context.get());
     ComPtr<ISessionContext> session_context = session.query<ISessionContext>();
     // Only now, with everything obtained, do the fields change.
     SessionContext = std::move(session_context);
@@ -116,7 +116,7 @@ try {
             SessionContext.detach();  // the page released the reference it replaced
             SessionContext = ComPtr<ISessionContext>::attach(passed);
         }
-        check(hr);
+        check(hr, Document.get());
     } catch (const ComError& e) {
         // The host hears the same number and description, with the description as source.
         raise_error(e.number, e.description, e.description);
@@ -135,7 +135,7 @@ try {
     Application.reset();
     if (SessionContext) SessionContext.reset();
     if (Document) {
-        check(Document->Closedown());
+        check(Document->Closedown(), Document.get());
         Document.reset();
     }
     return S_OK;
@@ -149,7 +149,7 @@ try {
     *url = nullptr;
     auto paths = create_instance<IHostPathServices>(CLSID_HostPathServices);
     Bstr folder;
-    check(paths->FolderPath(kPageFileFolder, folder.put()));
+    check(paths->FolderPath(kPageFileFolder, folder.put()), paths.get());
     // The folder text ends in a separator; none is added.
     *url = make_bstr(folder.str() + kPageFileName);
     return S_OK;
