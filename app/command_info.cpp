@@ -25,12 +25,13 @@ void print_type_library(std::span<const unsigned char> data) {
     typelib::TypeLibrary library = typelib::read_type_library(data);
     std::cout << "Type library: " << library.name << " " << to_string(library.libid) << " " << library.major << "."
               << library.minor << " \"" << library.help_string << "\"\n";
-    for (const auto& import : library.imports) std::cout << "  import " << import.library << "\n";
+    for (const auto& file : library.importlibs) std::cout << "  importlib " << file << "\n";
     for (const auto& i : library.interfaces) {
-        std::cout << "  interface " << i.name << " " << to_string(i.iid)
+        std::cout << "  interface " << i.name << " " << to_string(i.iid) << " : " << i.base
+                  << ((i.flags & typelib::kInterfaceDual) ? " dual" : "")
                   << ((i.flags & typelib::kInterfaceHidden) ? " hidden" : "") << "\n";
-        for (const auto& m : i.methods) {
-            std::cout << "    " << m.name << "(";
+        for (const auto& m : i.members) {
+            std::cout << "    " << (m.kind == typelib::kInvokePropertyGet ? "get " : "") << m.name << "(";
             for (std::size_t p = 0; p < m.parameters.size(); ++p)
                 std::cout << (p ? ", " : "") << m.parameters[p].type << " " << m.parameters[p].name;
             std::cout << ")\n";

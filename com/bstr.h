@@ -9,7 +9,10 @@
 #ifdef _WIN32
 #include "com/win32.h"
 #else
+// UTF-16 code units; the platform's wide character is 16 bits wide where this one is not.
 using OLECHAR = char16_t;
+using LPOLESTR = OLECHAR*;
+using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
 
 BSTR SysAllocString(const OLECHAR* text);

@@ -6,6 +6,5 @@ void throw_create_failure(HRESULT hr) {
     ErrorRecord record;
     if (hr == REGDB_E_CLASSNOTREG || !GetErrorRecord(hr, &record))
         raise_standard_error(RuntimeError::CannotCreateObject);
-    check(hr);
-    raise_standard_error(RuntimeError::CannotCreateObject);  // not reached: check throws for a failure
+    raise_error(record.number, std::move(record.description), std::move(record.source));
 }

@@ -1,13 +1,13 @@
 #include "com/error.h"
 
 #include <new>
-#include <optional>
 
+#include "com/bstr.h"
+#include "com/comptr.h"
+#include "com/error_info.h"
 #include "com/utf.h"
 
 namespace {
-
-thread_local std::optional<ErrorRecord> t_record;
 
 struct HresultText {
     HRESULT hr;
@@ -62,31 +62,65 @@ std::u16string error_text(const ComError& error) {
     return text.empty() ? u"Application-defined or object-defined error" : text;
 }
 
-void SetErrorRecord(ErrorRecord record) { t_record = std::move(record); }
-void ClearErrorRecord() { t_record.reset(); }
+namespace {
+
+[[noreturn]] void raise_failure(HRESULT hr, const ErrorRecord* record) {
+    if (record) throw ComError(record->number, record->description, record->source);
+    std::int32_t number = error_number_from_hresult(hr);
+    throw ComError(number, standard_error_text(number));
+}
+
+// The platform's strings come in as writable pointers it does not write through.
+LPOLESTR ole_text(const std::u16string& text) { return const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(text.c_str())); }
+
+void set_error_info(const ComError& error) {
+    ComPtr<ICreateErrorInfo> created;
+    ComPtr<IErrorInfo> info;
+    if (FAILED(CreateErrorInfo(created.put())) || FAILED(created->SetDescription(ole_text(error.description))) ||
+        FAILED(created->SetSource(ole_text(error.source))) ||
+        FAILED(created->QueryInterface(IErrorInfo::iid, info.put_void())))
+        info.reset();  // no error info beats an earlier failure's
+    SetErrorInfo(0, info.get());
+}
+
+}  // namespace
 
 bool GetErrorRecord(HRESULT hr, ErrorRecord* out) {
-    if (!t_record || hresult_from_error_number(t_record->number) != hr) return false;
-    *out = *t_record;
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.put()) != S_OK || !info) return false;
+    Bstr description, source;
+    if (FAILED(info->GetDescription(description.put())) || FAILED(info->GetSource(source.put()))) return false;
+    out->number = error_number_from_hresult(hr);
+    out->description = description.str();
+    out->source = source.str();
     return true;
+}
+
+bool GetErrorRecord(HRESULT hr, IUnknown* callee, REFIID riid, ErrorRecord* out) {
+    ComPtr<ISupportErrorInfo> support;
+    if (!callee || FAILED(callee->QueryInterface(ISupportErrorInfo::iid, support.put_void())) || !support ||
+        support->InterfaceSupportsErrorInfo(riid) != S_OK)
+        return false;
+    return GetErrorRecord(hr, out);
 }
 
 void check(HRESULT hr) {
     if (SUCCEEDED(hr)) return;
     ErrorRecord record;
-    if (GetErrorRecord(hr, &record)) {
-        ClearErrorRecord();
-        throw ComError(record.number, std::move(record.description), std::move(record.source));
-    }
-    std::int32_t number = error_number_from_hresult(hr);
-    throw ComError(number, standard_error_text(number));
+    raise_failure(hr, GetErrorRecord(hr, &record) ? &record : nullptr);
+}
+
+void check(HRESULT hr, IUnknown* callee, REFIID riid) {
+    if (SUCCEEDED(hr)) return;
+    ErrorRecord record;
+    raise_failure(hr, GetErrorRecord(hr, callee, riid, &record) ? &record : nullptr);
 }
 
 HRESULT fail_with(const ComError& error) noexcept {
     try {
-        SetErrorRecord({error.number, error.description, error.source});
+        set_error_info(error);
     } catch (...) {
-        ClearErrorRecord();
+        SetErrorInfo(0, nullptr);
     }
     return error.hresult();
 }

@@ -10,6 +10,7 @@
 
 #include "com/hresult.h"
 #include "com/runtime_error.h"
+#include "com/unknown.h"
 
 struct ComError : std::exception {
     // With the platform's standard text for error.
@@ -41,22 +42,35 @@ std::u16string standard_error_text(std::int32_t number);
 // What to tell the user of an error: its description, else the standard text for its number.
 std::u16string error_text(const ComError& error);
 
-// The thread's error info: left by a failing member, read by its caller.
+// What a failed call leaves its caller: the number its HRESULT carries, the description and source
+// its error info carries.
 struct ErrorRecord {
     std::int32_t number = 0;
     std::u16string description;
     std::u16string source;
 };
-void SetErrorRecord(ErrorRecord record);
-void ClearErrorRecord();
-// The record left for hr, if the last failing member left one for that very HRESULT.
+// The failure hr with the thread's error info, which it takes (GetErrorInfo); false, out untouched,
+// when the thread has none. For calls whose callee leaves error info on every failure, as every
+// ComObject does.
 bool GetErrorRecord(HRESULT hr, ErrorRecord* out);
+// As a caller of another's server reads it: the error info only when callee answers
+// ISupportErrorInfo for the interface called, riid.
+bool GetErrorRecord(HRESULT hr, IUnknown* callee, REFIID riid, ErrorRecord* out);
 
-// A failing HRESULT becomes a ComError carrying the callee's number and description.
+// A failing HRESULT becomes a ComError carrying the callee's number and description (without error
+// info, the standard text for the number).
 void check(HRESULT hr);
+// The same for a call on callee's interface I, whose error info is read only where callee says it
+// leaves it.
+void check(HRESULT hr, IUnknown* callee, REFIID riid);
+template <class I>
+void check(HRESULT hr, I* callee) {
+    if (FAILED(hr)) check(hr, callee, uuidof<I>());
+}
 // Inside catch(...): the HRESULT for the exception in flight, with the thread's error info set.
 HRESULT hresult_from_current_exception() noexcept;
 // Inside catch(...): the exception in flight as the one error type (the one place that sorts them).
 ComError error_from_current_exception();
-// Sets the thread's error info for error and returns its HRESULT.
+// Leaves the description and source of error as the thread's error info and returns its HRESULT,
+// which carries the number.
 HRESULT fail_with(const ComError& error) noexcept;

@@ -12,10 +12,26 @@
 #define STDMETHODCALLTYPE
 #define STDAPICALLTYPE
 
+// The platform's fixed-width names: LONG and ULONG are 32 bits wide on every target, as there.
 using HRESULT = std::int32_t;
-using ULONG = std::uint32_t;
-using LONG = std::int32_t;
+using SCODE = std::int32_t;
+using BYTE = std::uint8_t;
+using CHAR = char;
 using SHORT = std::int16_t;
+using USHORT = std::uint16_t;
+using WORD = std::uint16_t;
+using INT = std::int32_t;
+using UINT = std::uint32_t;
+using LONG = std::int32_t;
+using ULONG = std::uint32_t;
+using DWORD = std::uint32_t;
+using LONGLONG = std::int64_t;
+using ULONGLONG = std::uint64_t;
+using FLOAT = float;
+using DOUBLE = double;
+using DATE = double;
+using PVOID = void*;
+using LCID = DWORD;
 using VARIANT_BOOL = std::int16_t;
 
 inline constexpr VARIANT_BOOL VARIANT_TRUE = -1;

@@ -4,6 +4,7 @@
 
 #include <type_traits>
 
+#include "com/bstr.h"
 #include "com/guid.h"
 #include "com/hresult.h"
 
@@ -21,19 +22,22 @@ protected:
 };
 
 struct ITypeInfo;
-using DISPID = std::int32_t;
+struct DISPPARAMS;
+struct EXCEPINFO;
 struct VARIANT;
+using DISPID = LONG;
 
-// Dual interfaces keep IDispatch's four members in front of their own; nothing binds late here,
-// so implementations answer them with E_NOTIMPL (see ComObject).
+// Late binding by member name and identifier. Dual interfaces keep these four members in front of
+// their own (ComObject answers them).
 struct IDispatch : IUnknown {
     static constexpr IID iid = make_guid("{00020400-0000-0000-C000-000000000046}");
-    virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned index, std::uint32_t lcid, ITypeInfo** info) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, char16_t** names, unsigned count,
-                                  std::uint32_t lcid, DISPID* ids) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, std::uint32_t lcid, std::uint16_t flags,
-                           void* params, VARIANT* result, void* exception, unsigned* arg_error) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+                                                    DISPID* rgDispId) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                             DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                                             EXCEPINFO* pExcepInfo, UINT* puArgErr) = 0;
 
 protected:
     ~IDispatch() = default;

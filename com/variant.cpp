@@ -13,6 +13,7 @@
 // The stand-in runtime's; Windows has its own.
 void VariantInit(VARIANT* v) {
     v->vt = VT_EMPTY;
+    v->wReserved1 = v->wReserved2 = v->wReserved3 = 0;
     v->llVal = 0;
 }
 
@@ -150,25 +151,3 @@ std::int32_t round_to_int32(double value) {
         raise_standard_error(RuntimeError::Overflow);
     return std::int32_t(rounded);
 }
-
-#ifndef _WIN32
-SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, std::int32_t lower_bound, std::uint32_t count) {
-    if (vt != VT_VARIANT || lower_bound != 0) return nullptr;
-    auto* array = new (std::nothrow) SAFEARRAY{count, nullptr};
-    if (!array) return nullptr;
-    if (count) {
-        array->data = new (std::nothrow) VARIANT[count];
-        if (!array->data) { delete array; return nullptr; }
-        for (std::uint32_t i = 0; i < count; ++i) VariantInit(&array->data[i]);
-    }
-    return array;
-}
-
-HRESULT SafeArrayDestroy(SAFEARRAY* array) {
-    if (!array) return S_OK;
-    for (std::uint32_t i = 0; i < array->count; ++i) VariantClear(&array->data[i]);
-    delete[] array->data;
-    delete array;
-    return S_OK;
-}
-#endif

@@ -20,21 +20,64 @@ enum : VARTYPE {
 // An omitted optional argument travels as VT_ERROR with this code.
 inline constexpr HRESULT DISP_E_PARAMNOTFOUND = HRESULT(0x80020004);
 
+struct IRecordInfo;
+struct SAFEARRAY;
+
+// The platform's layout: the type, three reserved words, then the value, which is as wide as the
+// widest member, a record's pair of pointers (16 bytes in all on 32-bit targets, 24 on 64-bit).
 struct VARIANT {
     VARTYPE vt;
+    WORD wReserved1;
+    WORD wReserved2;
+    WORD wReserved3;
     union {
-        std::int16_t iVal;
-        std::int32_t lVal;
-        std::int64_t llVal;
-        double dblVal;
+        LONGLONG llVal;
+        LONG lVal;
+        BYTE bVal;
+        SHORT iVal;
+        FLOAT fltVal;
+        DOUBLE dblVal;
         VARIANT_BOOL boolVal;
-        HRESULT scode;
+        SCODE scode;
+        DATE date;
         BSTR bstrVal;
         IUnknown* punkVal;
         IDispatch* pdispVal;
-        std::int32_t* plVal;  // VT_I4 | VT_BYREF
+        SAFEARRAY* parray;
+        BYTE* pbVal;
+        SHORT* piVal;
+        LONG* plVal;
+        LONGLONG* pllVal;
+        FLOAT* pfltVal;
+        DOUBLE* pdblVal;
+        VARIANT_BOOL* pboolVal;
+        SCODE* pscode;
+        DATE* pdate;
+        BSTR* pbstrVal;
+        IUnknown** ppunkVal;
+        IDispatch** ppdispVal;
+        SAFEARRAY** pparray;
+        VARIANT* pvarVal;
+        PVOID byref;
+        CHAR cVal;
+        USHORT uiVal;
+        ULONG ulVal;
+        ULONGLONG ullVal;
+        INT intVal;
+        UINT uintVal;
+        CHAR* pcVal;
+        USHORT* puiVal;
+        ULONG* pulVal;
+        ULONGLONG* pullVal;
+        INT* pintVal;
+        UINT* puintVal;
+        struct {
+            PVOID pvRecord;
+            IRecordInfo* pRecInfo;
+        };
     };
 };
+using VARIANTARG = VARIANT;
 
 void VariantInit(VARIANT* v);
 HRESULT VariantClear(VARIANT* v);
@@ -87,13 +130,3 @@ private:
 double leading_number(std::u16string_view text);
 // Rounds half to even into a signed 32-bit integer; raises 6 "Overflow" when it does not fit.
 std::int32_t round_to_int32(double value);
-
-#ifndef _WIN32
-// A one-dimensional array of variants with lower bound 0 (enough for the host's FormatText).
-struct SAFEARRAY {
-    std::uint32_t count;
-    VARIANT* data;
-};
-SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, std::int32_t lower_bound, std::uint32_t count);
-HRESULT SafeArrayDestroy(SAFEARRAY* array);
-#endif

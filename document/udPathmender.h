@@ -17,6 +17,7 @@
 #include "platform/forms/form.h"
 #include "platform/ole_control.h"
 #include "platform/wsh_network.h"
+#include "resources/module_type_info.h"
 
 class udPathmender final : public ComObject<udPathmender, _udPathmender, _iCallBack> {
 public:
@@ -29,6 +30,8 @@ public:
     HRESULT STDMETHODCALLTYPE Closedown() override;
     // iCallBack: the update run, with the progress window's container.
     HRESULT STDMETHODCALLTYPE Process(IDispatch** oOle) override;
+    // Late binding to both interfaces, through the module's type library.
+    ITypeInfo* type_info(REFIID iid) { return module_type_info(iid); }
 
     // Document notifications, from the document container.
     void UserDocument_Initialize();

@@ -3,6 +3,7 @@
 #include "com/bstr.h"
 #include "com/class_factory.h"
 #include "com/error.h"
+#include "com/safearray.h"
 #include "com/utf.h"
 #include "com/variant.h"
 #include "module/module_file.h"

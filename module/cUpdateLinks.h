@@ -7,6 +7,7 @@
 #include "com/object.h"
 #include "contracts/host_services.h"
 #include "contracts/plugin_interfaces.h"
+#include "resources/module_type_info.h"
 
 class cUpdateLinks final : public ComObject<cUpdateLinks, _cUpdateLinks, IVXHeaderInfo, IVXHostedPlugin> {
 public:
@@ -24,6 +25,9 @@ public:
     HRESULT STDMETHODCALLTYPE OnClosedown() override;
     HRESULT STDMETHODCALLTYPE get_URL(BSTR* url) override;
     HRESULT STDMETHODCALLTYPE get_ProgID(BSTR* prog_id) override;
+
+    // Late binding to each of the three interfaces, through the module's type library.
+    ITypeInfo* type_info(REFIID iid) { return module_type_info(iid); }
 
     // What the object holds, from OnInit/OnLoad until OnClosedown.
     ComPtr<ISessionContext> SessionContext;

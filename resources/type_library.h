@@ -1,19 +1,24 @@
 // The module's type library: what it declares, and the compact form in which the module carries it
-// (resource TYPELIB, name 1). The build compiles resources/type_library.odl into that form; the
-// module's registration, the host and the tests read it back with read_type_library.
+// on Linux (resource TYPELIB, name 1). The build compiles resources/Pathmender.idl, the source widl
+// turns into the real type library on Windows, into that form; the module's registration, its
+// late binding, the host and the tests read it back with read_type_library.
 //
 // Compiled form, little-endian throughout:
 //   magic      4 bytes "PMTL"
-//   format     u16 = 1
+//   format     u16 = 2
 //   library    guid, u16 major, u16 minor, str name, str help string
-//   imports    u16 count, each: str library name, u16 count, each: str interface name, guid
-//   interfaces u16 count, each: str name, guid, u16 flags (1 dual, 2 hidden),
-//              u16 count of methods, each: str name,
-//              u16 count of parameters, each: str name, str type, u16 flags (1 in, 2 out)
+//   importlibs u16 count, each: str file name (the type libraries referred to, not copied)
+//   interfaces u16 count, each: str name, guid, u16 flags (1 dual, 2 hidden, 4 oleautomation),
+//              str base interface,
+//              u16 count of members in vtable order, each: str name, u32 DISPID,
+//              u16 invoke kind (1 method, 2 property get), u16 vtable slot, str return type,
+//              u16 count of parameters, each: str name, str type, u16 flags (1 in, 2 out, 8 retval)
 //   coclasses  u16 count, each: str name, guid, u16 flags (1 not creatable),
 //              u16 count, each: str interface name, u16 flags (1 default)
 // A str is a u16 byte length and that many bytes of UTF-8; a guid is 16 bytes in the platform's
-// GUID layout (Data1, Data2, Data3 little-endian, then Data4). Nothing may follow the coclasses.
+// GUID layout (Data1, Data2, Data3 little-endian, then Data4); a type is its declaration's text,
+// e.g. "BSTR*" or "ISessionContext**". The interfaces are every one the library describes: its
+// own and the host's it refers to, in the order widl writes them. Nothing may follow the coclasses.
 #pragma once
 
 #include <cstdint>
@@ -26,39 +31,36 @@
 
 namespace typelib {
 
-inline constexpr std::uint16_t kFormat = 1;
+inline constexpr std::uint16_t kFormat = 2;
 
-inline constexpr std::uint16_t kInterfaceDual = 1, kInterfaceHidden = 2;
-inline constexpr std::uint16_t kParamIn = 1, kParamOut = 2;
+inline constexpr std::uint16_t kInterfaceDual = 1, kInterfaceHidden = 2, kInterfaceOleAutomation = 4;
+// The platform's INVOKEKIND and PARAMFLAG values.
+inline constexpr std::uint16_t kInvokeMethod = 1, kInvokePropertyGet = 2;
+inline constexpr std::uint16_t kParamIn = 1, kParamOut = 2, kParamRetval = 8;
 inline constexpr std::uint16_t kCoclassNotCreatable = 1;
 inline constexpr std::uint16_t kImplementsDefault = 1;
 
-struct ImportedInterface {
-    std::string name;
-    GUID iid{};
-    friend bool operator==(const ImportedInterface&, const ImportedInterface&) = default;
-};
-struct Import {
-    std::string library;
-    std::vector<ImportedInterface> interfaces;  // the ones this library refers to
-    friend bool operator==(const Import&, const Import&) = default;
-};
 struct Parameter {
     std::string name;
     std::string type;  // as declared, e.g. "ISessionContext**" for an object passed by reference
     std::uint16_t flags = 0;
     friend bool operator==(const Parameter&, const Parameter&) = default;
 };
-struct Method {
+struct Member {
     std::string name;
+    std::int32_t dispid = 0;
+    std::uint16_t kind = kInvokeMethod;
+    std::uint16_t slot = 0;  // index into the interface's vtable, IUnknown's members included
+    std::string return_type;
     std::vector<Parameter> parameters;
-    friend bool operator==(const Method&, const Method&) = default;
+    friend bool operator==(const Member&, const Member&) = default;
 };
 struct Interface {
     std::string name;
     GUID iid{};
     std::uint16_t flags = 0;
-    std::vector<Method> methods;
+    std::string base;
+    std::vector<Member> members;
     friend bool operator==(const Interface&, const Interface&) = default;
 };
 struct Implemented {
@@ -78,10 +80,17 @@ struct TypeLibrary {
     GUID libid{};
     std::uint16_t major = 0, minor = 0;
     std::string help_string;
-    std::vector<Import> imports;
+    std::vector<std::string> importlibs;
     std::vector<Interface> interfaces;
     std::vector<Coclass> coclasses;
     friend bool operator==(const TypeLibrary&, const TypeLibrary&) = default;
+
+    // The interface of that identifier, or null.
+    const Interface* find(const GUID& iid) const {
+        for (const Interface& i : interfaces)
+            if (i.iid == iid) return &i;
+        return nullptr;
+    }
 };
 
 struct FormatError : std::runtime_error {
@@ -157,23 +166,21 @@ inline std::vector<unsigned char> write_type_library(const TypeLibrary& library)
     w.u16(library.minor);
     w.str(library.name);
     w.str(library.help_string);
-    w.count(library.imports.size());
-    for (const auto& import : library.imports) {
-        w.str(import.library);
-        w.count(import.interfaces.size());
-        for (const auto& i : import.interfaces) {
-            w.str(i.name);
-            w.guid(i.iid);
-        }
-    }
+    w.count(library.importlibs.size());
+    for (const auto& file : library.importlibs) w.str(file);
     w.count(library.interfaces.size());
     for (const auto& i : library.interfaces) {
         w.str(i.name);
         w.guid(i.iid);
         w.u16(i.flags);
-        w.count(i.methods.size());
-        for (const auto& m : i.methods) {
+        w.str(i.base);
+        w.count(i.members.size());
+        for (const auto& m : i.members) {
             w.str(m.name);
+            w.u32(std::uint32_t(m.dispid));
+            w.u16(m.kind);
+            w.u16(m.slot);
+            w.str(m.return_type);
             w.count(m.parameters.size());
             for (const auto& p : m.parameters) {
                 w.str(p.name);
@@ -208,23 +215,20 @@ inline TypeLibrary read_type_library(std::span<const unsigned char> data) {
     library.minor = r.u16();
     library.name = r.str();
     library.help_string = r.str();
-    for (auto n = r.u16(); n > 0; --n) {
-        Import import{r.str(), {}};
-        for (auto k = r.u16(); k > 0; --k) {
-            ImportedInterface i;
-            i.name = r.str();
-            i.iid = r.guid();
-            import.interfaces.push_back(std::move(i));
-        }
-        library.imports.push_back(std::move(import));
-    }
+    for (auto n = r.u16(); n > 0; --n) library.importlibs.push_back(r.str());
     for (auto n = r.u16(); n > 0; --n) {
         Interface i;
         i.name = r.str();
         i.iid = r.guid();
         i.flags = r.u16();
+        i.base = r.str();
         for (auto k = r.u16(); k > 0; --k) {
-            Method m{r.str(), {}};
+            Member m;
+            m.name = r.str();
+            m.dispid = std::int32_t(r.u32());
+            m.kind = r.u16();
+            m.slot = r.u16();
+            m.return_type = r.str();
             for (auto p = r.u16(); p > 0; --p) {
                 Parameter parameter;
                 parameter.name = r.str();
@@ -232,7 +236,7 @@ inline TypeLibrary read_type_library(std::span<const unsigned char> data) {
                 parameter.flags = r.u16();
                 m.parameters.push_back(std::move(parameter));
             }
-            i.methods.push_back(std::move(m));
+            i.members.push_back(std::move(m));
         }
         library.interfaces.push_back(std::move(i));
     }

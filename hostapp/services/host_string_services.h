@@ -14,5 +14,6 @@ public:
 };
 
 // One pass over text: a placeholder whose value is missing stays as written, and the text of a
-// value is never looked at for placeholders again.
-std::u16string format_text(std::u16string_view text, const SAFEARRAY* values);
+// value is never looked at for placeholders again. values is a vector of variants (else 13 "Type
+// mismatch") or null.
+std::u16string format_text(std::u16string_view text, SAFEARRAY* values);

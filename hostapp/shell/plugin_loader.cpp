@@ -10,7 +10,7 @@ namespace {
 
 std::u16string read_text(HRESULT (IVXHeaderInfo::*member)(BSTR*), IVXHeaderInfo* info) {
     Bstr text;
-    check((info->*member)(text.put()));
+    check((info->*member)(text.put()), info);
     return text.str();
 }
 
@@ -30,7 +30,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(std::u16string_view prog_id, Co
     std::shared_ptr<ServerModule> module = load_server_module(clsid);
     ComPtr<IVXHostedPlugin> plugin = create_instance<IVXHostedPlugin>(clsid);
     std::unique_ptr<LoadedPlugin> loaded(new LoadedPlugin(std::move(module), std::move(plugin)));
-    check(loaded->plugin_->OnInit(application.get()));
+    check(loaded->plugin_->OnInit(application.get()), loaded->plugin_.get());
     return loaded;
 }
 
@@ -52,20 +52,22 @@ PluginHeader LoadedPlugin::header() const {
     header.group = read_text(&IVXHeaderInfo::get_Group, info.get());
     header.url = url();
     Bstr prog_id;
-    check(plugin_->get_ProgID(prog_id.put()));
+    check(plugin_->get_ProgID(prog_id.put()), plugin_.get());
     header.prog_id = prog_id.str();
     return header;
 }
 
 std::u16string LoadedPlugin::url() const {
     Bstr url;
-    check(open_plugin()->get_URL(url.put()));
+    IVXHostedPlugin* plugin = open_plugin().get();
+    check(plugin->get_URL(url.put()), plugin);
     return url.str();
 }
 
 void LoadedPlugin::open_page() {
     auto document = open_document(utf8(url()));
-    check(open_plugin()->OnLoad(document->document().get()));
+    IVXHostedPlugin* plugin = open_plugin().get();
+    check(plugin->OnLoad(document->document().get()), plugin);
     page_ = std::move(document);
 }
 
@@ -84,7 +86,8 @@ forms::Form& LoadedPlugin::page_form() const { return page_document().form(); }
 
 bool LoadedPlugin::query_unload(bool shell_is_unloading) const {
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    check(open_plugin()->OnQueryUnload(&cancel, shell_is_unloading ? VARIANT_TRUE : VARIANT_FALSE));
+    IVXHostedPlugin* plugin = open_plugin().get();
+    check(plugin->OnQueryUnload(&cancel, shell_is_unloading ? VARIANT_TRUE : VARIANT_FALSE), plugin);
     return cancel == VARIANT_FALSE;
 }
 
@@ -93,11 +96,12 @@ void LoadedPlugin::close() {
     closed_ = true;
     HRESULT hr = plugin_->OnClosedown();
     ErrorRecord failure;
-    bool has_record = FAILED(hr) && GetErrorRecord(hr, &failure);
+    bool has_record = FAILED(hr) && GetErrorRecord(hr, plugin_.get(), uuidof<IVXHostedPlugin>(), &failure);
     release();
     if (FAILED(hr)) {
         if (has_record) raise_error(failure.number, failure.description, failure.source);
-        check(hr);
+        std::int32_t number = error_number_from_hresult(hr);
+        raise_error(number, standard_error_text(number));
     }
 }
 

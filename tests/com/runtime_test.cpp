@@ -5,10 +5,12 @@
 #include <functional>
 #include <new>
 #include <optional>
+#include <thread>
 
 #include "com/bstr.h"
 #include "com/class_factory.h"
 #include "com/error.h"
+#include "com/error_info.h"
 #include "com/guid.h"
 #include "com/object.h"
 #include "com/utf.h"
@@ -161,6 +163,87 @@ TEST(Errors, TravelAsHresultsWithTheThreadsErrorInfo) {
     } catch (const ComError& e) {
         EXPECT_EQ(e.description, u"Permission denied");
     }
+}
+
+// The error object in the slot, taken out of it; null when there was none.
+ComPtr<IErrorInfo> take_error_info(HRESULT expected = S_OK) {
+    ComPtr<IErrorInfo> info;
+    EXPECT_EQ(GetErrorInfo(0, info.put()), expected);
+    return info;
+}
+
+std::u16string description_of(IErrorInfo* info) {
+    Bstr text;
+    EXPECT_EQ(info->GetDescription(text.put()), S_OK);
+    return text.str();
+}
+
+TEST(ErrorInfo, TheThreadsSlotHandsItsObjectOverOnce) {
+    SetErrorInfo(0, nullptr);
+    EXPECT_FALSE(take_error_info(S_FALSE));
+
+    ComPtr<ICreateErrorInfo> created;
+    ASSERT_EQ(CreateErrorInfo(created.put()), S_OK);
+    created->SetGUID(ITest::iid);
+    created->SetDescription(const_cast<LPOLESTR>(u"disk on fire"));
+    created->SetHelpContext(42);
+    ComPtr<IErrorInfo> info = created.query<IErrorInfo>();
+    ASSERT_EQ(SetErrorInfo(0, info.get()), S_OK);
+    EXPECT_EQ(refs(info.get()), 3u);  // created, info and the slot
+
+    // Another thread has its own slot.
+    std::thread([] { EXPECT_FALSE(take_error_info(S_FALSE)); }).join();
+
+    ComPtr<IErrorInfo> taken = take_error_info();
+    EXPECT_EQ(taken.get(), info.get());
+    EXPECT_EQ(refs(info.get()), 3u);  // the slot's reference went with it
+    EXPECT_FALSE(take_error_info(S_FALSE));
+    GUID guid{};
+    DWORD context = 0;
+    Bstr source;
+    EXPECT_EQ(taken->GetGUID(&guid), S_OK);
+    EXPECT_EQ(guid, ITest::iid);
+    EXPECT_EQ(description_of(taken.get()), u"disk on fire");
+    EXPECT_EQ(taken->GetSource(source.put()), S_OK);
+    EXPECT_EQ(source.get(), nullptr);  // never set
+    EXPECT_EQ(taken->GetHelpContext(&context), S_OK);
+    EXPECT_EQ(context, 42u);
+
+    // Setting replaces (and releases) what the slot held; null empties it.
+    ASSERT_EQ(SetErrorInfo(0, info.get()), S_OK);
+    ASSERT_EQ(SetErrorInfo(0, nullptr), S_OK);
+    EXPECT_EQ(refs(info.get()), 3u);
+    EXPECT_FALSE(take_error_info(S_FALSE));
+    EXPECT_EQ(SetErrorInfo(1, info.get()), E_INVALIDARG);
+}
+
+TEST(ErrorInfo, ACallerReadsAFailingMembersTextWhereTheCalleeSupportsIt) {
+    ComPtr<ITest> t = make_com<Sample>();
+    ComPtr<ISupportErrorInfo> support = t.query<ISupportErrorInfo>();
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(ITest::iid), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IOther::iid), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IClassFactory::iid), S_FALSE);
+    EXPECT_EQ(support.query<IUnknown>().get(), t.query<IUnknown>().get());  // one identity
+
+    // As any caller of a server does: the HRESULT has the number, the error object the text.
+    ASSERT_EQ(t->Fail(57), hresult_from_error_number(57));
+    ComPtr<IErrorInfo> info = take_error_info();
+    ASSERT_TRUE(info);
+    Bstr source;
+    info->GetSource(source.put());
+    EXPECT_EQ(description_of(info.get()), u"broken");
+    EXPECT_EQ(source.view(), u"Sample");
+
+    // check() reads it only where the callee says it leaves it; otherwise the standard text.
+    HRESULT hr = t->Fail(57);
+    auto unclaimed = error_of([&] { check(hr, t.get(), IClassFactory::iid); });
+    ASSERT_TRUE(unclaimed);
+    EXPECT_EQ(unclaimed->description, u"Device I/O error");
+    auto claimed = error_of([&] { check(hr, t.get()); });
+    ASSERT_TRUE(claimed);
+    EXPECT_EQ(claimed->number, 57);
+    EXPECT_EQ(claimed->description, u"broken");
+    EXPECT_FALSE(take_error_info(S_FALSE));  // read once
 }
 
 TEST(RuntimeError, EachNameHasItsNumberAndTheStandardText) {

@@ -6,6 +6,7 @@
 
 #include "com/class_factory.h"
 #include "com/error.h"
+#include "com/safearray.h"
 #include "com/utf.h"
 #include "hostapp/services/host_classes.h"
 #include "hostapp/services/host_environment.h"
@@ -120,10 +121,12 @@ TEST_F(HostServicesTest, FormatTextFillsPlaceholdersOnce) {
     check(strings->FormatText(Bstr(u"100% sure").get(), &none, result.put()));
     EXPECT_EQ(result.view(), u"100% sure");
 
-    SAFEARRAY* values = SafeArrayCreateVector(VT_VARIANT, 0, 3);
-    check(VariantCopy(&values->data[0], Variant(std::u16string_view(u"%2")).get()));
-    check(VariantCopy(&values->data[1], Variant(std::int32_t(7)).get()));
-    check(VariantCopy(&values->data[2], Variant(2.5).get()));
+    SAFEARRAY* values = SafeArrayCreateVector(VT_VARIANT, 1, 3);  // %1 is the first, whatever its index
+    Variant elements[] = {Variant(std::u16string_view(u"%2")), Variant(std::int32_t(7)), Variant(2.5)};
+    for (LONG i = 0; i < 3; ++i) {
+        LONG at = i + 1;
+        check(SafeArrayPutElement(values, &at, elements[i].get()));
+    }
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"%1 and %2 and %3", u"%2 and 7 and 2.5"},
         {u"%2%2", u"77"},

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "com/class_factory.h"
+#include "com/safearray.h"
 
 namespace test_host {
 
@@ -47,7 +48,10 @@ HRESULT STDMETHODCALLTYPE TestApplication::get_ApplicationContext(IHostApplicati
 HRESULT STDMETHODCALLTYPE EchoStringServices::FormatText(BSTR text, SAFEARRAY** values, BSTR* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    if (!values || !*values || (*values)->count != 0) return E_INVALIDARG;  // the plug-in passes no values
+    LONG lower = 0, upper = 0;
+    if (!values || FAILED(SafeArrayGetLBound(*values, 1, &lower)) || FAILED(SafeArrayGetUBound(*values, 1, &upper)) ||
+        upper >= lower)
+        return E_INVALIDARG;  // the plug-in passes an empty array
     *result = make_bstr(bstr_view(text));
     return S_OK;
 }
