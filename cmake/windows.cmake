@@ -14,3 +14,6 @@ enable_language(RC)
 # -O2 for a release, as the Linux CI builds (RelWithDebInfo): this compiler's -O3 warns falsely of
 # an overflow inside std::vector::insert (-Wstringop-overflow), and warnings are errors in CI.
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG")
+
+# A release carries no debugging information (the static runtime libraries bring theirs).
+add_link_options($<$<CONFIG:Release>:-s>)

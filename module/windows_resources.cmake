@@ -23,23 +23,22 @@ endif()
 math(EXPR minor "${CMAKE_MATCH_2}")
 set(PM_VERSION_NUMBERS "${CMAKE_MATCH_1},${minor},0,0")
 
-# The type library, resource TYPELIB 1, compiled from the one interface definition.
-set(idl_file ${PROJECT_SOURCE_DIR}/resources/Pathmender.idl)
-if(EXISTS ${idl_file})
-  set(tlb_file ${CMAKE_CURRENT_BINARY_DIR}/Pathmender.tlb)
-  add_custom_command(
-    OUTPUT ${tlb_file}
-    COMMAND ${PM_WIDL} -t -o ${tlb_file} ${idl_file}
-    DEPENDS ${idl_file}
-    VERBATIM)
-  set(PM_TYPELIB_RESOURCE "1 TYPELIB \"${tlb_file}\"")
-else()
-  set(tlb_file "")
-  set(PM_TYPELIB_RESOURCE "// No type library yet: resources/Pathmender.idl is not there.")
+# The type library, resource TYPELIB 1, compiled by widl from the one interface definition (which
+# the Linux build reads too). widl for the target's architecture writes the target's layout.
+include(${PROJECT_SOURCE_DIR}/cmake/widl.cmake)
+if(NOT PM_WIDL OR NOT PM_STDOLE2_DIR)
+  message(FATAL_ERROR "The type library needs widl (mingw-w64-tools) and Wine's stdole2.tlb (libwine)")
 endif()
+set(idl_dir ${PROJECT_SOURCE_DIR}/resources)
+set(tlb_file ${CMAKE_CURRENT_BINARY_DIR}/Pathmender.tlb)
+add_custom_command(
+  OUTPUT ${tlb_file}
+  COMMAND ${PM_WIDL} -I ${idl_dir} -L ${PM_STDOLE2_DIR} -t -o ${tlb_file} ${idl_dir}/Pathmender.idl
+  DEPENDS ${idl_dir}/Pathmender.idl ${idl_dir}/host_shell.idl ${idl_dir}/host_interfaces.idl
+          ${idl_dir}/ole_automation.idl
+  VERBATIM)
+set(PM_TYPELIB_RESOURCE "1 TYPELIB \"${tlb_file}\"")
 
 set(PM_WINDOWS_RESOURCES ${CMAKE_CURRENT_BINARY_DIR}/Pathmender.rc)
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/Pathmender.rc.in ${PM_WINDOWS_RESOURCES} @ONLY)
-if(tlb_file)
-  set_source_files_properties(${PM_WINDOWS_RESOURCES} PROPERTIES OBJECT_DEPENDS ${tlb_file})
-endif()
+set_source_files_properties(${PM_WINDOWS_RESOURCES} PROPERTIES OBJECT_DEPENDS ${tlb_file})
