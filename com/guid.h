@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
 struct GUID {
     std::uint32_t Data1;
     std::uint16_t Data2;
@@ -20,6 +23,7 @@ using IID = GUID;
 using CLSID = GUID;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
+#endif
 
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional, any letter case).
 std::optional<GUID> parse_guid(std::string_view text);
@@ -50,4 +54,6 @@ consteval GUID make_guid(const char (&text)[39]) {
     return g;
 }
 
+#ifndef _WIN32
 inline constexpr GUID GUID_NULL{};
+#endif

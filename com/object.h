@@ -28,7 +28,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (riid == IUnknown::iid || (riid == IDispatch::iid && std::is_base_of_v<IDispatch, first_interface>)) {
+        if (riid == uuidof<IUnknown>() ||
+            (riid == uuidof<IDispatch>() && std::is_base_of_v<IDispatch, first_interface>)) {
             *out = static_cast<first_interface*>(this);
         } else {
             (void)((riid == uuidof<Interfaces>() ? (*out = static_cast<Interfaces*>(this), true) : false) || ...);
@@ -51,10 +52,17 @@ public:
 #pragma clang diagnostic push
 #pragma clang diagnostic ignored "-Winconsistent-missing-override"
 #endif
+#ifdef _WIN32
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) { if (count) *count = 0; return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) { if (info) *info = nullptr; return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return E_NOTIMPL; }
+#else
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(unsigned* count) { if (count) *count = 0; return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(unsigned, std::uint32_t, ITypeInfo** info) { if (info) *info = nullptr; return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, char16_t**, unsigned, std::uint32_t, DISPID*) { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, std::uint32_t, std::uint16_t, void*, VARIANT*, void*, unsigned*) { return E_NOTIMPL; }
+#endif
 #if defined(__clang__)
 #pragma clang diagnostic pop
 #endif
