@@ -7,6 +7,7 @@
 #include "com/error.h"
 #include "com/object.h"
 
+#ifndef _WIN32
 struct IClassFactory : IUnknown {
     static constexpr IID iid = make_guid("{00000001-0000-0000-C000-000000000046}");
     virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
@@ -15,6 +16,7 @@ struct IClassFactory : IUnknown {
 protected:
     ~IClassFactory() = default;
 };
+#endif
 
 // A class object that creates T (default-constructed) and counts locks with the module's objects.
 template <class T>
@@ -41,6 +43,8 @@ public:
     }
 };
 
+#ifndef _WIN32
+// The stand-in runtime's class objects (com/class_objects.cpp); Windows has its own.
 inline constexpr std::uint32_t CLSCTX_INPROC_SERVER = 1;
 
 // Classes of the running program (the host's own creatable components) register here; anything
@@ -51,6 +55,7 @@ using ClassResolver = std::function<HRESULT(REFCLSID clsid, REFIID riid, void** 
 void SetClassResolver(ClassResolver resolver);
 HRESULT CoGetClassObject(REFCLSID clsid, std::uint32_t context, void* reserved, REFIID riid, void** object);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, std::uint32_t context, REFIID riid, void** object);
+#endif
 
 // Raises the failure of creating a component: the callee's error, else CannotCreateObject.
 [[noreturn]] void throw_create_failure(HRESULT hr);

@@ -4,6 +4,7 @@
 
 #include "com/variant.h"
 
+#ifndef _WIN32
 // Arguments in reverse order (the last one first); named ones lead, with their identifiers.
 struct DISPPARAMS {
     VARIANTARG* rgvarg;
@@ -43,3 +44,4 @@ inline constexpr HRESULT DISP_E_UNKNOWNNAME = HRESULT(0x80020006);
 inline constexpr HRESULT DISP_E_NONAMEDARGS = HRESULT(0x80020007);
 inline constexpr HRESULT DISP_E_EXCEPTION = HRESULT(0x80020009);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = HRESULT(0x8002000E);
+#endif

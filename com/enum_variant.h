@@ -1,8 +1,9 @@
-// IEnumVARIANT: how collections hand out their members one by one.
+// IEnumVARIANT: how collections hand out their members one by one (on Windows, the platform's own).
 #pragma once
 
 #include "com/variant.h"
 
+#ifndef _WIN32
 struct IEnumVARIANT : IUnknown {
     static constexpr IID iid = make_guid("{00020404-0000-0000-C000-000000000046}");
     // Fills up to count variants; S_FALSE when fewer than count were left.
@@ -14,3 +15,4 @@ struct IEnumVARIANT : IUnknown {
 protected:
     ~IEnumVARIANT() = default;
 };
+#endif

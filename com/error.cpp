@@ -78,7 +78,7 @@ void set_error_info(const ComError& error) {
     ComPtr<IErrorInfo> info;
     if (FAILED(CreateErrorInfo(created.put())) || FAILED(created->SetDescription(ole_text(error.description))) ||
         FAILED(created->SetSource(ole_text(error.source))) ||
-        FAILED(created->QueryInterface(IErrorInfo::iid, info.put_void())))
+        FAILED(created->QueryInterface(uuidof<IErrorInfo>(), info.put_void())))
         info.reset();  // no error info beats an earlier failure's
     SetErrorInfo(0, info.get());
 }
@@ -98,7 +98,7 @@ bool GetErrorRecord(HRESULT hr, ErrorRecord* out) {
 
 bool GetErrorRecord(HRESULT hr, IUnknown* callee, REFIID riid, ErrorRecord* out) {
     ComPtr<ISupportErrorInfo> support;
-    if (!callee || FAILED(callee->QueryInterface(ISupportErrorInfo::iid, support.put_void())) || !support ||
+    if (!callee || FAILED(callee->QueryInterface(uuidof<ISupportErrorInfo>(), support.put_void())) || !support ||
         support->InterfaceSupportsErrorInfo(riid) != S_OK)
         return false;
     return GetErrorRecord(hr, out);

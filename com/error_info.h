@@ -6,6 +6,7 @@
 
 #include "com/unknown.h"
 
+#ifndef _WIN32
 struct IErrorInfo : IUnknown {
     static constexpr IID iid = make_guid("{1CF2B120-547D-101B-8E65-08002B2BD119}");
     // The interface that raised the error.
@@ -47,3 +48,4 @@ HRESULT STDAPICALLTYPE SetErrorInfo(ULONG dwReserved, IErrorInfo* perrinfo);
 // Hands the thread's error object over to the caller and empties the slot: S_FALSE and null when
 // there is none.
 HRESULT STDAPICALLTYPE GetErrorInfo(ULONG dwReserved, IErrorInfo** pperrinfo);
+#endif

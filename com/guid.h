@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
 struct GUID {
     std::uint32_t Data1;
     std::uint16_t Data2;
@@ -21,6 +24,7 @@ using CLSID = GUID;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 using REFGUID = const GUID&;
+#endif
 
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional, any letter case).
 std::optional<GUID> parse_guid(std::string_view text);
@@ -51,4 +55,6 @@ consteval GUID make_guid(const char (&text)[39]) {
     return g;
 }
 
+#ifndef _WIN32
 inline constexpr GUID GUID_NULL{};
+#endif

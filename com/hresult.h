@@ -1,17 +1,16 @@
-// HRESULT values and the run-time error numbering of the home platform.
+// HRESULT values and the run-time error numbering of the home platform (on Windows, the values are
+// the platform's own).
 #pragma once
 
 #include <cstdint>
 
-// The COM calling convention of every interface member and of the module's exports: __stdcall on
-// 32-bit Windows (the caller pushes, the callee pops), the platform's default everywhere else.
-#if defined(_WIN32) && !defined(_WIN64)
-#define STDMETHODCALLTYPE __stdcall
-#define STDAPICALLTYPE __stdcall
+#ifdef _WIN32
+#include "com/win32.h"
 #else
+// The COM calling convention of every interface member and of the module's exports: the platform's
+// headers make it __stdcall on 32-bit Windows (the callee pops); here it is the default one.
 #define STDMETHODCALLTYPE
 #define STDAPICALLTYPE
-#endif
 
 // The platform's fixed-width names: LONG and ULONG are 32 bits wide on every target, as there.
 using HRESULT = std::int32_t;
@@ -55,6 +54,7 @@ inline constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = HRESULT(0x80040111);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = HRESULT(0x80040154);
 inline constexpr HRESULT SELFREG_E_CLASS = HRESULT(0x80040201);
 inline constexpr HRESULT SELFREG_E_TYPELIB = HRESULT(0x80040200);
+#endif
 
 // A run-time error number N below 65536 travels as 0x800A0000 | N.
 constexpr HRESULT hresult_from_error_number(std::int32_t number) {

@@ -74,9 +74,10 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (riid == IUnknown::iid || (riid == IDispatch::iid && std::is_base_of_v<IDispatch, first_interface>)) {
+        if (riid == uuidof<IUnknown>() ||
+            (riid == uuidof<IDispatch>() && std::is_base_of_v<IDispatch, first_interface>)) {
             *out = static_cast<first_interface*>(this);
-        } else if (riid == ISupportErrorInfo::iid) {
+        } else if (riid == uuidof<ISupportErrorInfo>()) {
             *out = static_cast<ISupportErrorInfo*>(&support_error_info_);
         } else {
             (void)((riid == uuidof<Interfaces>() ? (*out = static_cast<Interfaces*>(this), true) : false) || ...);

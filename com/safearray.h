@@ -4,6 +4,7 @@
 
 #include "com/variant.h"
 
+#ifndef _WIN32
 struct SAFEARRAYBOUND {
     ULONG cElements;
     LONG lLbound;
@@ -50,3 +51,4 @@ HRESULT STDAPICALLTYPE SafeArrayGetElement(SAFEARRAY* psa, LONG* rgIndices, void
 // Stores a copy of pv in one element, freeing what was there: pv is the BSTR, IUnknown* or
 // IDispatch* itself for those types, a pointer to the value for all others.
 HRESULT STDAPICALLTYPE SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
+#endif

@@ -2,7 +2,7 @@
 // (name, DISPID, kind, vtable slot, parameters), and the platform's DispGetIDsOfNames and DispInvoke
 // let an object's IDispatch members defer to it, so a caller can reach a dual interface's members
 // by name. CreateInterfaceTypeInfo makes the type info here, where the platform would load it
-// from a type library.
+// from a type library. On Windows all of it is the platform's own.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@
 #include "com/dispatch.h"
 #include "com/unknown.h"
 
+#ifndef _WIN32
 struct TYPEATTR;
 struct FUNCDESC;
 struct VARDESC;
@@ -52,8 +53,11 @@ struct ITypeInfo : IUnknown {
 protected:
     ~ITypeInfo() = default;
 };
+#endif
 
-// One parameter as the member's vtable entry takes it: its automation type, with VT_BYREF where
+#ifndef _WIN32
+// How this runtime describes an interface to make its type info (on Windows the type info comes
+// from the module's type library). One parameter as the member's vtable entry takes it: its automation type, with VT_BYREF where
 // the member takes a pointer to one ("BSTR*" is VT_BSTR | VT_BYREF), and PARAMFLAG_ flags.
 struct TypeInfoParameter {
     std::u16string name;
@@ -84,3 +88,4 @@ HRESULT CreateInterfaceTypeInfo(const TypeInfoInterface& description, ITypeInfo*
 HRESULT STDAPICALLTYPE DispGetIDsOfNames(ITypeInfo* ptinfo, LPOLESTR* rgszNames, UINT cNames, DISPID* rgdispid);
 HRESULT STDAPICALLTYPE DispInvoke(void* _this, ITypeInfo* ptinfo, DISPID dispidMember, WORD wFlags,
                                   DISPPARAMS* pparams, VARIANT* pvarResult, EXCEPINFO* pexcepinfo, UINT* puArgErr);
+#endif

@@ -1,10 +1,16 @@
-// IUnknown and IDispatch in the vtable order of the home platform.
+// IUnknown and IDispatch in the vtable order of the home platform (on Windows, the platform's own),
+// and uuidof, the interface identifier of an interface type.
 #pragma once
+
+#include <type_traits>
 
 #include "com/bstr.h"
 #include "com/guid.h"
 #include "com/hresult.h"
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
 struct IUnknown {
     static constexpr IID iid = make_guid("{00000000-0000-0000-C000-000000000046}");
     virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) = 0;
@@ -36,7 +42,17 @@ struct IDispatch : IUnknown {
 protected:
     ~IDispatch() = default;
 };
+#endif
 
-// The interface identifier of an interface type, as __uuidof gives it on the home platform.
+// The interface identifier of an interface type, as __uuidof gives it on the home platform: this
+// system's interfaces carry theirs as a member `iid`; the platform's own come from its headers on
+// Windows.
 template <class I>
-constexpr const IID& uuidof() { return I::iid; }
+constexpr const IID& uuidof() {
+#ifdef _WIN32
+    if constexpr (requires { I::iid; }) return I::iid;
+    else return __uuidof(I);
+#else
+    return I::iid;
+#endif
+}

@@ -9,6 +9,8 @@
 #include "com/error.h"
 #include "com/utf.h"
 
+#ifndef _WIN32
+// The stand-in runtime's; Windows has its own.
 void VariantInit(VARIANT* v) {
     v->vt = VT_EMPTY;
     v->wReserved1 = v->wReserved2 = v->wReserved3 = 0;
@@ -41,10 +43,12 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
     }
     return S_OK;
 }
+#endif
 
 Variant::Variant(const Variant& o) {
     VariantInit(&v_);
-    if (FAILED(VariantCopy(&v_, &o.v_))) throw std::bad_alloc();
+    // The platform's VariantCopy takes its source as non-const; it does not change it.
+    if (FAILED(VariantCopy(&v_, const_cast<VARIANT*>(&o.v_)))) throw std::bad_alloc();
 }
 
 Variant& Variant::operator=(Variant o) noexcept {
@@ -61,7 +65,7 @@ Variant::Variant(double value) : Variant() { v_.vt = VT_R8; v_.dblVal = value; }
 Variant::Variant(bool value) : Variant() { v_.vt = VT_BOOL; v_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 Variant::Variant(std::u16string_view text) : Variant() {
-    v_.bstrVal = SysAllocStringLen(text.data(), std::uint32_t(text.size()));
+    v_.bstrVal = SysAllocStringLen(olechars(text), std::uint32_t(text.size()));
     if (!v_.bstrVal) throw std::bad_alloc();
     v_.vt = VT_BSTR;
 }
@@ -72,7 +76,7 @@ Variant::Variant(IUnknown* object) : Variant() {
     if (object) object->AddRef();
 }
 
-Variant Variant::ref(std::int32_t* target) {
+Variant Variant::ref(LONG* target) {
     Variant v;
     v.v_.vt = VT_I4 | VT_BYREF;
     v.v_.plVal = target;

@@ -8,6 +8,9 @@
 #include "com/bstr.h"
 #include "com/comptr.h"
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
 using VARTYPE = std::uint16_t;
 enum : VARTYPE {
     VT_EMPTY = 0, VT_NULL = 1, VT_I2 = 2, VT_I4 = 3, VT_R8 = 5, VT_BSTR = 8, VT_DISPATCH = 9,
@@ -79,6 +82,7 @@ using VARIANTARG = VARIANT;
 void VariantInit(VARIANT* v);
 HRESULT VariantClear(VARIANT* v);
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
+#endif
 
 // Owns one VARIANT. Conversions follow the home platform's rules where the system relies on them.
 class Variant {
@@ -99,7 +103,7 @@ public:
     explicit Variant(std::u16string_view text);
     explicit Variant(IUnknown* object);
     // Refers to a caller's integer (passed by reference).
-    static Variant ref(std::int32_t* target);
+    static Variant ref(LONG* target);
 
     VARTYPE type() const { return VARTYPE(v_.vt & ~VT_BYREF); }
     bool is_empty() const { return v_.vt == VT_EMPTY; }

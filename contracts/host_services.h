@@ -88,7 +88,6 @@ struct IHostOleServices : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_TempPath(BSTR* location) = 0;
 };
 
-struct SAFEARRAY;
 struct IHostStringServices : IDispatch {
     static constexpr IID iid = make_guid("{4EE2F9AB-0024-11D4-90E4-00C04F37AA48}");
     virtual HRESULT STDMETHODCALLTYPE FormatText(BSTR text, SAFEARRAY** values, BSTR* result) = 0;

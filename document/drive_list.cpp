@@ -26,7 +26,7 @@ void udPathmender::FillMappedDrives() {
     cboMapped->Clear();
     auto drives = GetNetworkDrives();
     LONG count = 0;
-    check(drives->get_Count(&count));
+    check(drives->Count(&count));
 
     std::u16string pending;
     for (LONG i = 0; i < count; ++i) {

@@ -3,8 +3,8 @@
 #include "com/bstr.h"
 #include "com/class_factory.h"
 #include "com/error.h"
+#include "com/path_text.h"
 #include "com/safearray.h"
-#include "com/utf.h"
 #include "com/variant.h"
 #include "module/module_file.h"
 
@@ -161,7 +161,7 @@ HRESULT STDMETHODCALLTYPE cUpdateLinks::get_ProgID(BSTR* prog_id)
 try {
     if (!prog_id) return E_POINTER;
     *prog_id = nullptr;
-    std::u16string base_name = utf16(module_file_path().stem().string());
+    std::u16string base_name = path_text(module_file_path().stem());
     *prog_id = make_bstr(base_name + u".cUpdateLinks");
     return S_OK;
 } catch (...) {

@@ -3,7 +3,6 @@
 // loaded; every export does its work when called.
 #include "com/class_factory.h"
 #include "com/error.h"
-#include "com/registry.h"
 #include "document/udPathmender.h"
 #include "module/cUpdateLinks.h"
 #include "contracts/document_view.h"
@@ -30,8 +29,7 @@ HRESULT registration_failure() noexcept {
 
 PM_EXPORT HRESULT STDAPICALLTYPE DllRegisterServer() {
     try {
-        const auto module_file = module_file_path();
-        update_registry(Registry::default_path(), [&](Registry& registry) { register_module(registry, module_file); });
+        register_module(module_file_path());
         return S_OK;
     } catch (...) {
         return registration_failure();
@@ -40,7 +38,7 @@ PM_EXPORT HRESULT STDAPICALLTYPE DllRegisterServer() {
 
 PM_EXPORT HRESULT STDAPICALLTYPE DllUnregisterServer() {
     try {
-        update_registry(Registry::default_path(), [](Registry& registry) { unregister_module(registry); });
+        unregister_module();
         return S_OK;
     } catch (...) {
         return registration_failure();

@@ -3,30 +3,13 @@
 #include "com/error.h"
 #include "com/registry.h"
 #include "com/utf.h"
-#include "contracts/plugin_interfaces.h"
+#include "module/module_classes.h"
 #include "resources/resource_table.h"
 #include "resources/type_library.h"
 
 namespace {
 
-struct ClassEntry {
-    CLSID clsid;
-    const char* name;
-    bool document;
-};
-
-constexpr ClassEntry kClasses[] = {
-    {CLSID_cUpdateLinks, "cUpdateLinks", false},
-    {CLSID_udPathmender, "udPathmender", true},
-    {CLSID_iCallBack, "iCallBack", false},
-};
-constexpr char kLibraryName[] = "Pathmender";
-// OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE
-// | OLEMISC_SETCLIENTSITEFIRST (0x20191), written in decimal as the platform stores it.
-constexpr char kDocumentMiscStatus[] = "131473";
-
-std::string prog_id(const ClassEntry& c) { return std::string(kLibraryName) + "." + c.name; }
-std::string class_key(const ClassEntry& c) { return "CLSID\\" + to_string(c.clsid); }
+std::string class_key(const ModuleClass& c) { return "CLSID\\" + to_string(c.clsid); }
 
 // The module's own type library, which the registration of the library describes.
 typelib::TypeLibrary own_type_library() {
@@ -44,9 +27,7 @@ std::string library_key(const typelib::TypeLibrary& library) {
            std::to_string(library.minor);
 }
 
-}  // namespace
-
-void register_module(Registry& registry, const std::filesystem::path& module_file) {
+void record_module(Registry& registry, const std::filesystem::path& module_file) {
     const typelib::TypeLibrary library = own_type_library();
     const std::string path = module_file.string();
     const std::string version = std::to_string(library.major) + "." + std::to_string(library.minor);
@@ -57,7 +38,7 @@ void register_module(Registry& registry, const std::filesystem::path& module_fil
     registry.set_value(lib + "\\FLAGS", "", "0");
     registry.set_value(lib + "\\HELPDIR", "", module_file.parent_path().string());
 
-    for (const ClassEntry& c : kClasses) {
+    for (const ModuleClass& c : kModuleClasses) {
         const std::string key = class_key(c);
         registry.set_value(key, "", prog_id(c));
         registry.set_value(key + "\\InprocServer32", "", path);
@@ -72,14 +53,24 @@ void register_module(Registry& registry, const std::filesystem::path& module_fil
     }
 }
 
-void unregister_module(Registry& registry) {
+void remove_module(Registry& registry) {
     const typelib::TypeLibrary library = own_type_library();
     registry.delete_tree(library_key(library));
-    for (const ClassEntry& c : kClasses) {
+    for (const ModuleClass& c : kModuleClasses) {
         registry.delete_tree(class_key(c));
         // A ProgID that another registration has taken over since is not ours to remove.
         auto points_to = registry.value(prog_id(c) + "\\Clsid");
         auto clsid = points_to ? parse_guid(*points_to) : std::nullopt;
         if (clsid == c.clsid) registry.delete_tree(prog_id(c));
     }
+}
+
+}  // namespace
+
+void register_module(const std::filesystem::path& module_file) {
+    update_registry(Registry::default_path(), [&](Registry& registry) { record_module(registry, module_file); });
+}
+
+void unregister_module() {
+    update_registry(Registry::default_path(), [](Registry& registry) { remove_module(registry); });
 }

@@ -3,7 +3,7 @@
 HRESULT STDMETHODCALLTYPE PageView::get_Document(IDispatch** document) {
     if (!document) return E_POINTER;
     *document = nullptr;
-    return page_->QueryInterface(IDispatch::iid, reinterpret_cast<void**>(document));
+    return page_->QueryInterface(uuidof<IDispatch>(), reinterpret_cast<void**>(document));
 }
 
 HRESULT STDMETHODCALLTYPE PageView::get_Form(forms::Form** form) {

@@ -1,149 +1,32 @@
-#include "platform/binary_files.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <filesystem>
-#include <memory>
-#include <mutex>
-
+// The binary-file functions that are the same on every system: the table of numbers and the
+// reading and writing through it.
 #include "com/error.h"
-#include "com/utf.h"
+#include "file_table.h"
 #include "platform/ansi_codepage.h"
-#include "platform/os_errors.h"
 
-namespace {
-
-// The run-time error for a failed call on name: a missing or non-folder folder part is
-// PathNotFound, a missing file FileNotFound.
-[[noreturn]] void raise_path_error(int os_error, const std::string& name) {
-    bool is_folder = os_error == ENOTDIR;
-    if (os_error == ENOENT) {
-        std::string folder = std::filesystem::path(name).parent_path().string();
-        struct stat status {};
-        is_folder = !folder.empty() && ::stat(folder.c_str(), &status) != 0;
-    }
-    raise_os_error(os_error, is_folder);
-}
-
-struct FileTable {
-    std::mutex lock;
-    std::array<std::unique_ptr<BinaryFile>, kLastFileNumber + 1> files;  // index 0 unused
-};
-
-FileTable& table() {
+FileTable& file_table() {
     static FileTable t;
     return t;
 }
 
-void check_number(int number) {
+void check_file_number(int number) {
     if (number < kFirstFileNumber || number > kLastFileNumber)
         raise_standard_error(RuntimeError::BadFileNameOrNumber);
 }
 
-std::string system_path(std::u16string_view path) {
-    if (path.empty() || path.find(u'\0') != std::u16string_view::npos)
-        raise_standard_error(RuntimeError::BadFileNameOrNumber);
-    return utf8(path);
-}
-
-}  // namespace
-
-BinaryFile::~BinaryFile() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-}
-
-void BinaryFile::read(std::span<std::uint8_t> bytes) {
-    if (std::int64_t(bytes.size()) > length() - position()) raise_standard_error(RuntimeError::InputPastEndOfFile);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t got = ::read(descriptor_, bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) raise_os_error(errno);
-        if (got == 0) raise_standard_error(RuntimeError::InputPastEndOfFile);  // cut short under us
-        done += std::size_t(got);
-    }
-}
-
-void BinaryFile::write(std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        // A file that may grow no further is as full as a full disk.
-        if (put < 0) raise_os_error(errno == EFBIG ? ENOSPC : errno);
-        // A write that takes nothing and gives no reason: the device is full.
-        if (put == 0) raise_os_error(ENOSPC);
-        done += std::size_t(put);
-    }
-}
-
-std::int64_t BinaryFile::position() const {
-    off_t at = ::lseek(descriptor_, 0, SEEK_CUR);
-    if (at < 0) raise_os_error(errno);
-    return at;
-}
-
-void BinaryFile::seek(std::int64_t offset) {
-    if (offset < 0) raise_standard_error(RuntimeError::InvalidProcedureCall);
-    if (::lseek(descriptor_, off_t(offset), SEEK_SET) < 0) raise_os_error(errno);
-}
-
-std::int64_t BinaryFile::length() const {
-    struct stat status {};
-    if (::fstat(descriptor_, &status) != 0) raise_os_error(errno);
-    return status.st_size;
-}
-
-void BinaryFile::close() {
-    int descriptor = std::exchange(descriptor_, -1);
-    if (descriptor >= 0 && ::close(descriptor) != 0 && errno != EINTR) raise_os_error(errno);
-}
-
 int FreeFile() {
-    auto& t = table();
+    auto& t = file_table();
     std::lock_guard guard(t.lock);
     for (int number = kFirstFileNumber; number <= kLastFileNumber; ++number)
         if (!t.files[number]) return number;
     raise_standard_error(RuntimeError::TooManyFiles);
 }
 
-void OpenBinary(std::u16string_view path, int number, Create create) {
-    check_number(number);
-    std::string name = system_path(path);
-    auto& t = table();
-    std::lock_guard guard(t.lock);
-    if (t.files[number]) raise_standard_error(RuntimeError::FileAlreadyOpen);
-
-    int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW;
-    if (create == Create::Exclusive) flags |= O_CREAT | O_EXCL;
-    int descriptor = ::open(name.c_str(), flags, S_IRUSR | S_IWUSR);
-    if (descriptor < 0) raise_path_error(errno, name);
-
-    auto undo = [&] {
-        ::close(descriptor);
-        if (create == Create::Exclusive) ::unlink(name.c_str());
-    };
-    try {
-        struct stat status {};
-        if (::fstat(descriptor, &status) != 0) raise_os_error(errno);
-        // Only regular files: a device or a pipe opened here could block or never end.
-        if (!S_ISREG(status.st_mode)) raise_standard_error(RuntimeError::PathFileAccessError);
-        t.files[number] = std::make_unique<BinaryFile>(descriptor, std::u16string(path));
-    } catch (...) {
-        undo();
-        throw;
-    }
-}
-
 void Close(int number) {
-    check_number(number);
+    check_file_number(number);
     std::unique_ptr<BinaryFile> file;
     {
-        auto& t = table();
+        auto& t = file_table();
         std::lock_guard guard(t.lock);
         file = std::move(t.files[number]);
     }
@@ -151,8 +34,8 @@ void Close(int number) {
 }
 
 BinaryFile& open_file(int number) {
-    check_number(number);
-    auto& t = table();
+    check_file_number(number);
+    auto& t = file_table();
     std::lock_guard guard(t.lock);
     if (!t.files[number]) raise_standard_error(RuntimeError::BadFileNameOrNumber);
     return *t.files[number];
@@ -178,30 +61,3 @@ std::vector<std::uint8_t> ReadBytes(int number, std::size_t count) {
 std::int64_t FilePosition(int number) { return open_file(number).position(); }
 void SeekFile(int number, std::int64_t offset) { open_file(number).seek(offset); }
 std::int64_t LOF(int number) { return open_file(number).length(); }
-
-std::int64_t FileLen(std::u16string_view path) {
-    std::string name = system_path(path);
-    struct stat status {};
-    if (::lstat(name.c_str(), &status) != 0) raise_path_error(errno, name);
-    if (!S_ISREG(status.st_mode)) raise_standard_error(RuntimeError::PathFileAccessError);
-    return status.st_size;
-}
-
-void Kill(std::u16string_view path) {
-    std::string name = system_path(path);
-    struct stat target {};
-    if (::lstat(name.c_str(), &target) != 0) raise_path_error(errno, name);
-    if (S_ISDIR(target.st_mode)) raise_standard_error(RuntimeError::FileNotFound);  // Kill deletes files only
-    {
-        auto& t = table();
-        std::lock_guard guard(t.lock);
-        for (const auto& file : t.files) {
-            if (!file) continue;
-            struct stat open;
-            if (::fstat(file->descriptor_, &open) == 0 && open.st_dev == target.st_dev &&
-                open.st_ino == target.st_ino)
-                raise_standard_error(RuntimeError::FileAlreadyOpen);
-        }
-    }
-    if (::unlink(name.c_str()) != 0) raise_os_error(errno);
-}

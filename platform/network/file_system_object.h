@@ -2,13 +2,16 @@
 #pragma once
 
 #include "com/object.h"
-#include "platform/file_system.h"
+#include "platform/partial_interfaces.h"
 
-class FileSystemObject final : public ComObject<FileSystemObject, IFileSystem> {
+// Answers IFileSystem3, its default interface, and IFileSystem, as the platform's object does.
+class FileSystemObject final : public ComObject<FileSystemObject, PartialFileSystem> {
 public:
     // Both answer false for anything that does not resolve, a malformed path included; never an error.
     HRESULT STDMETHODCALLTYPE FileExists(BSTR path, VARIANT_BOOL* exists) override;
     HRESULT STDMETHODCALLTYPE FolderExists(BSTR path, VARIANT_BOOL* exists) override;
     // 76 "Path not found" when path names no folder.
     HRESULT STDMETHODCALLTYPE GetFolder(BSTR path, IFolder** folder) override;
+
+    void* query_extra(REFIID riid) { return riid == IFileSystem::iid ? static_cast<IFileSystem*>(this) : nullptr; }
 };

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "com/object.h"
-#include "platform/file_system.h"
+#include "platform/partial_interfaces.h"
 
-class NetworkFile final : public ComObject<NetworkFile, IFile> {
+class NetworkFile final : public ComObject<NetworkFile, PartialFile> {
 public:
     NetworkFile(std::u16string unc_path, std::u16string name);
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "com/object.h"
-#include "platform/file_system.h"
+#include "platform/partial_interfaces.h"
 
-class NetworkFileCollection final : public ComObject<NetworkFileCollection, IFileCollection> {
+class NetworkFileCollection final : public ComObject<NetworkFileCollection, PartialFileCollection> {
 public:
     struct Member {
         std::u16string unc;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "com/object.h"
-#include "platform/file_system.h"
+#include "platform/partial_interfaces.h"
 
 struct NetworkFolderPlace {
     std::filesystem::path disk;   // the folder on disk
@@ -14,7 +14,7 @@ struct NetworkFolderPlace {
     std::u16string name;
 };
 
-class NetworkFolder final : public ComObject<NetworkFolder, IFolder> {
+class NetworkFolder final : public ComObject<NetworkFolder, PartialFolder> {
 public:
     explicit NetworkFolder(NetworkFolderPlace place);
 

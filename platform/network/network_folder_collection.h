@@ -6,9 +6,9 @@
 
 #include "com/object.h"
 #include "network_folder.h"
-#include "platform/file_system.h"
+#include "platform/partial_interfaces.h"
 
-class NetworkFolderCollection final : public ComObject<NetworkFolderCollection, IFolderCollection> {
+class NetworkFolderCollection final : public ComObject<NetworkFolderCollection, PartialFolderCollection> {
 public:
     explicit NetworkFolderCollection(std::vector<NetworkFolderPlace> members);
 

@@ -34,7 +34,7 @@ try {
     return hresult_from_current_exception();
 }
 
-HRESULT STDMETHODCALLTYPE WshCollection::get_Count(LONG* count)
+HRESULT STDMETHODCALLTYPE WshCollection::Count(LONG* count)
 try {
     if (!count) return E_POINTER;
     *count = 0;

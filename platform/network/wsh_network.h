@@ -2,10 +2,13 @@
 #pragma once
 
 #include "com/object.h"
-#include "platform/wsh_network.h"
+#include "platform/partial_interfaces.h"
 
-class WshNetwork final : public ComObject<WshNetwork, IWshNetwork2> {
+// Answers IWshNetwork2, its default interface, and IWshNetwork, as the platform's object does.
+class WshNetwork final : public ComObject<WshNetwork, PartialWshNetwork> {
 public:
     // Reads the connections file afresh: a later change shows in the next collection, not in this one.
     HRESULT STDMETHODCALLTYPE EnumNetworkDrives(IWshCollection** drives) override;
+
+    void* query_extra(REFIID riid) { return riid == IWshNetwork::iid ? static_cast<IWshNetwork*>(this) : nullptr; }
 };

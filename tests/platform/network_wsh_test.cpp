@@ -46,7 +46,7 @@ TEST(WshNetwork, ConnectionsComeInPairsFromTheConnectionsFile) {
     ASSERT_EQ(CreateWshNetwork(network.put()), S_OK);
     auto drives = enumerate_drives(network.get());
     LONG count = 0;
-    check(drives->get_Count(&count));
+    check(drives->Count(&count));
     ASSERT_EQ(count, 6);
     const char16_t* expected[] = {u"Y:", u"\\\\FileServer\\Media", u"", u"\\\\Backup\\Archive",
                                   u"Z:", u"\\\\NewServer\\Data"};
@@ -96,9 +96,9 @@ TEST(WshNetwork, EachEnumerationIsASnapshotOfTheFile) {
     tree.file("drives.txt", "");
     auto second = enumerate_drives(network.get());
     LONG count = -1;
-    check(first->get_Count(&count));
+    check(first->Count(&count));
     EXPECT_EQ(count, 2);
-    check(second->get_Count(&count));
+    check(second->Count(&count));
     EXPECT_EQ(count, 0);
 }
 
@@ -122,7 +122,7 @@ TEST(WshNetwork, RegisteredForCreationByClassIdentifier) {
     register_platform_classes();
     auto network = create_instance<IWshNetwork2>(CLSID_WshNetwork);
     LONG count = 0;
-    check(enumerate_drives(network.get())->get_Count(&count));
+    check(enumerate_drives(network.get())->Count(&count));
     EXPECT_EQ(count, 2);
     CoRevokeClassObject(CLSID_WshNetwork);
 }

@@ -24,11 +24,18 @@ enum class Create {
     Never,
 };
 
+// The system's handle of an open file: a descriptor here, a HANDLE on Windows.
+#ifdef _WIN32
+using NativeFile = void*;
+#else
+using NativeFile = int;
+#endif
+
 // An open file of the table, for code that moves bytes itself (the OLE container control).
 // Valid until its number is closed; used from one thread at a time.
 class BinaryFile {
 public:
-    BinaryFile(int descriptor, std::u16string path) : descriptor_(descriptor), path_(std::move(path)) {}
+    BinaryFile(NativeFile file, std::u16string path) : file_(file), path_(std::move(path)) {}
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
     ~BinaryFile();
@@ -44,12 +51,12 @@ public:
     std::int64_t length() const;
     const std::u16string& path() const { return path_; }
 
-    // Closes the descriptor, raising the system's late write failures; idempotent.
+    // Closes the file, raising the system's late write failures; idempotent.
     void close();
 
 private:
     friend void Kill(std::u16string_view path);  // refuses to delete a file that is open
-    int descriptor_;
+    NativeFile file_;
     std::u16string path_;
 };
 

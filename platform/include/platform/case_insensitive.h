@@ -1,4 +1,7 @@
-// Text compared without regard to case, as the home platform's user locale compares it.
+// Text compared without regard to case, as the home platform's user locale compares it. Here the
+// comparison is full case folding (ICU); on Windows it is the system's ordinal case mapping, one
+// UTF-16 unit to one, as the file system compares names there: "STRASSE" and "straße", "ς" and
+// "Σ", and letters outside the basic plane are told apart there.
 #pragma once
 
 #include <cstddef>
@@ -6,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-// Equal without regard to case, by full case folding ("STRASSE" equals "straße").
+// Equal without regard to case (here by full case folding: "STRASSE" equals "straße").
 bool equal_ignoring_case(std::u16string_view a, std::u16string_view b);
 
 // A key under which texts that are equal without regard to case collide (their full case folding).
@@ -35,7 +38,8 @@ std::u16string replace_whole_names(std::u16string_view text, std::u16string_view
                                    std::u16string_view replacement);
 
 // The order in which folder listings hand out names: without regard to case, ties broken by code
-// point order so that names differing only in case still come out in one fixed order.
+// point order so that names differing only in case still come out in one fixed order. (On Windows
+// the mapping is to upper case, so "_" sorts after the letters there, before them here.)
 int compare_for_listing(std::u16string_view a, std::u16string_view b);
 inline bool listing_order_less(std::u16string_view a, std::u16string_view b) {
     return compare_for_listing(a, b) < 0;

@@ -11,7 +11,7 @@
 #include "com/error.h"
 #include "com/object.h"
 #include "com/utf.h"
-#include "platform/file_system.h"
+#include "platform/partial_interfaces.h"
 #include "platform/network/dispatch_enumerator.h"
 
 namespace memory_share {
@@ -27,7 +27,7 @@ struct CallLog {
     }
 };
 
-class File final : public ComObject<File, IFile> {
+class File final : public ComObject<File, PartialFile> {
 public:
     File(std::u16string name, std::u16string path) : name_(std::move(name)), path_(std::move(path)) {}
     HRESULT STDMETHODCALLTYPE get_Path(BSTR* path) override { *path = make_bstr(path_); return S_OK; }
@@ -84,7 +84,7 @@ private:
     CallLog* log_;
 };
 
-class Folder final : public ComObject<Folder, IFolder> {
+class Folder final : public ComObject<Folder, PartialFolder> {
 public:
     explicit Folder(std::u16string path, CallLog* log = nullptr) : path_(std::move(path)), log_(log) {}
 
@@ -108,7 +108,7 @@ public:
         *files = nullptr;
         if (log_) log_->record("files " + utf8(path_));
         if (locked) raise_standard_error(RuntimeError::PermissionDenied);
-        *files = make_com<MemberList<IFileCollection, File>>(files_, std::string(), nullptr).detach();
+        *files = make_com<MemberList<PartialFileCollection, File>>(files_, std::string(), nullptr).detach();
         return S_OK;
     } catch (...) {
         return hresult_from_current_exception();
@@ -118,7 +118,7 @@ public:
         *folders = nullptr;
         if (log_) log_->record("subfolders " + utf8(path_));
         if (locked) raise_standard_error(RuntimeError::PermissionDenied);
-        *folders = make_com<MemberList<IFolderCollection, Folder>>(subfolders_, log_ ? utf8(path_) : std::string(), log_)
+        *folders = make_com<MemberList<PartialFolderCollection, Folder>>(subfolders_, log_ ? utf8(path_) : std::string(), log_)
                        .detach();
         return S_OK;
     } catch (...) {
