@@ -15,21 +15,10 @@ constexpr char16_t kCaption[] = u"Update Linked Media";
 constexpr char16_t kDescription[] =
     u"This plug-in will update linked KW/JW media records in the event that the file location has changed.";
 
-class RegistrationObject : public ::testing::Test {
+class RegistrationObject : public CreatedPlugin {
 protected:
-    void SetUp() override {
-        module_ = ServerModule::open(built_module());
-        ASSERT_EQ(call_export(*module_, "DllRegisterServer"), S_OK);
-        InstallRegistryClassResolver();
-        CLSID clsid{};
-        ASSERT_EQ(CLSIDFromProgID(u"Pathmender.cUpdateLinks", &clsid), S_OK);
-        plugin_ = create_instance<IVXHostedPlugin>(clsid);
-        header_ = plugin_.query<IVXHeaderInfo>();
-        ASSERT_TRUE(header_);
-    }
     void TearDown() override {
-        header_.reset();
-        plugin_.reset();
+        CreatedPlugin::TearDown();
         FixedPathServices::folder_text() = u"/srv/host/pages/";
     }
 
@@ -43,12 +32,6 @@ protected:
         EXPECT_EQ((header_.get()->*member)(text.put()), S_OK);
         return text.str();
     }
-
-    ScopedRegistry registry_;
-    ScopedHostServices services_;
-    std::shared_ptr<ServerModule> module_;
-    ComPtr<IVXHostedPlugin> plugin_;
-    ComPtr<IVXHeaderInfo> header_;
 };
 
 TEST_F(RegistrationObject, HeaderMembersGiveTheFixedTexts) {

@@ -46,29 +46,7 @@ VARIANT object_argument(IDispatch* object) {
     return v;
 }
 
-class LateBoundRegistrationObject : public ::testing::Test {
-protected:
-    void SetUp() override {
-        module_ = ServerModule::open(built_module());
-        ASSERT_EQ(call_export(*module_, "DllRegisterServer"), S_OK);
-        InstallRegistryClassResolver();
-        CLSID clsid{};
-        ASSERT_EQ(CLSIDFromProgID(u"Pathmender.cUpdateLinks", &clsid), S_OK);
-        plugin_ = create_instance<IVXHostedPlugin>(clsid);
-        header_ = plugin_.query<IVXHeaderInfo>();
-        ASSERT_TRUE(header_);
-    }
-    void TearDown() override {
-        header_.reset();
-        plugin_.reset();
-    }
-
-    ScopedRegistry registry_;
-    ScopedHostServices services_;
-    std::shared_ptr<ServerModule> module_;
-    ComPtr<IVXHostedPlugin> plugin_;
-    ComPtr<IVXHeaderInfo> header_;
-};
+using LateBoundRegistrationObject = CreatedPlugin;
 
 TEST_F(LateBoundRegistrationObject, ACallerReadsTheCaptionByName) {
     UINT count = 0;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "com/class_factory.h"
+#include "com/registry.h"
 #include "com/safearray.h"
 
 namespace test_host {
@@ -91,6 +92,22 @@ ScopedHostServices::ScopedHostServices() {
 ScopedHostServices::~ScopedHostServices() {
     CoRevokeClassObject(CLSID_HostStringServices);
     CoRevokeClassObject(CLSID_HostPathServices);
+}
+
+void CreatedPlugin::SetUp() {
+    module_ = ServerModule::open(built_module());
+    ASSERT_EQ(call_export(*module_, "DllRegisterServer"), S_OK);
+    InstallRegistryClassResolver();
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(u"Pathmender.cUpdateLinks", &clsid), S_OK);
+    plugin_ = create_instance<IVXHostedPlugin>(clsid);
+    header_ = plugin_.query<IVXHeaderInfo>();
+    ASSERT_TRUE(header_);
+}
+
+void CreatedPlugin::TearDown() {
+    header_.reset();
+    plugin_.reset();
 }
 
 }  // namespace test_host

@@ -2,7 +2,10 @@
 // whose behaviour each test chooses.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "com/comptr.h"
@@ -80,6 +83,20 @@ class ScopedHostServices {
 public:
     ScopedHostServices();
     ~ScopedHostServices();
+};
+
+// The registration object created from the built module through a temporary registry, by its
+// ProgID, as the host creates it.
+class CreatedPlugin : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    ScopedRegistry registry_;
+    ScopedHostServices services_;
+    std::shared_ptr<ServerModule> module_;
+    ComPtr<IVXHostedPlugin> plugin_;
+    ComPtr<IVXHeaderInfo> header_;
 };
 
 }  // namespace test_host
