@@ -12,6 +12,9 @@
 #include "com/runtime_error.h"
 #include "com/unknown.h"
 
+template <class T>
+class ComPtr;
+
 struct ComError : std::exception {
     // With the platform's standard text for error.
     explicit ComError(RuntimeError error);
@@ -66,6 +69,10 @@ void check(HRESULT hr, IUnknown* callee, REFIID riid);
 template <class I>
 void check(HRESULT hr, I* callee) {
     if (FAILED(hr)) check(hr, callee, uuidof<I>());
+}
+template <class I>
+void check(HRESULT hr, const ComPtr<I>& callee) {
+    check(hr, callee.get());
 }
 // Inside catch(...): the HRESULT for the exception in flight, with the thread's error info set.
 HRESULT hresult_from_current_exception() noexcept;

@@ -7,7 +7,7 @@
 ComPtr<IWshCollection> udPathmender::GetNetworkDrives() {
     if (!NetworkDrives) {
         auto network = create_instance<IWshNetwork2>(CLSID_WshNetwork);
-        check(network->EnumNetworkDrives(NetworkDrives.put()));
+        check(network->EnumNetworkDrives(NetworkDrives.put()), network);
     }
     return NetworkDrives;
 }
@@ -16,7 +16,7 @@ namespace {
 
 std::u16string item_text(IWshCollection& drives, LONG index) {
     Variant at(std::int32_t{index}), value;
-    check(drives.Item(at.get(), value.put()));
+    check(drives.Item(at.get(), value.put()), &drives);
     return value.to_text();
 }
 
@@ -26,7 +26,7 @@ void udPathmender::FillMappedDrives() {
     cboMapped->Clear();
     auto drives = GetNetworkDrives();
     LONG count = 0;
-    check(drives->Count(&count));
+    check(drives->Count(&count), drives);
 
     std::u16string pending;
     for (LONG i = 0; i < count; ++i) {

@@ -8,8 +8,8 @@ std::u16string udPathmender::FindLinkedFile(std::u16string linkPath, std::u16str
                                             std::u16string searchRoot, bool exactOnly) {
     ComPtr<IHostFileServices> services = GetFileServices();
     Bstr fileName, oldFolder;
-    check(services->SplitPath(Bstr(linkPath).get(), VARIANT_FALSE, fileName.put()));
-    check(services->SplitPath(Bstr(linkPath).get(), VARIANT_TRUE, oldFolder.put()));
+    check(services->SplitPath(Bstr(linkPath).get(), VARIANT_FALSE, fileName.put()), services);
+    check(services->SplitPath(Bstr(linkPath).get(), VARIANT_TRUE, oldFolder.put()), services);
 
     const std::u16string oldServer = ExtractServerName(previousServer);
     const std::u16string newServer = ExtractServerName(searchRoot);
@@ -17,20 +17,20 @@ std::u16string udPathmender::FindLinkedFile(std::u16string linkPath, std::u16str
     const std::u16string newFolder = ReplaceServerName(oldFolder.view(), oldServer, newServer);
 
     Bstr folder;
-    check(services->FolderForFile(Bstr(newFolder).get(), folder.put()));
+    check(services->FolderForFile(Bstr(newFolder).get(), folder.put()), services);
     const std::u16string candidate = folder.str() + fileName.str();
 
     ComPtr<IFileSystem> fileSystem = GetFileSystem();
     VARIANT_BOOL exists = VARIANT_FALSE;
-    check(fileSystem->FileExists(Bstr(candidate).get(), &exists));
+    check(fileSystem->FileExists(Bstr(candidate).get(), &exists), fileSystem);
     if (exists != VARIANT_FALSE) return candidate;
 
     if (!exactOnly) {
         Bstr root(searchRoot);
-        check(fileSystem->FolderExists(root.get(), &exists));
+        check(fileSystem->FolderExists(root.get(), &exists), fileSystem);
         if (exists != VARIANT_FALSE) {
             ComPtr<IFolder> start;
-            check(fileSystem->GetFolder(root.get(), start.put()));
+            check(fileSystem->GetFolder(root.get(), start.put()), fileSystem);
             return SearchFolder(start, fileName.str());
         }
     }
@@ -41,7 +41,7 @@ std::u16string udPathmender::FindLinkedFile(std::u16string linkPath, std::u16str
 // share is walked once per update run into an index, and looked up after that.
 std::u16string udPathmender::SearchFolder(const ComPtr<IFolder>& folder, const std::u16string& fileName) {
     Bstr root;
-    check(folder->get_Path(root.put()));
+    check(folder->get_Path(root.put()), folder);
     return SearchIndexes.find(root.str(), folder, fileName);
 }
 

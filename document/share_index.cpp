@@ -10,7 +10,7 @@ ShareIndex::ShareIndex(const ComPtr<IFolder>& root) {
             std::u16string key = case_fold_key(name);
             if (first_places_.contains(key)) return WalkStep::next;  // a file of this name came earlier
             Bstr path;
-            check(file.get_Path(path.put()));
+            check(file.get_Path(path.put()), &file);
             add(std::move(key), path.view());
             return WalkStep::next;
         });

@@ -27,13 +27,13 @@ ComPtr<Member> next_member(IEnumVARIANT* members) {
 
 WalkStep visit_files(IFolder* folder, const std::function<WalkStep(IFile&, std::u16string_view)>& visit) {
     ComPtr<IFileCollection> files;
-    check(folder->get_Files(files.put()));
+    check(folder->get_Files(files.put()), folder);
     ComPtr<IUnknown> enumeration;
-    check(files->get__NewEnum(enumeration.put()));
+    check(files->get__NewEnum(enumeration.put()), files);
     ComPtr<IEnumVARIANT> members = members_of(enumeration.get());
     while (ComPtr<IFile> file = next_member<IFile>(members.get())) {
         Bstr name;
-        check(file->get_Name(name.put()));
+        check(file->get_Name(name.put()), file);
         if (visit(*file, name.view()) == WalkStep::stop) return WalkStep::stop;
     }
     return WalkStep::next;
@@ -47,9 +47,9 @@ struct PendingSubFolders {
 
 PendingSubFolders sub_folders_of(IFolder* folder) {
     PendingSubFolders pending;
-    check(folder->get_SubFolders(pending.collection.put()));
+    check(folder->get_SubFolders(pending.collection.put()), folder);
     ComPtr<IUnknown> enumeration;
-    check(pending.collection->get__NewEnum(enumeration.put()));
+    check(pending.collection->get__NewEnum(enumeration.put()), pending.collection);
     pending.members = members_of(enumeration.get());
     return pending;
 }

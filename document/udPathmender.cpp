@@ -88,13 +88,13 @@ void udPathmender::OpenStandaloneSession() {
     StandaloneApi = create_instance<IKWOpen>(CLSID_KWOpen);
     VARIANT_BOOL opened = VARIANT_FALSE;
     Bstr key(kStandaloneApplicationKey), empty;
-    check(StandaloneApi->Initialize(key.get(), empty.get(), empty.get(), 0, empty.get(), 0, &opened));
+    check(StandaloneApi->Initialize(key.get(), empty.get(), empty.get(), 0, empty.get(), 0, &opened), StandaloneApi);
     if (opened) {
-        check(StandaloneApi->get_SessionContext(SessionContext.put()));
+        check(StandaloneApi->get_SessionContext(SessionContext.put()), StandaloneApi);
         return;
     }
     Bstr error;
-    check(StandaloneApi->get_LastError(error.put()));
+    check(StandaloneApi->get_LastError(error.put()), StandaloneApi);
     forms::MsgBox(u"KWOpen was unable to initialize: (" + error.str() + u")", vbOKOnly + vbExclamation);
     StandaloneApi.reset();
 }
@@ -104,6 +104,6 @@ LONG udPathmender::ShowMessage(const std::u16string& text, LONG style) {
     // under the platform's default caption.
     if (!SessionContext) return forms::MsgBox(text, style);
     Bstr title;
-    check(SessionContext->get_ApplicationTitle(title.put()));
+    check(SessionContext->get_ApplicationTitle(title.put()), SessionContext);
     return forms::MsgBox(text, style, title.view());
 }

@@ -13,13 +13,13 @@ constexpr char16_t kErrorMessage[] = u"An error occured while trying to update l
 
 Variant field(IHostRecordset& records, std::int32_t column) {
     Variant value;
-    check(records.get_FieldValue(*Variant(column).get(), value.put()));
+    check(records.get_FieldValue(*Variant(column).get(), value.put()), &records);
     return value;
 }
 
 bool at_end(IHostRecordset& records) {
     VARIANT_BOOL eof = VARIANT_TRUE;
-    check(records.get_EOF(&eof));
+    check(records.get_EOF(&eof), &records);
     return eof != VARIANT_FALSE;
 }
 
@@ -79,10 +79,10 @@ void udPathmender::ProcessMediaTables() {
                 const std::u16string object = field(*records, 1).to_text();
                 loader.LoadObject(OleContainer.get(), object);
                 SHORT type = kOleTypeNone;
-                check(OleContainer->get_OLEType(&type));
+                check(OleContainer->get_OLEType(&type), OleContainer);
                 if (type == kOleTypeLinked) {
                     Bstr sourceDoc;
-                    check(OleContainer->get_SourceDoc(sourceDoc.put()));
+                    check(OleContainer->get_SourceDoc(sourceDoc.put()), OleContainer);
                     if (NamesServer(sourceDoc.view(), previousServer)) {
                         const int entry = cboMapped->ListIndex();
                         Variant index(std::int32_t{cboMapped->ItemData(entry)}), searchRoot;
@@ -98,9 +98,9 @@ void udPathmender::ProcessMediaTables() {
                         }
                     }
                 }
-                check(records->MoveNext());
+                check(records->MoveNext(), records);
             }
-            check(records->Close());
+            check(records->Close(), records);
             records.reset();
         }
         ShowMessage(summary(UpdatedCount, NotFoundCount), vbInformation);
@@ -127,24 +127,24 @@ ComPtr<IHostRecordset> udPathmender::OpenMediaRecords(const Variant& tableName) 
     ComPtr<IHostCommand> sources;
     check(GetDataObject()->get_RecordSources(sources.put()));
     ComPtr<IHostRecordSource> source;
-    check(sources->CreateRecordSource(*Variant::missing().get(), source.put()));
+    check(sources->CreateRecordSource(*Variant::missing().get(), source.put()), sources);
     for (const char16_t* column : {u"MEDIAID", u"Object", u"ParentID"})
-        check(source->AddField(Bstr(column).get(), Bstr().get(), *Variant::missing().get()));
-    check(source->SetTable(Bstr(tableName.to_text()).get(), 0));
+        check(source->AddField(Bstr(column).get(), Bstr().get(), *Variant::missing().get()), source);
+    check(source->SetTable(Bstr(tableName.to_text()).get(), 0), source);
     Bstr sql;
-    check(source->get_SQL(sql.put()));
+    check(source->get_SQL(sql.put()), source);
 
     ComPtr<IHostConnection> connection;
     check(GetDataObject()->get_Connection(connection.put()));
     LONG number = 0;
     Bstr text;
     ComPtr<IHostRecordset> records;
-    check(connection->OpenRecordset(sql.get(), kRecordsetForward, Bstr().get(), &number, text.put(), records.put()));
+    check(connection->OpenRecordset(sql.get(), kRecordsetForward, Bstr().get(), &number, text.put(), records.put()), connection);
 
     Bstr key;
-    check(source->get_Key(key.put()));
+    check(source->get_Key(key.put()), source);
     check(GetDataObject()->get_RecordSources(sources.put()));
-    check(sources->ReleaseRecordSource(*Variant(key.view()).get()));
+    check(sources->ReleaseRecordSource(*Variant(key.view()).get()), sources);
     return records;
 }
 
@@ -153,9 +153,9 @@ void udPathmender::UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Varia
     saver.Init(SessionContext);
 
     SHORT options = 0;
-    check(OleContainer->get_UpdateOptions(&options));
-    check(OleContainer->CreateLink(Bstr(newPath).get(), *Variant::missing().get()));
-    check(OleContainer->put_UpdateOptions(options));
+    check(OleContainer->get_UpdateOptions(&options), OleContainer);
+    check(OleContainer->CreateLink(Bstr(newPath).get(), *Variant::missing().get()), OleContainer);
+    check(OleContainer->put_UpdateOptions(options), OleContainer);
 
     std::u16string flattened = saver.FlattenObject(OleContainer.get());
     // Storing nothing over the record would destroy its object.
@@ -167,17 +167,17 @@ void udPathmender::UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Varia
     Bstr text;
     ComPtr<IHostRecordset> writer;
     check(connection->OpenRecordset(Bstr().get(), kRecordsetWriteBack, Bstr(u"udPathmender_UpdateMediaLink").get(),
-                                    &number, text.put(), writer.put()));
+                                    &number, text.put(), writer.put()), connection);
     Variant key = Variant::ref(&mediaId);
     Variant value{std::u16string_view(flattened)};
     SHORT result = 0;
     check(writer->UpdateField(Bstr(tableName.to_text()).get(), Bstr(u"Object").get(), Bstr(u"MEDIAID").get(),
-                              key.get(), value.get(), &result));
+                              key.get(), value.get(), &result), writer);
     // A write-back that wrote no record did not re-link anything: it must not count as updated.
     if (result < 1)
         raise_error(RuntimeError::PathFileAccessError, u"The record " + tableName.to_text() + u" MEDIAID " +
                                                            Variant(std::int32_t{mediaId}).to_text() + u" was not written");
-    check(writer->Close());
+    check(writer->Close(), writer);
     writer.reset();
     count_one(UpdatedCount);
     saver.Closedown();
@@ -187,7 +187,7 @@ ComPtr<IHostDataObject> udPathmender::GetDataObject() {
     if (!DataObject) {
         if (!SessionContext) raise_error(RuntimeError::ObjectVariableNotSet, u"No session with the host is open");
         Bstr key(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail);
-        check(SessionContext->CreateDataObject(key.get(), DataObject.put()));
+        check(SessionContext->CreateDataObject(key.get(), DataObject.put()), SessionContext);
     }
     return DataObject;
 }

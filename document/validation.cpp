@@ -57,15 +57,15 @@ LONG udPathmender::CountMediaRecords() {
         Bstr query(u"Select count(MEDIAID) from dbo." + table.to_text()), source, text;
         LONG number = 0;
         ComPtr<IHostRecordset> records;
-        check(connection->OpenRecordset(query.get(), kRecordsetForward, source.get(), &number, text.put(), records.put()));
+        check(connection->OpenRecordset(query.get(), kRecordsetForward, source.get(), &number, text.put(), records.put()), connection);
         VARIANT_BOOL eof = VARIANT_TRUE;
-        check(records->get_EOF(&eof));
+        check(records->get_EOF(&eof), records);
         if (!eof) {
             Variant value;
-            check(records->get_FieldValue(*Variant(std::int32_t{0}).get(), value.put()));
+            check(records->get_FieldValue(*Variant(std::int32_t{0}).get(), value.put()), records);
             total = round_to_int32(leading_number(value.to_text()) + total);
         }
-        check(records->Close());
+        check(records->Close(), records);
     }
     return total;
 }

@@ -37,7 +37,7 @@ void frmProgress::Form_Activate() {
     try {
         ComPtr<IDispatch> container(oleMedia->object());
         IDispatch* oOle = container.get();
-        check(CallBack->Process(&oOle));
+        check(CallBack->Process(&oOle), CallBack);
     } catch (...) {
         // The window closes whatever happened, so the page gets control back and reports it.
         failure_ = std::current_exception();
