@@ -52,8 +52,9 @@ ComPtr<IHostFileServices> udPathmender::GetFileServices() {
 
 ComPtr<IFileSystem> udPathmender::GetFileSystem() {
     if (!FileSystem) {
+        const ComPtr<IHostFileServices> services = GetFileServices();
         ComPtr<IDispatch> object;
-        check(GetFileServices()->get_FileSystem(object.put()));
+        check(services->get_FileSystem(object.put()), services);
         FileSystem = object.query<IFileSystem>(RuntimeError::TypeMismatch);
     }
     return FileSystem;

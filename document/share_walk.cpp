@@ -19,7 +19,7 @@ template <class Member>
 ComPtr<Member> next_member(IEnumVARIANT* members) {
     Variant item;
     HRESULT hr = members->Next(1, item.put(), nullptr);
-    check(hr);
+    check(hr, members);
     if (hr != S_OK) return {};
     if (item.type() != VT_DISPATCH || !item.get()->pdispVal) raise_standard_error(RuntimeError::TypeMismatch);
     return ComPtr<IDispatch>(item.get()->pdispVal).query<Member>(RuntimeError::TypeMismatch);

@@ -86,7 +86,8 @@ void udPathmender::ProcessMediaTables() {
                     if (NamesServer(sourceDoc.view(), previousServer)) {
                         const int entry = cboMapped->ListIndex();
                         Variant index(std::int32_t{cboMapped->ItemData(entry)}), searchRoot;
-                        check(GetNetworkDrives()->Item(index.get(), searchRoot.put()));
+                        const ComPtr<IWshCollection> drives = GetNetworkDrives();
+                        check(drives->Item(index.get(), searchRoot.put()), drives);
                         const bool exactOnly = chkExactMatch->Value == 1;
                         std::u16string found =
                             FindLinkedFile(sourceDoc.str(), previousServer, searchRoot.to_text(), exactOnly);
@@ -124,8 +125,9 @@ LONG udPathmender::WriteBackKey(const Variant& mediaId, const Variant& tableName
 }
 
 ComPtr<IHostRecordset> udPathmender::OpenMediaRecords(const Variant& tableName) {
+    const ComPtr<IHostDataObject> data = GetDataObject();
     ComPtr<IHostCommand> sources;
-    check(GetDataObject()->get_RecordSources(sources.put()));
+    check(data->get_RecordSources(sources.put()), data);
     ComPtr<IHostRecordSource> source;
     check(sources->CreateRecordSource(*Variant::missing().get(), source.put()), sources);
     for (const char16_t* column : {u"MEDIAID", u"Object", u"ParentID"})
@@ -135,7 +137,7 @@ ComPtr<IHostRecordset> udPathmender::OpenMediaRecords(const Variant& tableName) 
     check(source->get_SQL(sql.put()), source);
 
     ComPtr<IHostConnection> connection;
-    check(GetDataObject()->get_Connection(connection.put()));
+    check(data->get_Connection(connection.put()), data);
     LONG number = 0;
     Bstr text;
     ComPtr<IHostRecordset> records;
@@ -143,7 +145,7 @@ ComPtr<IHostRecordset> udPathmender::OpenMediaRecords(const Variant& tableName) 
 
     Bstr key;
     check(source->get_Key(key.put()), source);
-    check(GetDataObject()->get_RecordSources(sources.put()));
+    check(data->get_RecordSources(sources.put()), data);
     check(sources->ReleaseRecordSource(*Variant(key.view()).get()), sources);
     return records;
 }
@@ -161,8 +163,9 @@ void udPathmender::UpdateMediaLink(std::u16string& newPath, LONG& mediaId, Varia
     // Storing nothing over the record would destroy its object.
     if (flattened.empty()) raise_error(RuntimeError::OleSaveToFile, u"Disk Error");
 
+    const ComPtr<IHostDataObject> data = GetDataObject();
     ComPtr<IHostConnection> connection;
-    check(GetDataObject()->get_Connection(connection.put()));
+    check(data->get_Connection(connection.put()), data);
     LONG number = 0;
     Bstr text;
     ComPtr<IHostRecordset> writer;

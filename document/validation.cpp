@@ -52,8 +52,9 @@ bool udPathmender::ValidateInput() {
 LONG udPathmender::CountMediaRecords() {
     LONG total = 0;
     for (const Variant& table : TableList) {
+        const ComPtr<IHostDataObject> data = GetDataObject();
         ComPtr<IHostConnection> connection;
-        check(GetDataObject()->get_Connection(connection.put()));
+        check(data->get_Connection(connection.put()), data);
         Bstr query(u"Select count(MEDIAID) from dbo." + table.to_text()), source, text;
         LONG number = 0;
         ComPtr<IHostRecordset> records;
