@@ -6,7 +6,7 @@
 #include "com/path_text.h"
 #include "com/safearray.h"
 #include "com/variant.h"
-#include "module/module_file.h"
+#include "resources/module_file.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "module/cUpdateLinks.h"
 #include "contracts/document_view.h"
 #include "media/iCallBack.h"
-#include "module/module_file.h"
+#include "resources/module_file.h"
 #include "module/module_registration.h"
 #include "module/page_view.h"
 #include "resources/resource_table.h"

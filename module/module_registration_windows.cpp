@@ -8,7 +8,7 @@
 
 #include "com/error.h"
 #include "module/module_classes.h"
-#include "module/module_file.h"
+#include "resources/module_file.h"
 
 namespace {
 

@@ -7,25 +7,12 @@
 #include <vector>
 
 #include "com/comptr.h"
+#include "com/error.h"
+#include "resources/module_file.h"
 
 namespace {
 
 using TypeInfos = std::vector<std::pair<IID, ComPtr<ITypeInfo>>>;
-
-// The file this code was loaded from, whose resources hold the type library.
-std::wstring own_module_file() {
-    HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCWSTR>(&own_module_file), &module))
-        return {};
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = ::GetModuleFileNameW(module, path.data(), DWORD(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) return path.substr(0, length);
-        path.resize(path.size() * 2);
-    }
-}
 
 // DispInvoke calls through the vtable: a dual interface's dispatch description hands over its
 // vtable half, which the type library keeps as the dispatch type's implemented type -1.
@@ -40,10 +27,15 @@ ComPtr<ITypeInfo> vtable_type_info(ITypeInfo* info, const TYPEATTR& attributes) 
 
 TypeInfos load_type_infos() {
     TypeInfos infos;
-    const std::wstring file = own_module_file();
+    std::wstring file;
+    try {
+        file = module_file_path().wstring();
+    } catch (const ComError&) {
+        return infos;
+    }
     ComPtr<ITypeLib> library;
     // A module without a readable type library binds nothing late; registration reports the fault.
-    if (file.empty() || FAILED(::LoadTypeLibEx(file.c_str(), REGKIND_NONE, library.put()))) return infos;
+    if (FAILED(::LoadTypeLibEx(file.c_str(), REGKIND_NONE, library.put()))) return infos;
     for (UINT i = 0, count = library->GetTypeInfoCount(); i < count; ++i) {
         ComPtr<ITypeInfo> info;
         TYPEATTR* attributes = nullptr;

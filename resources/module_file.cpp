@@ -1,4 +1,4 @@
-#include "module/module_file.h"
+#include "resources/module_file.h"
 
 #include <dlfcn.h>
 
