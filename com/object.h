@@ -40,7 +40,7 @@ public:
         *ppTInfo = nullptr;
         ITypeInfo* type_info = info();
         if (!type_info) return E_NOTIMPL;
-        if (iTInfo != 0) return HRESULT(0x8002000B);  // DISP_E_BADINDEX
+        if (iTInfo != 0) return DISP_E_BADINDEX;
         type_info->AddRef();
         *ppTInfo = type_info;
         return S_OK;

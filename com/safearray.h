@@ -2,6 +2,7 @@
 // for making, reading and freeing them. Vectors (one dimension) are what this system passes.
 #pragma once
 
+#include "com/dispatch.h"
 #include "com/variant.h"
 
 #ifndef _WIN32
@@ -27,8 +28,6 @@ inline constexpr USHORT FADF_DISPATCH = 0x0400;
 inline constexpr USHORT FADF_VARIANT = 0x0800;
 inline constexpr USHORT FADF_CREATEVECTOR = 0x2000;
 
-inline constexpr HRESULT DISP_E_BADVARTYPE = HRESULT(0x80020008);
-inline constexpr HRESULT DISP_E_BADINDEX = HRESULT(0x8002000B);
 inline constexpr HRESULT DISP_E_ARRAYISLOCKED = HRESULT(0x8002000D);
 
 // A vector of cElements empty elements of type vt, indexed from lLbound; null when vt is not an

@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr HRESULT kBadVarType = HRESULT(0x80020008);  // DISP_E_BADVARTYPE
-constexpr HRESULT kBadIndex = HRESULT(0x8002000B);    // DISP_E_BADINDEX
-
 // Names in a type library are IDL identifiers, which are ASCII: folding ASCII letters is the
 // platform's case-blind match for every name that can match at all.
 bool same_name(const char16_t* a, const std::u16string& b) {
@@ -74,7 +71,7 @@ HRESULT call_slot(void* instance, UINT slot, const std::vector<std::uintptr_t>& 
     case 5:
         return reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(void*, U, U, U, U, U)>(entry)(instance, a[0], a[1], a[2], a[3],
                                                                                          a[4]);
-    default: return kBadVarType;  // kept out by Invoke
+    default: return DISP_E_BADVARTYPE;  // kept out by Invoke
     }
 }
 
@@ -146,9 +143,9 @@ public:
         const TypeInfoMember* m = member(memid);
         if (!m || !(flags & m->kind)) return DISP_E_MEMBERNOTFOUND;
         if (params->cNamedArgs > 0) return DISP_E_NONAMEDARGS;
-        if (m->parameters.size() > kMostArguments) return kBadVarType;
+        if (m->parameters.size() > kMostArguments) return DISP_E_BADVARTYPE;
         for (const auto& p : m->parameters)
-            if (!passable(p.type)) return kBadVarType;
+            if (!passable(p.type)) return DISP_E_BADVARTYPE;
         std::vector<std::uintptr_t> arguments;
         VARIANT returned{};
         UINT passed = 0;
