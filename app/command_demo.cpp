@@ -16,7 +16,7 @@
 #include "app/demo_scenario.h"
 #include "testkit/media_database.h"
 #include "hostapp/db/media_tables.h"
-#include "hostapp/shell/page_script.h"
+#include "app/page_script.h"
 #include "platform/case_insensitive.h"
 #include "testkit/object_builder.h"
 #include "platform/ole/ole_object.h"
@@ -122,7 +122,7 @@ void print_how_to_go_on(const DemoFolder& folder) {
               << "  " << program << " page --db " << database << " --network " << network << "\n";
 }
 
-void run_demo(const std::string& folder_argument) {
+void run_demo(const std::string& folder_argument, DesktopPageRunner desktop) {
     const DemoFolder folder = demo_folder(folder_argument.empty() ? fs::path(kDefaultDemoFolder) : fs::path(folder_argument));
     try {
         make_demo_once(folder);
@@ -152,10 +152,10 @@ void run_demo(const std::string& folder_argument) {
     request.previous_server = kDemoPreviousServer;
     request.drive = std::u16string(kDemoDrive);
     try {
-        if (auto open_window = desktop_page_runner()) {
+        if (desktop && has_display()) {
             std::cout << "\nThe page opens in a window: type " << utf8(kDemoPreviousServer)
                       << ", keep drive " << utf8(kDemoDrive) << ", press Update, then close the window.\n" << std::flush;
-            open_window(request);
+            desktop(request);
         } else {
             run_page_update(request);
         }
@@ -177,10 +177,10 @@ void run_demo(const std::string& folder_argument) {
 
 }  // namespace
 
-void add_demo_command(CLI::App& app) {
+void add_demo_command(CLI::App& app, DesktopPageRunner desktop) {
     auto folder = std::make_shared<std::string>();
     auto* demo = app.add_subcommand(
         "demo", "Make a demo host database and network once, run the update on it, and show what changed");
     demo->add_option("dir", *folder, std::string("The demo's folder (default: ./") + kDefaultDemoFolder + ")");
-    demo->callback([folder] { run_demo(*folder); });
+    demo->callback([folder, desktop] { run_demo(*folder, desktop); });
 }

@@ -11,7 +11,7 @@
 #include "hostapp/services/host_classes.h"
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
-#include "hostapp/shell/page_script.h"
+#include "app/page_script.h"
 #include "hostapp/shell/plugin_loader.h"
 #include "resources/type_library.h"
 
@@ -47,9 +47,10 @@ void print_type_library(std::span<const unsigned char> data) {
 }
 
 void run_info(bool with_type_library) {
-    register_host_classes();
+    const auto environment = std::make_shared<const HostEnvironment>(default_host_environment());
+    const HostClassRegistration classes(environment);
     try {
-        auto session = open_host_session(host_environment().database);
+        auto session = open_host_session(environment);
         auto plugin = LoadedPlugin::load(kPluginProgID, create_host_application(session));
         PluginHeader header = plugin->header();
         std::cout << "Caption: " << utf8(header.caption) << "\n"
@@ -63,11 +64,8 @@ void run_info(bool with_type_library) {
         if (with_type_library) print_type_library(module_resource(*plugin->module(), "TYPELIB", "1"));
         plugin->close();
     } catch (...) {
-        std::string why = current_error_text();
-        revoke_host_classes();
-        fail_command("cannot load " + utf8(kPluginProgID) + ": " + why);
+        fail_command("cannot load " + utf8(kPluginProgID) + ": " + current_error_text());
     }
-    revoke_host_classes();
 }
 
 }  // namespace

@@ -5,8 +5,7 @@
 
 #include "gui/desktop.h"
 #include "app/commands.h"
-#include "hostapp/shell/page_script.h"
-#include "hostapp/shell/plugin_loader.h"
+#include "app/page_script.h"
 
 namespace {
 
@@ -15,19 +14,18 @@ int g_toolkit_argc = 1;
 char g_program_name[] = "pathmender";
 char* g_toolkit_argv[] = {g_program_name, nullptr};
 
+}  // namespace
+
 void run_page_window(const PageRequest& request) {
-    prepare_host(request);
+    const PreparedHost host(request);
     // Installed before the page opens: its start-up messages are message boxes too.
     gui::DesktopSession desktop(g_toolkit_argc, g_toolkit_argv);
-    auto plugin = load_plugin_with_page();
+    auto plugin = host.load_plugin_with_page();
     gui::run_document_window(plugin->page_form(), plugin->header().caption);
     plugin->close();
 }
 
-}  // namespace
-
 void add_page_command(CLI::App& app) {
-    set_desktop_page_runner(run_page_window);
     auto request = std::make_shared<PageRequest>();
     auto* page = app.add_subcommand("page", "Open the page in a desktop window");
     page->add_option("--db", request->database, "The host database (SQLite)")->required();

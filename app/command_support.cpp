@@ -19,13 +19,10 @@ void fail_command(const std::string& message) {
 }
 
 std::string current_error_text() {
-    HRESULT hr = hresult_from_current_exception();
-    ErrorRecord error;
-    GetErrorRecord(hr, &error);
+    const ComError error = error_from_current_exception();
     // Run-time errors by their number, other failures as the HRESULT they are.
-    std::int32_t number = error_number_from_hresult(hr);
     char shown[16];
-    if (number < 0) std::snprintf(shown, sizeof shown, "0x%08X", static_cast<unsigned>(number));
-    else std::snprintf(shown, sizeof shown, "%d", static_cast<int>(number));
-    return utf8(error_text(ComError(number, std::move(error.description)))) + " (error " + shown + ")";
+    if (error.number < 0) std::snprintf(shown, sizeof shown, "0x%08X", static_cast<unsigned>(error.number));
+    else std::snprintf(shown, sizeof shown, "%d", static_cast<int>(error.number));
+    return utf8(error_text(error)) + " (error " + shown + ")";
 }

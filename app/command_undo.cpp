@@ -22,7 +22,7 @@ std::string key_text(const SqliteValue& key) {
 }
 
 int undo_run(UndoJournal& journal, const JournalRun& run, const std::string& database) {
-    RecordRestorer restorer(database, host_environment().busy_timeout_ms);
+    RecordRestorer restorer(database, default_host_environment().busy_timeout_ms);
     std::int64_t restored = 0, already = 0, left_alone = 0;
     journal.each_write_back(run.id, [&](const JournalEntry& entry) {
         const Restored result = restorer.restore(entry);

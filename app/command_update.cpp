@@ -12,6 +12,7 @@
 
 #include "app/chosen_drive.h"
 #include "app/commands.h"
+#include "app/page_script.h"
 #include "app/progress_report.h"
 #include "app/run_account.h"
 #include "app/run_journal.h"
@@ -19,8 +20,6 @@
 #include "app/update_outcome.h"
 #include "com/utf.h"
 #include "hostapp/db/host_database.h"
-#include "hostapp/services/host_environment.h"
-#include "hostapp/shell/page_script.h"
 #include "platform/forms/console_window_system.h"
 #include "platform/network.h"
 
@@ -43,21 +42,16 @@ private:
     ProgressReport& progress_;
 };
 
-// Installs a window system and a run watcher for as long as it lives.
-class Installed {
+// Installs a window system for as long as it lives.
+class WindowSystemInstalled {
 public:
-    Installed(forms::WindowSystem& system, RunWatcher& watcher)
-        : system_(forms::set_window_system(&system)), watcher_(watch_runs(&watcher)) {}
-    ~Installed() {
-        forms::set_window_system(system_);
-        watch_runs(watcher_);
-    }
-    Installed(const Installed&) = delete;
-    Installed& operator=(const Installed&) = delete;
+    explicit WindowSystemInstalled(forms::WindowSystem& system) : replaced_(forms::set_window_system(&system)) {}
+    ~WindowSystemInstalled() { forms::set_window_system(replaced_); }
+    WindowSystemInstalled(const WindowSystemInstalled&) = delete;
+    WindowSystemInstalled& operator=(const WindowSystemInstalled&) = delete;
 
 private:
-    forms::WindowSystem* system_;
-    RunWatcher* watcher_;
+    forms::WindowSystem* replaced_;
 };
 
 void say(const std::string& line) { std::cerr << "pathmender: " << line << "\n"; }
@@ -67,10 +61,10 @@ void say(const std::string& line) { std::cerr << "pathmender: " << line << "\n";
 void say_where_it_stopped(const RunAccount& account) {
     if (const auto& record = account.record_in_hand())
         say("the run stopped at " + utf8(record->table) + " MEDIAID " + utf8(record->media_id));
-    if (const auto failure = last_listing_failure())
+    if (const auto& failure = account.listing_failure())
         say("the folder " + failure->folder.string() + " could not be listed: " + utf8(failure->description));
 
-    const fs::path temp = host_environment().temp_folder;
+    const fs::path temp = default_host_environment().temp_folder;
     std::error_code ec;
     struct statvfs space;
     if (!fs::is_directory(temp, ec)) say("the temporary folder " + temp.string() + " is missing");
@@ -87,14 +81,11 @@ struct RunExtras {
 };
 
 int run_update(const PageRequest& request, ProgressStyle style, const RunExtras& extras) {
-    // A preview is the host's own setting: its write-backs roll back instead of committing.
-    HostEnvironment environment = host_environment();
-    environment.write_backs = extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit;
-    configure_host(environment);
-    prepare_host(request);
+    check_page_request(request);
+    const int busy_timeout_ms = default_host_environment().busy_timeout_ms;
     std::int64_t total = 0;
     try {
-        total = count_media_records(request.database, host_environment().busy_timeout_ms);
+        total = count_media_records(request.database, busy_timeout_ms);
     } catch (...) {
         throw PageScriptError(1, current_error_text());
     }
@@ -127,11 +118,13 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         request.previous_server,
         [&](bool table_end) { progress.update(account->counts(), account->table(), table_end); }, report.get());
     PageTranscript transcript(progress);
-    forget_listing_failure();
+    // A preview is the host's own setting: its write-backs roll back instead of committing.
+    const HostHooks hooks{account.get(), journal ? journal->write_backs() : nullptr,
+                          extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit};
     const auto start = std::chrono::steady_clock::now();
     {
-        Installed installed(transcript, *account);
-        run_page_update(request);
+        WindowSystemInstalled installed(transcript);
+        run_page_update(request, hooks);
     }
     const bool completed = run_completed(transcript.messages);
     if (completed) account->completed();
@@ -144,7 +137,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         std::optional<std::u16string> stopped_by;
         if (end == UpdateEnd::error) stopped_by = transcript.messages.empty() ? u"" : transcript.messages.back().text;
         try {
-            report->finish(*account, stopped_by, request.database, host_environment().busy_timeout_ms);
+            report->finish(*account, stopped_by, request.database, busy_timeout_ms);
         } catch (...) {
             say(current_error_text());
         }

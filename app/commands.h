@@ -16,10 +16,14 @@ void add_update_command(CLI::App& app);
 void add_runs_command(CLI::App& app);
 // undo: takes a run back from the undo journal.
 void add_undo_command(CLI::App& app);
+struct PageRequest;
 // page: the page in a desktop window (built with the desktop front end only).
 void add_page_command(CLI::App& app);
-// demo: makes a demo once, runs the update on it as a user would, shows what changed.
-void add_demo_command(CLI::App& app);
+// The page in a desktop window until the user closes it (built with the desktop front end only).
+void run_page_window(const PageRequest& request);
+// demo: makes a demo once, runs the update on it as a user would, shows what changed; in a desktop
+// window through desktop, when given and there is a display.
+void add_demo_command(CLI::App& app, void (*desktop)(const PageRequest& request));
 
 // Shared by the commands.
 // Loads module and calls its DllRegisterServer or DllUnregisterServer (entry_point); fails the command.

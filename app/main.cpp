@@ -7,10 +7,8 @@
 #include <CLI/CLI.hpp>
 
 #include "app/commands.h"
-#include "app/local_time_zone.h"
 
 int main(int argc, char** argv) {
-    pin_local_time_zone();
     CLI::App app{"Pathmender: the stand-in host of the Update Linked Media plug-in", "pathmender"};
     app.require_subcommand(1);
     app.set_version_flag("--version", PATHMENDER_VERSION);
@@ -21,8 +19,10 @@ int main(int argc, char** argv) {
     add_undo_command(app);
 #ifdef PATHMENDER_WITH_GUI
     add_page_command(app);
+    add_demo_command(app, run_page_window);
+#else
+    add_demo_command(app, nullptr);
 #endif
-    add_demo_command(app);
 
     // Nothing to do: the usage, and the status of bad arguments.
     if (argc < 2) {

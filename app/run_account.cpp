@@ -64,6 +64,10 @@ void RunAccount::written_back(std::u16string_view table, std::u16string_view med
     }
 }
 
+void RunAccount::folder_not_listed(const std::filesystem::path& folder, std::u16string_view description) {
+    listing_failure_ = ListingFailure{folder, std::u16string(description)};
+}
+
 void RunAccount::completed() {
     settle();
     in_hand_.reset();

@@ -5,13 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "hostapp/services/run_watch.h"
+#include "hostapp/db/run_watcher.h"
 
 struct RunCounts {
     std::int64_t records = 0;   // read
@@ -46,6 +47,12 @@ public:
     virtual void settled(const AccountedRecord& record) = 0;
 };
 
+// A folder of the network that could not be listed, and why.
+struct ListingFailure {
+    std::filesystem::path folder;  // on disk
+    std::u16string description;
+};
+
 class RunAccount : public RunWatcher {
 public:
     // previous_server: as typed on the page. progress, when given, is called after each record is
@@ -58,6 +65,7 @@ public:
     void table_walked(std::u16string_view table) override;
     void written_back(std::u16string_view table, std::u16string_view media_id,
                       std::span<const std::uint8_t> written) override;
+    void folder_not_listed(const std::filesystem::path& folder, std::u16string_view description) override;
 
     // The run ended with its summary message: the record in hand is done with.
     void completed();
@@ -68,6 +76,8 @@ public:
     // The record in hand: the one a stopping error stopped at. None before the first, and none
     // once a completed run has let it go.
     const std::optional<AccountedRecord>& record_in_hand() const { return in_hand_; }
+    // The last folder that could not be listed for the page.
+    const std::optional<ListingFailure>& listing_failure() const { return listing_failure_; }
 
 private:
     // Closes the account of the record in hand: a selected link it did not write back was not found.
@@ -79,6 +89,7 @@ private:
     RunCounts counts_;
     std::u16string table_;
     std::optional<AccountedRecord> in_hand_;
+    std::optional<ListingFailure> listing_failure_;
 };
 
 // A stored object's kind and, for a link, its path (either stored layout, with or without the

@@ -4,10 +4,9 @@
 #include "com/utf.h"
 
 JournaledRun::JournaledRun(const std::filesystem::path& file, const RunStart& start)
-    : unused_{file}, journal_(file, true), id_(journal_.begin_run(start)), replaced_(journal_write_backs(&journal_)) {}
+    : unused_{file}, journal_(file, true), id_(journal_.begin_run(start)) {}
 
 JournaledRun::~JournaledRun() {
-    journal_write_backs(replaced_);
     try {
         journal_.discard_run();
         unused_.armed = journal_.made_here() && !journal_.holds_runs();
@@ -22,7 +21,6 @@ JournaledRun::RemoveIfUnused::~RemoveIfUnused() {
 }
 
 void JournaledRun::end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages) {
-    journal_write_backs(replaced_);
     std::string outcome;
     switch (end) {
     case UpdateEnd::refused: journal_.discard_run(); return;

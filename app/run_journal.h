@@ -1,6 +1,5 @@
-// The undo journal of one update run: the run is entered before the click, the journal is the
-// host's write-back journal while the run lasts, and the run is closed with its counts and how it
-// ended.
+// The undo journal of one update run: the run is entered before the click, the host is set up
+// with it as its write-back journal, and the run is closed with its counts and how it ended.
 #pragma once
 
 #include <filesystem>
@@ -14,12 +13,14 @@ class JournaledRun {
 public:
     // Opens (or makes) the journal in file and enters the run. Raises the host's database error.
     JournaledRun(const std::filesystem::path& file, const RunStart& start);
-    // The journal is no longer the host's; a run that never ended and wrote nothing is forgotten.
+    // A run that never ended and wrote nothing is forgotten.
     ~JournaledRun();
     JournaledRun(const JournaledRun&) = delete;
     JournaledRun& operator=(const JournaledRun&) = delete;
 
     std::int64_t id() const { return id_; }
+    // For the host's hooks: every write-back of the run, before it commits.
+    WriteBackJournal* write_backs() { return &journal_; }
     // The run is over; a run the page refused to start is forgotten.
     void end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages);
 
@@ -33,5 +34,4 @@ private:
     } unused_;
     UndoJournal journal_;
     std::int64_t id_;
-    WriteBackJournal* replaced_;
 };

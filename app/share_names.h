@@ -1,12 +1,13 @@
 // The files of one share by name, for the report of a run: how many files of a name (without
-// regard to case) lie anywhere below the share, and where. The share is walked once, through the
-// platform's FileSystemObject (so it sees what the page's search sees), the first time a name is
-// asked for; a folder that cannot be listed is passed over.
+// regard to case) lie anywhere below the share, and where. The share is walked once, the way the
+// page's search walks it and through the platform's FileSystemObject (so it sees what the search
+// sees), the first time a name is asked for; a folder that cannot be listed is passed over.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class ShareNames {
@@ -22,18 +23,9 @@ public:
 
 private:
     void walk();
-    std::u16string_view name_of(std::size_t file) const;
-
-    struct File {
-        std::uint64_t hash;    // of the name's case folding
-        std::uint32_t folder;  // index into folders_
-        std::uint32_t name;    // offset into names_
-        std::uint32_t length;
-    };
 
     std::u16string share_;
     bool walked_ = false;
-    std::vector<std::u16string> folders_;  // each a UNC path ending in a backslash
-    std::u16string names_;                 // the file names, one after another
-    std::vector<File> files_;              // sorted by hash, in the walk's order within one hash
+    // The paths of the files below the share by their name's case folding, each in the walk's order.
+    std::unordered_map<std::u16string, std::vector<std::u16string>> paths_by_name_;
 };

@@ -17,7 +17,7 @@
 #include "com/error.h"
 #include "com/utf.h"
 #include "document/share_index.h"
-#include "document/share_walk.h"
+#include "platform/share_walk.h"
 #include "platform/file_system_object.h"
 #include "platform/network.h"
 

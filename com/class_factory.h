@@ -3,6 +3,8 @@
 
 #include <functional>
 #include <new>
+#include <tuple>
+#include <utility>
 
 #include "com/error.h"
 #include "com/object.h"
@@ -18,10 +20,13 @@ protected:
 };
 #endif
 
-// A class object that creates T (default-constructed) and counts locks with the module's objects.
-template <class T>
-class ClassFactory final : public ComObject<ClassFactory<T>, IClassFactory> {
+// A class object that creates T, made from copies of the arguments the class object was made with
+// (none: default-constructed), and counts locks with the module's objects.
+template <class T, class... Args>
+class ClassFactory final : public ComObject<ClassFactory<T, Args...>, IClassFactory> {
 public:
+    explicit ClassFactory(Args... args) : args_(std::move(args)...) {}
+
     // Fails with what went wrong, *object null: E_OUTOFMEMORY when memory ran out, the error T's
     // constructor raised (with the thread's error info), or the failure of T's QueryInterface,
     // after which the object made is released.
@@ -30,7 +35,7 @@ public:
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return make_com<T>()->QueryInterface(riid, object);
+        return std::apply([](const Args&... args) { return make_com<T>(args...); }, args_)->QueryInterface(riid, object);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {
@@ -41,6 +46,9 @@ public:
         else --module_object_count();
         return S_OK;
     }
+
+private:
+    std::tuple<Args...> args_;
 };
 
 #ifndef _WIN32

@@ -1,5 +1,7 @@
 #include "com/error_info.h"
 
+#include "com/object.h"
+
 #include <atomic>
 #include <new>
 #include <string>
@@ -8,23 +10,9 @@ namespace {
 
 // The runtime's own error object. It belongs to no module, so it is not counted with any
 // module's objects (a module may unload while its error waits for the caller).
-class ErrorObject final : public IErrorInfo, public ICreateErrorInfo {
+class ErrorObject final : public ComObject<ErrorObject, IErrorInfo, ICreateErrorInfo> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (riid == IUnknown::iid || riid == IErrorInfo::iid) *out = static_cast<IErrorInfo*>(this);
-        else if (riid == ICreateErrorInfo::iid) *out = static_cast<ICreateErrorInfo*>(this);
-        else return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
+    static constexpr bool kModuleObject = false;
 
     HRESULT STDMETHODCALLTYPE GetGUID(GUID* pGUID) override {
         if (!pGUID) return E_INVALIDARG;
@@ -53,7 +41,6 @@ public:
     }
 
 private:
-    ~ErrorObject() = default;
 
     // A text never set reads as a null BSTR.
     static HRESULT hand_out(const std::u16string& text, BSTR* out) {
@@ -72,7 +59,6 @@ private:
         }
     }
 
-    std::atomic<ULONG> refs_{1};
     GUID guid_{};
     std::u16string source_, description_, help_file_;
     DWORD help_context_ = 0;
@@ -91,9 +77,13 @@ thread_local Slot t_slot;
 
 HRESULT STDAPICALLTYPE CreateErrorInfo(ICreateErrorInfo** pperrinfo) {
     if (!pperrinfo) return E_INVALIDARG;
-    auto* object = new (std::nothrow) ErrorObject;
-    *pperrinfo = object;
-    return object ? S_OK : E_OUTOFMEMORY;
+    *pperrinfo = nullptr;
+    try {
+        *pperrinfo = make_com<ErrorObject>().detach();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT STDAPICALLTYPE SetErrorInfo(ULONG dwReserved, IErrorInfo* perrinfo) {

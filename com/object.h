@@ -64,10 +64,20 @@ private:
     ITypeInfo* info() { return static_cast<Derived*>(this)->type_info(uuidof<I>()); }
 };
 
+// Whether T's objects count as the module's: all do but those of a class that declares
+// `static constexpr bool kModuleObject = false;` (the runtime's own, which outlive any module).
+template <class T>
+constexpr bool counts_with_module() {
+    if constexpr (requires { T::kModuleObject; }) return T::kModuleObject;
+    else return true;
+}
+
 template <class Derived, class... Interfaces>
 class ComObject : public DispatchFor<Derived, Interfaces>... {
 public:
-    ComObject() { ++module_object_count(); }
+    ComObject() {
+        if constexpr (counts_with_module<Derived>()) ++module_object_count();
+    }
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
@@ -101,7 +111,9 @@ public:
     void* query_extra(REFIID) { return nullptr; }
 
 protected:
-    virtual ~ComObject() { --module_object_count(); }
+    virtual ~ComObject() {
+        if constexpr (counts_with_module<Derived>()) --module_object_count();
+    }
 
 private:
     using first_interface = std::tuple_element_t<0, std::tuple<Interfaces...>>;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "com/error_info.h"
+#include "com/object.h"
 
 #if !defined(__x86_64__) && !defined(__aarch64__)
 #error "Invoke passes arguments as pointer-sized integers: check the calling convention of this target first"
@@ -89,23 +90,12 @@ void fill_exception(EXCEPINFO* exception, HRESULT hr) {
     info->Release();
 }
 
-class InterfaceTypeInfo final : public ITypeInfo {
+// A type info the runtime makes for a module: like the runtime's error objects, not counted with
+// any module's objects.
+class InterfaceTypeInfo final : public ComObject<InterfaceTypeInfo, ITypeInfo> {
 public:
+    static constexpr bool kModuleObject = false;
     explicit InterfaceTypeInfo(TypeInfoInterface description) : d_(std::move(description)) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = riid == IUnknown::iid || riid == ITypeInfo::iid ? static_cast<ITypeInfo*>(this) : nullptr;
-        if (!*out) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE GetNames(MEMBERID memid, BSTR* names, UINT most, UINT* count) override {
         if (!names || !count) return E_INVALIDARG;
@@ -233,10 +223,7 @@ private:
         return nullptr;
     }
 
-    ~InterfaceTypeInfo() = default;
-
     TypeInfoInterface d_;
-    std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace
@@ -245,7 +232,7 @@ HRESULT CreateInterfaceTypeInfo(const TypeInfoInterface& description, ITypeInfo*
     if (!out) return E_POINTER;
     *out = nullptr;
     try {
-        *out = new InterfaceTypeInfo(description);
+        *out = make_com<InterfaceTypeInfo>(description).detach();
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -1,7 +1,7 @@
 #include "document/share_index.h"
 
 #include "com/bstr.h"
-#include "document/share_walk.h"
+#include "platform/share_walk.h"
 #include "platform/case_insensitive.h"
 
 ShareIndex::ShareIndex(const ComPtr<IFolder>& root) {

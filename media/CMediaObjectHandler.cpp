@@ -109,14 +109,9 @@ unsigned little_endian_word(char16_t low, char16_t high) {
 
 void CMediaObjectHandler::Init(ComPtr<ISessionContext>& context) {
     SessionContext = context;
-    Initialized = true;
 }
 
-void CMediaObjectHandler::Closedown() {
-    if (!Initialized) return;
-    SessionContext.reset();
-    Initialized = false;
-}
+void CMediaObjectHandler::Closedown() { SessionContext.reset(); }
 
 void CMediaObjectHandler::LoadObject(IOleContainerControl* oOle, const std::u16string& Data) {
     TransferFile file;

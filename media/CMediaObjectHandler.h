@@ -33,5 +33,4 @@ public:
 
 private:
     ComPtr<ISessionContext> SessionContext;
-    bool Initialized = false;
 };

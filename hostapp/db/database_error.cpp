@@ -17,3 +17,7 @@ void raise_database_error(sqlite3* db, int rc) {
 void raise_database_error(std::u16string_view description) {
     raise_error(kDatabaseError, std::u16string(description), kDatabaseErrorSource);
 }
+
+void check_open(bool closed) {
+    if (closed) raise_database_error(u"The record set is closed.");
+}

@@ -14,3 +14,5 @@ inline constexpr char16_t kDatabaseErrorSource[] = u"Pathmender Host data";
 [[noreturn]] void raise_database_error(sqlite3* db, int rc);
 // Raises kDatabaseError with a description of the host's own.
 [[noreturn]] void raise_database_error(std::u16string_view description);
+// Raises the error of a record set used after its Close.
+void check_open(bool closed);

@@ -12,7 +12,6 @@
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
-#include "hostapp/db/write_back_journal.h"
 #include "platform/ansi_codepage.h"
 
 namespace {
@@ -46,7 +45,8 @@ void bind_number(SqliteStatement& statement, int index, const VARIANT& v) {
     }
 }
 
-// Binds value and gives the bytes bound for a text.
+// Binds value and gives the bytes bound for a text, which stay bound in place (no copy of
+// SQLite's own): the caller keeps them until the statement's bindings are cleared.
 std::vector<std::uint8_t> bind_value(SqliteStatement& statement, int index, const VARIANT& value) {
     VARIANT scratch;
     const VARIANT& v = dereferenced(value, scratch);
@@ -57,7 +57,7 @@ std::vector<std::uint8_t> bind_value(SqliteStatement& statement, int index, cons
         std::vector<std::uint8_t> bytes = ansi_encode(bstr_view(v.bstrVal), &fits);
         // A character the code page cannot hold would be stored as '?': refuse rather than corrupt.
         if (!fits) raise_database_error(u"The value holds characters that the ANSI code page cannot store.");
-        statement.bind_blob(index, bytes);
+        statement.bind_blob_in_place(index, bytes);
         return bytes;
     } else {
         bind_number(statement, index, v);
@@ -73,28 +73,21 @@ void bind_key(SqliteStatement& statement, int index, const VARIANT& key) {
     else bind_number(statement, index, v);
 }
 
-std::u16string key_text(const VARIANT& key) {
-    try {
-        VARIANT scratch;
-        Variant copy;
-        check(VariantCopy(copy.get(), &dereferenced(key, scratch)));
-        return copy.to_text();
-    } catch (const ComError&) {
-        return u"?";
-    }
-}
-
 // Runs a prepared statement that returns no rows, and leaves it ready for the next run.
 void run_once(SqliteStatement& statement) {
     statement.step();
     statement.reset();
 }
 
-// Resets a reused statement however its use ends, so that it holds nothing open between uses.
+// Resets a reused statement however its use ends, so that it holds nothing open between uses,
+// nor any value bound in place.
 class ResetOnExit {
 public:
     explicit ResetOnExit(SqliteStatement& statement) : statement_(statement) {}
-    ~ResetOnExit() { statement_.reset(); }
+    ~ResetOnExit() {
+        statement_.reset();
+        statement_.clear_bindings();
+    }
     ResetOnExit(const ResetOnExit&) = delete;
     ResetOnExit& operator=(const ResetOnExit&) = delete;
 
@@ -119,6 +112,17 @@ private:
 };
 
 }  // namespace
+
+std::u16string key_text(const VARIANT& key) {
+    try {
+        VARIANT scratch;
+        Variant copy;
+        check(VariantCopy(copy.get(), &dereferenced(key, scratch)));
+        return copy.to_text();
+    } catch (const ComError&) {
+        return u"?";
+    }
+}
 
 void configure_host_connection(const SqliteConnection& connection) {
     sqlite3_db_config(connection.handle(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
@@ -198,10 +202,11 @@ std::int64_t count_media_records(const std::filesystem::path& file, int busy_tim
     return total;
 }
 
-HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms, WriteBacks write_backs)
+HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms, HostHooks hooks)
     : file_((check_sqlite_file(file), std::move(file))),
       busy_timeout_ms_(busy_timeout_ms),
-      write_backs_(write_backs),
+      hooks_(hooks),
+      write_backs_(hooks.write_backs),
       writer_(SqliteConnection::open_host_view(file_, busy_timeout_ms)) {
     configure_host_connection(writer_);
     bool read_only = sqlite3_db_readonly(writer_.handle(), "dbo") == 1;
@@ -280,7 +285,7 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
     };
     SqliteStatement& update = kept_statement(sql);
     // A journal sees the value before and after, and the key as stored; a preview journals nothing.
-    WriteBackJournal* journal = write_backs_ == WriteBacks::commit ? write_back_journal() : nullptr;
+    WriteBackJournal* journal = write_backs_ == WriteBacks::commit ? hooks_.journal : nullptr;
     SqliteStatement* read = journal ? &kept_statement("SELECT " + column_sql(field) + ", " + column_sql(key_field) +
                                                       " FROM " + table_sql + " WHERE " + column_sql(key_field) +
                                                       " = ?1")
@@ -313,13 +318,17 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
         raise_database_error(u"More than one record of " + where + u"; nothing was written.");
     }
     if (journal) {
-        SqliteValue after;
-        {
+        // A text is stored as the bytes bound; only a number is read back, to be hashed as SQLite
+        // spells it.
+        SqliteValue number;
+        std::span<const std::uint8_t> stored = written;
+        if (written.empty()) {
             ResetOnExit reset(*read);
             bind_key(*read, 1, key);
-            if (read->step()) after = read->column_value(0);
+            if (read->step()) number = read->column_value(0);
+            stored = number.bytes();
         }
-        journal->record({*media_table, field, key_field, stored_key, before, after});
+        journal->record({*media_table, field, key_field, stored_key, before, stored});
     }
     run_once(write_backs_ == WriteBacks::commit ? commit_ : rollback_);
     return written;

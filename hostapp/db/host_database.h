@@ -15,38 +15,31 @@
 #include <vector>
 
 #include "com/variant.h"
+#include "hostapp/db/host_hooks.h"
 #include "hostapp/db/sqlite_connection.h"
-
-// What a write-back ends with.
-enum class WriteBacks {
-    commit,     // each one is committed and durable
-    // A preview: each one does everything up to the commit (the row exists, the new bytes are
-    // complete, the update changed exactly one row) and is then rolled back. The file is left
-    // in its journal mode and its rollback journal is kept in memory, so nothing of the file
-    // changes and nothing is left beside it.
-    roll_back,
-};
 
 class HostDatabase {
 public:
     // Opens the writer on an existing database file (a missing, empty or foreign file is refused,
     // never made into a database) and, when write-backs commit, switches it to write-ahead
     // logging while it is open; a file that cannot be written is still opened, for reading.
-    HostDatabase(std::filesystem::path file, int busy_timeout_ms, WriteBacks write_backs = WriteBacks::commit);
+    // hooks: who hears of its write-backs, and whether they commit.
+    HostDatabase(std::filesystem::path file, int busy_timeout_ms, HostHooks hooks = {});
     // Gives the file back in the journal mode it was found in.
     ~HostDatabase();
     HostDatabase(const HostDatabase&) = delete;
     HostDatabase& operator=(const HostDatabase&) = delete;
 
     const std::filesystem::path& file() const { return file_; }
+    const HostHooks& hooks() const { return hooks_; }
 
     // A read-only connection of its own for one record set.
     SqliteConnection open_reader() const;
 
     // Stores value in field of the one row of a media table whose key_field equals key, as one
     // committed and durable transaction; a key that matches no row, or more than one, writes
-    // nothing and raises. Text is stored as a blob of its bytes in the ANSI code page. An installed
-    // write-back journal (write_back_journal.h) is handed the change before the commit. Gives the
+    // nothing and raises. Text is stored as a blob of its bytes in the ANSI code page. The hooks'
+    // write-back journal, if any, is handed the change before the commit. Gives the
     // bytes stored for a text (none for a number or NULL).
     std::vector<std::uint8_t> write_field(std::u16string_view table, std::u16string_view field,
                                           std::u16string_view key_field, const VARIANT& key, const VARIANT& value);
@@ -57,6 +50,7 @@ private:
 
     std::filesystem::path file_;
     int busy_timeout_ms_;
+    HostHooks hooks_;
     WriteBacks write_backs_;
     SqliteConnection writer_;
     bool restores_journal_mode_ = false;
@@ -64,6 +58,9 @@ private:
     SqliteStatement begin_, commit_, rollback_;
     std::map<std::string, SqliteStatement> updates_;
 };
+
+// A record's key as the host names it in a message: the value's text, "?" for none it can give.
+std::u16string key_text(const VARIANT& key);
 
 // Raises the host's database error, saying what is wrong, unless file is a host database: an
 // SQLite file that holds the eleven media tables.

@@ -49,12 +49,23 @@ void SqliteStatement::bind_double(int index, double value) {
 void SqliteStatement::bind_text(int index, std::string_view utf8) {
     check_bind(sqlite3_bind_text64(stmt_, index, utf8.data(), utf8.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
 }
-void SqliteStatement::bind_blob(int index, std::span<const std::uint8_t> bytes) {
-    // A zero-length blob stays a blob (not NULL): the pointer must not be null.
+namespace {
+
+// A zero-length blob stays a blob (not NULL): the pointer must not be null.
+const void* blob_pointer(std::span<const std::uint8_t> bytes) {
     static const std::uint8_t nothing = 0;
-    check_bind(sqlite3_bind_blob64(stmt_, index, bytes.empty() ? &nothing : bytes.data(), bytes.size(),
-                                   SQLITE_TRANSIENT));
+    return bytes.empty() ? &nothing : bytes.data();
 }
+
+}  // namespace
+
+void SqliteStatement::bind_blob(int index, std::span<const std::uint8_t> bytes) {
+    check_bind(sqlite3_bind_blob64(stmt_, index, blob_pointer(bytes), bytes.size(), SQLITE_TRANSIENT));
+}
+void SqliteStatement::bind_blob_in_place(int index, std::span<const std::uint8_t> bytes) {
+    check_bind(sqlite3_bind_blob64(stmt_, index, blob_pointer(bytes), bytes.size(), SQLITE_STATIC));
+}
+void SqliteStatement::clear_bindings() { sqlite3_clear_bindings(stmt_); }
 
 void SqliteStatement::bind_value(int index, const SqliteValue& value) {
     if (!value.get()) return bind_null(index);

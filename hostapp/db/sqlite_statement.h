@@ -32,6 +32,10 @@ public:
     void bind_double(int index, double value);
     void bind_text(int index, std::string_view utf8);
     void bind_blob(int index, std::span<const std::uint8_t> bytes);
+    // Binds bytes without a copy of SQLite's own: they must stay as they are until clear_bindings.
+    void bind_blob_in_place(int index, std::span<const std::uint8_t> bytes);
+    // Lets go of every value bound (they read as NULL until bound again).
+    void clear_bindings();
     // Binds value as it is: its storage class and its bytes.
     void bind_value(int index, const SqliteValue& value);
 

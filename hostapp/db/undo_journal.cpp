@@ -156,7 +156,7 @@ void UndoJournal::record(const WriteBackSeen& write_back) {
         insert_ = connection_.prepare(
             "INSERT INTO write_backs (run, table_name, column_name, key_column, key, before, written_sha256) "
             "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-    const Sha256 written = sha256(write_back.after.bytes());
+    const Sha256 written = sha256(write_back.written);
     try {
         insert_.bind_int64(1, current_run_);
         insert_.bind_text(2, utf8(write_back.table));

@@ -1,9 +1,12 @@
 // A journal of write-backs, kept by a program that wants to take a run back: the host hands it
 // every write-back inside its transaction, after the record changed and before the commit, so an
 // entry is made (and durable, if the journal makes it so) before the change is. Nothing is
-// journaled unless a program installs a journal; the page knows nothing of it.
+// journaled unless the program set up the host with a journal (host_hooks.h); the page knows
+// nothing of it.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "hostapp/db/sqlite_value.h"
@@ -15,7 +18,7 @@ struct WriteBackSeen {
     std::u16string_view key_column;  // the column the record was found by
     const SqliteValue& key;          // the record's key as stored
     const SqliteValue& before;       // the column's value before the write-back
-    const SqliteValue& after;        // and after it
+    std::span<const std::uint8_t> written;  // the column's bytes after it, as stored
 };
 
 class WriteBackJournal {
@@ -24,8 +27,3 @@ public:
     // Keeps the entry. Raising the host's database error makes the write-back fail unwritten.
     virtual void record(const WriteBackSeen& write_back) = 0;
 };
-
-// Installs journal for the process (null: none) and returns the one it replaces.
-WriteBackJournal* journal_write_backs(WriteBackJournal* journal);
-// The journal installed, or null.
-WriteBackJournal* write_back_journal();

@@ -10,21 +10,10 @@
 #include "com/variant.h"
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
-#include "hostapp/services/run_watch.h"
 #include "platform/ansi_codepage.h"
 #include "platform/forms/window_system.h"
 
 namespace {
-
-bool same_name_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // Integers that fit 32 bits are Longs; larger ones keep every digit so the reader can see the overflow.
 Variant integer_value(std::int64_t value) {
@@ -35,10 +24,11 @@ Variant integer_value(std::int64_t value) {
 
 }  // namespace
 
-ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql)
+ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql, RunWatcher* watcher)
     : connection_(std::move(connection)), statement_(connection_.prepare(sql)) {
     if (!statement_.read_only()) raise_database_error(u"A forward record set only reads; the query would write.");
     media_ = media_columns_of(statement_);
+    watcher_ = media_ ? watcher : nullptr;
     advance();
 }
 
@@ -49,8 +39,8 @@ std::optional<ForwardRecordset::MediaColumns> ForwardRecordset::media_columns_of
         std::optional<std::u16string_view> from = find_media_table(utf16(statement.column_table(i)));
         if (!from || (table && *table != *from)) continue;
         const std::string origin = statement.column_origin(i);
-        if (same_name_ignoring_case(origin, "MEDIAID")) media_id = i;
-        else if (same_name_ignoring_case(origin, "Object")) object = i;
+        if (same_sql_name(origin, "MEDIAID")) media_id = i;
+        else if (same_sql_name(origin, "Object")) object = i;
         else continue;
         table = from;
     }
@@ -60,10 +50,9 @@ std::optional<ForwardRecordset::MediaColumns> ForwardRecordset::media_columns_of
 
 void ForwardRecordset::advance() {
     on_row_ = statement_.step();
-    RunWatcher* watcher = media_ ? run_watcher() : nullptr;
-    if (!watcher) return;
+    if (!watcher_) return;
     if (!on_row_) {
-        if (!std::exchange(walked_, true)) watcher->table_walked(media_->table);
+        if (!std::exchange(walked_, true)) watcher_->table_walked(media_->table);
         return;
     }
     std::u16string media_id;
@@ -73,11 +62,7 @@ void ForwardRecordset::advance() {
         media_id = ansi_decode(statement_.column_bytes(media_->media_id));
     std::span<const std::uint8_t> object;
     if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
-    watcher->record_read({media_->table, media_id, object});
-}
-
-void ForwardRecordset::check_open() const {
-    if (closed_) raise_database_error(u"The record set is closed.");
+    watcher_->record_read({media_->table, media_id, object});
 }
 
 int ForwardRecordset::column_index(const VARIANT& column) const {
@@ -85,7 +70,7 @@ int ForwardRecordset::column_index(const VARIANT& column) const {
     if (column.vt == VT_BSTR) {
         std::string name = utf8(bstr_view(column.bstrVal));
         for (int i = 0; i < count; ++i)
-            if (same_name_ignoring_case(statement_.column_name(i), name)) return i;
+            if (same_sql_name(statement_.column_name(i), name)) return i;
         raise_database_error(u"The record set has no field \"" + utf16(name) + u"\".");
     }
     if (column.vt == VT_EMPTY || column.vt == VT_NULL || column.vt == VT_ERROR)
@@ -102,7 +87,7 @@ HRESULT STDMETHODCALLTYPE ForwardRecordset::get_FieldValue(VARIANT column, VARIA
 try {
     if (!value) return E_POINTER;
     VariantInit(value);
-    check_open();
+    check_open(closed_);
     if (!on_row_) raise_database_error(u"The record set has no current row.");
     int index = column_index(column);
     Variant result;
@@ -123,7 +108,7 @@ try {
 
 HRESULT STDMETHODCALLTYPE ForwardRecordset::MoveNext()
 try {
-    check_open();
+    check_open(closed_);
     if (!on_row_) raise_database_error(u"The record set is already past its last row.");
     advance();
     // A walk over a table keeps the thread from its first row to its last: between two rows the
@@ -138,7 +123,7 @@ HRESULT STDMETHODCALLTYPE ForwardRecordset::get_EOF(VARIANT_BOOL* eof)
 try {
     if (!eof) return E_POINTER;
     *eof = VARIANT_FALSE;
-    check_open();
+    check_open(closed_);
     *eof = on_row_ ? VARIANT_FALSE : VARIANT_TRUE;
     return S_OK;
 } catch (...) {
@@ -147,7 +132,7 @@ try {
 
 HRESULT STDMETHODCALLTYPE ForwardRecordset::Close()
 try {
-    check_open();
+    check_open(closed_);
     closed_ = true;
     on_row_ = false;
     // Ends the read at once: the snapshot is let go without waiting for the last reference.

@@ -9,12 +9,14 @@
 
 #include "com/object.h"
 #include "contracts/host_services.h"
+#include "hostapp/db/run_watcher.h"
 #include "hostapp/db/sqlite_connection.h"
 
 class ForwardRecordset final : public ComObject<ForwardRecordset, IHostRecordset> {
 public:
-    // Runs the query, which must only read, and stands on its first row.
-    ForwardRecordset(SqliteConnection connection, std::string_view sql);
+    // Runs the query, which must only read, and stands on its first row. watcher, if any, hears of
+    // every media record stepped onto.
+    ForwardRecordset(SqliteConnection connection, std::string_view sql, RunWatcher* watcher = nullptr);
 
     HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT column, VARIANT* value) override;
     HRESULT STDMETHODCALLTYPE MoveNext() override;
@@ -25,7 +27,6 @@ public:
 
 private:
     int column_index(const VARIANT& column) const;
-    void check_open() const;
     // Steps to the next row and tells the run's watcher what it stepped onto.
     void advance();
 
@@ -43,5 +44,6 @@ private:
     bool on_row_ = false;
     bool closed_ = false;
     std::optional<MediaColumns> media_;
+    RunWatcher* watcher_;
     bool walked_ = false;
 };

@@ -10,9 +10,9 @@
 
 namespace {
 
-template <class T>
-void register_class(REFCLSID clsid) {
-    ComPtr<ClassFactory<T>> factory = make_com<ClassFactory<T>>();
+template <class T, class... Args>
+void register_class(REFCLSID clsid, Args... args) {
+    ComPtr<ClassFactory<T, Args...>> factory = make_com<ClassFactory<T, Args...>>(std::move(args)...);
     check(CoRegisterClassObject(clsid, factory.get()));
 }
 
@@ -21,12 +21,12 @@ constexpr const CLSID* kHostClasses[] = {&CLSID_HostOleServices, &CLSID_HostFile
 
 }  // namespace
 
-void register_host_classes() {
-    register_class<HostOleServices>(CLSID_HostOleServices);
-    register_class<HostFileServices>(CLSID_HostFileServices);
+void register_host_classes(HostEnvironmentRef environment) {
+    register_class<HostOleServices>(CLSID_HostOleServices, environment);
+    register_class<HostFileServices>(CLSID_HostFileServices, environment);
     register_class<HostStringServices>(CLSID_HostStringServices);
-    register_class<HostPathServices>(CLSID_HostPathServices);
-    register_class<KWOpen>(CLSID_KWOpen);
+    register_class<HostPathServices>(CLSID_HostPathServices, environment);
+    register_class<KWOpen>(CLSID_KWOpen, environment);
 }
 
 void revoke_host_classes() {

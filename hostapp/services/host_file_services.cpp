@@ -99,7 +99,7 @@ try {
     if (!file_system) return E_POINTER;
     *file_system = nullptr;
     ComPtr<IFileSystem> fso;
-    check(CreateFileSystemObject(fso.put()));
+    check(CreateFileSystemObject(fso.put(), environment_->hooks.watcher));
     *file_system = fso.detach();
     return S_OK;
 } catch (...) {

@@ -12,15 +12,22 @@
 
 #include "com/object.h"
 #include "contracts/host_services.h"
+#include "hostapp/services/host_environment.h"
 
 class HostFileServices final : public ComObject<HostFileServices, IHostFileServices> {
 public:
+    explicit HostFileServices(HostEnvironmentRef environment) : environment_(std::move(environment)) {}
+
     HRESULT STDMETHODCALLTYPE FolderForFile(BSTR folder, BSTR* result) override;
     HRESULT STDMETHODCALLTYPE SplitPath(BSTR path, VARIANT_BOOL folder_part, BSTR* result) override;
     // A path in location that names no file yet: "PM", the number in hex, '_', 64 random bits in
     // hex, then the extension. location must be an existing folder (a local path).
     HRESULT STDMETHODCALLTYPE MakeTempFileName(BSTR* location, BSTR* extension, LONG* number, BSTR* path) override;
+    // The network's FileSystemObject; the run watcher, if any, hears of folders it cannot list.
     HRESULT STDMETHODCALLTYPE get_FileSystem(IDispatch** file_system) override;
+
+private:
+    HostEnvironmentRef environment_;
 };
 
 std::u16string folder_for_file(std::u16string_view folder);

@@ -4,7 +4,6 @@
 
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/services/host_environment.h"
 
 HRESULT STDMETHODCALLTYPE HostPathServices::FolderPath(LONG folder_id, BSTR* path)
 try {
@@ -13,7 +12,7 @@ try {
     if (folder_id != kPageFileFolder)
         raise_error(RuntimeError::InvalidProcedureCall,
                     u"FolderPath: the host has no folder " + utf16(std::to_string(folder_id)) + u".");
-    *path = make_bstr(folder_text(host_environment().page_folder));
+    *path = make_bstr(folder_text(environment_->page_folder));
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

@@ -3,8 +3,14 @@
 
 #include "com/object.h"
 #include "contracts/host_services.h"
+#include "hostapp/services/host_environment.h"
 
 class HostPathServices final : public ComObject<HostPathServices, IHostPathServices> {
 public:
+    explicit HostPathServices(HostEnvironmentRef environment) : environment_(std::move(environment)) {}
+
     HRESULT STDMETHODCALLTYPE FolderPath(LONG folder_id, BSTR* path) override;
+
+private:
+    HostEnvironmentRef environment_;
 };

@@ -6,7 +6,6 @@
 #include "com/error.h"
 #include "hostapp/services/host_data_object.h"
 #include "hostapp/db/host_database.h"
-#include "hostapp/services/host_environment.h"
 
 namespace {
 
@@ -21,12 +20,8 @@ std::u16string media_data_object_key() {
 
 }  // namespace
 
-HostSessionContext::HostSessionContext(std::filesystem::path database, std::u16string application_title,
-                                       int busy_timeout_ms)
-    : database_(std::move(database)),
-      application_title_(std::move(application_title)),
-      busy_timeout_ms_(busy_timeout_ms),
-      id_(next_session_id()) {}
+HostSessionContext::HostSessionContext(std::filesystem::path database, HostEnvironmentRef environment)
+    : database_(std::move(database)), environment_(std::move(environment)), id_(next_session_id()) {}
 
 HRESULT STDMETHODCALLTYPE HostSessionContext::get_SessionID(LONG* id)
 try {
@@ -41,7 +36,7 @@ HRESULT STDMETHODCALLTYPE HostSessionContext::get_ApplicationTitle(BSTR* title)
 try {
     if (!title) return E_POINTER;
     *title = nullptr;
-    *title = make_bstr(application_title_);
+    *title = make_bstr(environment_->application_title);
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
@@ -54,14 +49,14 @@ try {
     if (bstr_view(key) != media_data_object_key())
         raise_error(RuntimeError::InvalidProcedureCall, u"CreateDataObject: \"" + std::u16string(bstr_view(key)) +
                                                             u"\" is not the key of a data object of this host.");
-    auto database = std::make_shared<HostDatabase>(database_, busy_timeout_ms_, host_environment().write_backs);
+    auto database = std::make_shared<HostDatabase>(database_, environment_->busy_timeout_ms, environment_->hooks);
     *data = make_com<HostDataObject>(std::move(database)).detach();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
 }
 
-ComPtr<ISessionContext> open_host_session(const std::filesystem::path& database) {
-    HostEnvironment environment = host_environment();
-    return make_com<HostSessionContext>(database, environment.application_title, environment.busy_timeout_ms);
+ComPtr<ISessionContext> open_host_session(HostEnvironmentRef environment) {
+    std::filesystem::path database = environment->database;
+    return make_com<HostSessionContext>(std::move(database), std::move(environment));
 }

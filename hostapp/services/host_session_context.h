@@ -6,11 +6,13 @@
 
 #include "com/object.h"
 #include "contracts/host_services.h"
+#include "hostapp/services/host_environment.h"
 
 class HostSessionContext final : public ComObject<HostSessionContext, ISessionContext> {
 public:
-    // A session numbered from a process-wide counter.
-    HostSessionContext(std::filesystem::path database, std::u16string application_title, int busy_timeout_ms);
+    // A session on database, numbered from a process-wide counter, with the title, timeouts and
+    // hooks of environment.
+    HostSessionContext(std::filesystem::path database, HostEnvironmentRef environment);
 
     HRESULT STDMETHODCALLTYPE get_SessionID(LONG* id) override;
     HRESULT STDMETHODCALLTYPE get_ApplicationTitle(BSTR* title) override;
@@ -21,10 +23,9 @@ public:
 
 private:
     std::filesystem::path database_;
-    std::u16string application_title_;
-    int busy_timeout_ms_;
+    HostEnvironmentRef environment_;
     LONG id_;
 };
 
-// A session on database with the configured title and timeouts (see host_environment.h).
-ComPtr<ISessionContext> open_host_session(const std::filesystem::path& database);
+// A session on the environment's database.
+ComPtr<ISessionContext> open_host_session(HostEnvironmentRef environment);

@@ -1,6 +1,5 @@
 #include "hostapp/services/kw_open.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -26,12 +25,11 @@ try {
     if (!bstr_view(database).empty()) {
         file = utf8(bstr_view(database));
     } else {
-        const char* named = std::getenv(kDefaultDatabaseVariable);
-        if (!named || !*named) {
+        if (environment_->database.empty()) {
             last_error_ = utf16(kDefaultDatabaseVariable) + u" is not set";
             return S_OK;
         }
-        file = named;
+        file = environment_->database;
     }
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
@@ -40,13 +38,12 @@ try {
     }
     try {
         // Opened once here, so that a file that is no host database is reported now.
-        const HostEnvironment environment = host_environment();
-        HostDatabase check_open(file, environment.busy_timeout_ms, environment.write_backs);
+        HostDatabase opened_once(file, environment_->busy_timeout_ms, environment_->hooks);
     } catch (const ComError& e) {
         last_error_ = u"the database file " + utf16(file.string()) + u" cannot be opened: " + e.description;
         return S_OK;
     }
-    session_ = open_host_session(file);
+    session_ = make_com<HostSessionContext>(file, environment_);
     *opened = VARIANT_TRUE;
     return S_OK;
 } catch (...) {

@@ -5,29 +5,12 @@
 #include "com/variant.h"
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
-#include "hostapp/services/run_watch.h"
-
-namespace {
-
-// The key as text; the page passes its MEDIAID by reference.
-std::u16string key_text(const VARIANT& key) {
-    if (key.vt == (VT_I4 | VT_BYREF)) return utf16(std::to_string(*key.plVal));
-    Variant copy;
-    check(VariantCopy(copy.get(), &key));
-    return copy.to_text();
-}
-
-}  // namespace
-
-void WriteBackRecordset::check_open() const {
-    if (closed_) raise_database_error(u"The record set is closed.");
-}
 
 HRESULT STDMETHODCALLTYPE WriteBackRecordset::get_FieldValue(VARIANT, VARIANT* value)
 try {
     if (!value) return E_POINTER;
     VariantInit(value);
-    check_open();
+    check_open(closed_);
     raise_database_error(u"A record set opened for write-back has no rows to read.");
 } catch (...) {
     return hresult_from_current_exception();
@@ -35,7 +18,7 @@ try {
 
 HRESULT STDMETHODCALLTYPE WriteBackRecordset::MoveNext()
 try {
-    check_open();
+    check_open(closed_);
     raise_database_error(u"A record set opened for write-back has no rows to read.");
 } catch (...) {
     return hresult_from_current_exception();
@@ -45,7 +28,7 @@ HRESULT STDMETHODCALLTYPE WriteBackRecordset::get_EOF(VARIANT_BOOL* eof)
 try {
     if (!eof) return E_POINTER;
     *eof = VARIANT_TRUE;
-    check_open();
+    check_open(closed_);
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
@@ -53,7 +36,7 @@ try {
 
 HRESULT STDMETHODCALLTYPE WriteBackRecordset::Close()
 try {
-    check_open();
+    check_open(closed_);
     closed_ = true;
     return S_OK;
 } catch (...) {
@@ -66,11 +49,11 @@ try {
     if (!result) return E_POINTER;
     *result = 0;
     if (!key || !value) return E_POINTER;
-    check_open();
+    check_open(closed_);
     const std::vector<std::uint8_t> written =
         database_->write_field(bstr_view(table), bstr_view(field), bstr_view(key_field), *key, *value);
     *result = 1;
-    if (RunWatcher* watcher = run_watcher())
+    if (RunWatcher* watcher = database_->hooks().watcher)
         watcher->written_back(*find_media_table(bstr_view(table)), key_text(*key), written);
     return S_OK;
 } catch (...) {

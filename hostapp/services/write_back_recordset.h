@@ -20,8 +20,6 @@ public:
                         SHORT* result) override;
 
 private:
-    void check_open() const;
-
     std::shared_ptr<HostDatabase> database_;
     bool closed_ = false;
 };

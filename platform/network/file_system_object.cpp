@@ -41,18 +41,18 @@ try {
     std::optional<ResolvedUncPath> resolved = resolve_unc_path(bstr_view(path));
     if (!resolved || resolved->kind != NetworkItemKind::folder) raise_standard_error(RuntimeError::PathNotFound);
     *folder = make_com<NetworkFolder>(NetworkFolderPlace{std::move(resolved->disk), std::move(resolved->share),
-                                                         std::move(resolved->unc), std::move(resolved->name)})
+                                                         std::move(resolved->unc), std::move(resolved->name), watcher_})
                   .detach();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
 }
 
-HRESULT CreateFileSystemObject(IFileSystem** fso)
+HRESULT CreateFileSystemObject(IFileSystem** fso, ListingWatcher* watcher)
 try {
     if (!fso) return E_POINTER;
     *fso = nullptr;
-    *fso = make_com<FileSystemObject>().detach();
+    *fso = make_com<FileSystemObject>(watcher).detach();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

@@ -136,12 +136,8 @@ std::optional<NetworkItemKind> network_entry_kind(const std::filesystem::path& f
     return kind_of_mode(info.st_mode, folder / disk_name, share);
 }
 
-namespace {
-
-std::optional<ListingFailure> g_last_listing_failure;
-
-std::vector<NetworkFolderEntry> list_entries(const std::filesystem::path& folder,
-                                             const std::optional<std::filesystem::path>& share) {
+std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path& folder,
+                                                    const std::optional<std::filesystem::path>& share) {
     const int descriptor = open_folder(folder);
     if (descriptor < 0) raise_os_error(errno, true);
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(descriptor));
@@ -184,19 +180,3 @@ std::vector<NetworkFolderEntry> list_entries(const std::filesystem::path& folder
     });
     return entries;
 }
-
-}  // namespace
-
-std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path& folder,
-                                                    const std::optional<std::filesystem::path>& share) {
-    try {
-        return list_entries(folder, share);
-    } catch (const ComError& e) {
-        g_last_listing_failure = ListingFailure{folder, e.description};
-        throw;
-    }
-}
-
-std::optional<ListingFailure> last_listing_failure() { return g_last_listing_failure; }
-
-void forget_listing_failure() { g_last_listing_failure.reset(); }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "com/object.h"
+#include "platform/network.h"
 #include "platform/partial_interfaces.h"
 
 struct NetworkFolderPlace {
@@ -12,6 +13,7 @@ struct NetworkFolderPlace {
     std::filesystem::path share;  // its share's folder on disk
     std::u16string unc;           // \\server\share\..., spelled as the disk does
     std::u16string name;
+    ListingWatcher* watcher = nullptr;  // told when the folder cannot be listed
 };
 
 class NetworkFolder final : public ComObject<NetworkFolder, PartialFolder> {

@@ -3,7 +3,7 @@
 #include "platform/file_system_object.h"
 #include "platform/wsh_network_object.h"
 
-HRESULT CreateFileSystemObject(IFileSystem** fso) {
+HRESULT CreateFileSystemObject(IFileSystem** fso, ListingWatcher*) {
     if (!fso) return E_POINTER;
     *fso = nullptr;
     return ::CoCreateInstance(CLSID_FileSystemObject, nullptr, CLSCTX_INPROC_SERVER, uuidof<IFileSystem>(),

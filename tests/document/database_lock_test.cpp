@@ -17,17 +17,21 @@ namespace fs = std::filesystem;
 // one for every transfer, so the n-th call comes just before the n-th temporary file.
 class TransferWatch final : public ComObject<TransferWatch, IClassFactory> {
 public:
+    explicit TransferWatch(HostEnvironmentRef environment) : environment_(std::move(environment)) {}
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         if (before_transfer) before_transfer(++transfers);
-        return make_com<HostOleServices>()->QueryInterface(riid, object);
+        return make_com<HostOleServices>(environment_)->QueryInterface(riid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(int) override { return S_OK; }
 
     std::function<void(int)> before_transfer;
     int transfers = 0;
+
+private:
+    HostEnvironmentRef environment_;
 };
 
 class DatabaseLock : public PageFixture {
@@ -36,10 +40,8 @@ protected:
         PageFixture::SetUp();
         write_drives({"Z: \\\\NewServer\\Media"});
         make_network_file("NewServer/Media/a.xls");
-        HostEnvironment env = host_environment();
-        env.busy_timeout_ms = 50;  // a lock that is held is not waited out
-        configure_host(env);
-        watch = make_com<TransferWatch>();
+        configure_host([](HostEnvironment& env) { env.busy_timeout_ms = 50; });  // a held lock is not waited out
+        watch = make_com<TransferWatch>(host->environment());
         check(CoRegisterClassObject(CLSID_HostOleServices, watch.get()));
     }
     ComPtr<TransferWatch> watch;

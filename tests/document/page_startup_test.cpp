@@ -84,10 +84,7 @@ TEST_F(PageStartUp, InitKeepsTheLastSessionAndClosedownLetsGoOfIt) {
 
 TEST_F(PageStartUp, AFailedStandaloneSessionShowsOneMessageAndStartUpGoesOn) {
     write_drives({"Z: \\\\NewServer\\Data"});
-    HostEnvironment env = host_environment();
-    env.database.clear();
-    configure_host(env);
-    unsetenv("PATHMENDER_DB");
+    configure_host([](HostEnvironment& env) { env.database.clear(); });
     auto page = open_page(false);
     ASSERT_EQ(windows.recorder.messages.size(), 1u);
     const auto& m = windows.recorder.messages[0];

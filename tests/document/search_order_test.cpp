@@ -1,4 +1,4 @@
-// The order of the share walk (document/share_walk.h), by the calls it makes on folders: depth
+// The order of the share walk (platform/share_walk.h), by the calls it makes on folders: depth
 // first, a folder's own files first, each subfolder's whole tree before the listing of its parent
 // is read on, nothing after the first match, a failing call ends the walk with its error and no
 // call after it, and no depth of folders exhausts the stack.

@@ -36,7 +36,7 @@ protected:
 };
 
 TEST_F(HostDataTest, MediaRecordsComeInColumnOrder) {
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     ComPtr<IHostRecordset> records = open_media_records(data.get(), u"AP7VENDORMEDIA");
     struct Row { std::int32_t id; std::u16string object; VARTYPE parent_type; std::int32_t parent; };
     std::vector<Row> rows;
@@ -59,7 +59,7 @@ TEST_F(HostDataTest, MediaRecordsComeInColumnOrder) {
 
 // (Only media tables are served: the hostile SQL tests try every other name.)
 TEST_F(HostDataTest, RecordSourceQuotesNamesAndAFieldThatIsNoColumnFails) {
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     ComPtr<IHostCommand> command;
     check(data->get_RecordSources(command.put()));
     ComPtr<IHostRecordSource> source;
@@ -89,7 +89,7 @@ TEST_F(HostDataTest, RecordSourceQuotesNamesAndAFieldThatIsNoColumnFails) {
 }
 
 TEST_F(HostDataTest, CountQueryRunsAsWritten) {
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     for (std::u16string_view table : kMediaTables) {
         ComPtr<IHostRecordset> records = open_query(data.get(), u"Select count(MEDIAID) from dbo." + std::u16string(table));
         ASSERT_FALSE(at_end(records.get()));
@@ -106,7 +106,7 @@ TEST_F(HostDataTest, MissingTableFailsWithSqliteDescription) {
         MediaDatabase database = MediaDatabase::open(database_file);
         database.connection().execute("DROP TABLE PY7EVENTMEDIA");
     }
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     ComPtr<IHostConnection> connection;
     check(data->get_Connection(connection.put()));
     ComPtr<IHostRecordset> records;
@@ -120,7 +120,7 @@ TEST_F(HostDataTest, MissingTableFailsWithSqliteDescription) {
 }
 
 TEST_F(HostDataTest, ForwardRecordSetOnlyReads) {
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     ComPtr<IHostConnection> connection;
     check(data->get_Connection(connection.put()));
     for (std::u16string_view query : {u"DELETE FROM dbo.AP7VENDORMEDIA", u"select 1; DELETE FROM dbo.AP7VENDORMEDIA",
@@ -135,7 +135,7 @@ TEST_F(HostDataTest, ForwardRecordSetOnlyReads) {
 
 TEST_F(HostDataTest, LargeMediaIdComesThroughWhole) {
     MediaDatabase::open(database_file).insert(u"AR7CLIENTMEDIA", 4294967296LL + 5, bytes_of("big"));
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     ComPtr<IHostRecordset> records = open_media_records(data.get(), u"AR7CLIENTMEDIA");
     Variant id = field_value(records.get(), 0);
     EXPECT_EQ(id.to_text(), u"4294967301");
@@ -153,7 +153,7 @@ TEST_F(HostDataTest, EveryByteValueRoundTrips) {
     std::vector<std::uint8_t> reversed(all.rbegin(), all.rend());
     MediaDatabase::open(database_file).insert(u"FAASSETMEDIA", 7, all);
 
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     ComPtr<IHostRecordset> records = open_media_records(data.get(), u"FAASSETMEDIA");
     std::u16string text = field_value(records.get(), 1).to_text();
     EXPECT_EQ(text, ansi_text(all));
@@ -175,7 +175,7 @@ TEST_F(HostDataTest, WriteBackCommitsAtOnceWhileWalkGoesOn) {
             for (int id = 4; id <= 200; ++id) database.insert(u"AP7VENDORMEDIA", id, bytes_of("row" + std::to_string(id)));
         });
     }
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
     std::map<std::int32_t, int> seen;
     for (; !at_end(walk.get()); check(walk->MoveNext())) {
@@ -200,7 +200,7 @@ TEST_F(HostDataTest, WriteBacksSurviveAProcessThatDies) {
     pid_t child = fork();
     ASSERT_NE(child, -1);
     if (child == 0) {
-        ComPtr<IHostDataObject> data = open_data_object(database_file);
+        ComPtr<IHostDataObject> data = open_data_object(host_session());
         ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
         update_media_object(data.get(), u"AP7VENDORMEDIA", 1, u"written one");
         update_media_object(data.get(), u"AP7VENDORMEDIA", 2, u"written two");
@@ -216,7 +216,7 @@ TEST_F(HostDataTest, WriteBacksSurviveAProcessThatDies) {
 }
 
 TEST_F(HostDataTest, WriteBackFailuresWriteNothing) {
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     struct Case { const char* what; std::u16string table; std::u16string field; std::int32_t id; std::u16string text; };
     const Case cases[] = {
         {"no such record", u"AP7VENDORMEDIA", u"Object", 99, u"x"},
@@ -237,10 +237,8 @@ TEST_F(HostDataTest, WriteBackFailuresWriteNothing) {
 }
 
 TEST_F(HostDataTest, LockedDatabaseFailsWithSqliteDescription) {
-    HostEnvironment environment = host_environment();
-    environment.busy_timeout_ms = 0;
-    configure_host(environment);
-    ComPtr<IHostDataObject> data = open_data_object(database_file);
+    configure_host([](HostEnvironment& environment) { environment.busy_timeout_ms = 0; });
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
     {
         MediaDatabase other = MediaDatabase::open(database_file);
         other.connection().execute("BEGIN IMMEDIATE");
@@ -258,7 +256,7 @@ TEST_F(HostDataTest, LockedDatabaseFailsWithSqliteDescription) {
 }
 
 TEST_F(HostDataTest, DataObjectKeyIsChecked) {
-    ComPtr<ISessionContext> session = open_host_session(database_file);
+    ComPtr<ISessionContext> session = host_session();
     for (std::u16string_view key : {u"", u"KWMDATAOBJ ", u"kwmdataobj", u"KWMD", u"KWMDATAOBX"}) {
         ComPtr<IHostDataObject> data;
         HRESULT hr = session->CreateDataObject(Bstr(key).get(), data.put());
@@ -269,19 +267,17 @@ TEST_F(HostDataTest, DataObjectKeyIsChecked) {
 }
 
 TEST_F(HostDataTest, SessionReportsTitleAndMissingDatabase) {
-    HostEnvironment environment = host_environment();
-    environment.application_title = u"Test Host";
-    configure_host(environment);
-    ComPtr<ISessionContext> session = open_host_session(database_file);
+    configure_host([](HostEnvironment& environment) { environment.application_title = u"Test Host"; });
+    ComPtr<ISessionContext> session = host_session();
     Bstr title;
     check(session->get_ApplicationTitle(title.put()));
     EXPECT_EQ(title.view(), u"Test Host");
     LONG first = 0, second = 0;
     check(session->get_SessionID(&first));
-    check(open_host_session(database_file)->get_SessionID(&second));
+    check(host_session()->get_SessionID(&second));
     EXPECT_NE(first, second);
 
-    ComPtr<ISessionContext> lost = open_host_session(root / "gone.db");
+    ComPtr<ISessionContext> lost = make_com<HostSessionContext>(root / "gone.db", host->environment());
     ComPtr<IHostDataObject> data;
     HRESULT hr = lost->CreateDataObject(Bstr(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail).get(), data.put());
     EXPECT_EQ(hr, hresult_from_error_number(kDatabaseError));

@@ -101,9 +101,7 @@ TEST_F(HostServicesTest, TempFileNameNeedsAnExistingFolderAndAPlainExtension) {
 }
 
 TEST_F(HostServicesTest, PageFolderIsTheOnlyKnownFolder) {
-    HostEnvironment environment = host_environment();
-    environment.page_folder = "/opt/pathmender/pages";
-    configure_host(environment);
+    configure_host([](HostEnvironment& environment) { environment.page_folder = "/opt/pathmender/pages"; });
     ComPtr<IHostPathServices> paths = create_instance<IHostPathServices>(CLSID_HostPathServices);
     Bstr folder;
     check(paths->FolderPath(kPageFileFolder, folder.put()));

@@ -59,7 +59,7 @@ protected:
             database().insert(table, id + 1, bytes_of("second of " + utf8(table)));
             id += 2;
         }
-        data_ = open_data_object(database_file);
+        data_ = open_data_object(host_session());
     }
     void TearDown() override {
         data_.reset();

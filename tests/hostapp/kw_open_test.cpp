@@ -31,8 +31,6 @@ protected:
 
 TEST_F(KWOpenTest, OpensTheDefaultDatabase) {
     database().insert(u"GL7PROJECTMEDIA", 5, std::vector<std::uint8_t>{'o', 'k'});
-    setenv(kDefaultDatabaseVariable, database_file.c_str(), 1);
-
     ComPtr<IKWOpen> api = create_instance<IKWOpen>(CLSID_KWOpen);
     auto [opened, error] = initialize(api.get());
     EXPECT_TRUE(opened);
@@ -48,10 +46,9 @@ TEST_F(KWOpenTest, OpensTheDefaultDatabase) {
 TEST_F(KWOpenTest, SaysWhatIsMissing) {
     std::filesystem::path not_a_database = root / "notes.txt";
     std::ofstream(not_a_database) << "this is not a database file, just some text that is long enough";
-    struct Case { std::optional<std::string> variable; std::u16string key; std::u16string error; };
+    struct Case { std::string database; std::u16string key; std::u16string error; };
     const std::string missing = (root / "missing.db").string();
     const Case cases[] = {
-        {std::nullopt, kStandaloneApplicationKey, u"PATHMENDER_DB is not set"},
         {"", kStandaloneApplicationKey, u"PATHMENDER_DB is not set"},
         {missing, kStandaloneApplicationKey, u"the database file " + utf16(missing) + u" does not exist"},
         {not_a_database.string(), kStandaloneApplicationKey,
@@ -60,8 +57,7 @@ TEST_F(KWOpenTest, SaysWhatIsMissing) {
         {missing, u"OTHER", u"the application key \"OTHER\" is not registered with this host"},
     };
     for (const Case& c : cases) {
-        if (c.variable) setenv(kDefaultDatabaseVariable, c.variable->c_str(), 1);
-        else unsetenv(kDefaultDatabaseVariable);
+        configure_host([&](HostEnvironment& environment) { environment.database = c.database; });
         ComPtr<IKWOpen> api = create_instance<IKWOpen>(CLSID_KWOpen);
         auto [opened, error] = initialize(api.get(), c.key);
         EXPECT_FALSE(opened) << utf8(c.error);
@@ -71,17 +67,6 @@ TEST_F(KWOpenTest, SaysWhatIsMissing) {
         EXPECT_FALSE(session);
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
-}
-
-TEST_F(KWOpenTest, ConfiguredDatabaseBecomesTheProcessDefault) {
-    std::filesystem::path file = root / "configured.db";
-    MediaDatabase::create(file);
-    unsetenv(kDefaultDatabaseVariable);
-    HostEnvironment environment = host_environment();
-    environment.database = file;
-    configure_host(environment);
-    ComPtr<IKWOpen> api = create_instance<IKWOpen>(CLSID_KWOpen);
-    EXPECT_TRUE(initialize(api.get()).first);
 }
 
 }  // namespace

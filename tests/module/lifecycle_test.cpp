@@ -20,9 +20,7 @@ protected:
         auto module = ServerModule::open(built_module());
         ASSERT_EQ(call_export(*module, "DllRegisterServer"), S_OK);
         write_drives({"Z: \\\\fileserver\\media"});
-        HostEnvironment environment = host_environment();
-        environment.page_folder = PATHMENDER_BIN_DIR;
-        configure_host(environment);
+        configure_host([](HostEnvironment& environment) { environment.page_folder = PATHMENDER_BIN_DIR; });
     }
 
     ScopedRegistry registry_;

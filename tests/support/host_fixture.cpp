@@ -10,9 +10,7 @@
 namespace fs = std::filesystem;
 
 TestHost::TestHost()
-    : saved_(host_environment()),
-      default_database_(kDefaultDatabaseVariable),
-      root(tree_.outside()),
+    : root(tree_.outside()),
       network(tree_.root()),
       temp(root / "temp"),
       database_file(root / "host.db") {
@@ -20,19 +18,25 @@ TestHost::TestHost()
     set_connections_file(network / "drives.txt");
     database_ = std::make_unique<MediaDatabase>(MediaDatabase::create(database_file));
 
-    HostEnvironment env = default_host_environment();
-    env.database = database_file;
-    env.temp_folder = temp;
-    env.application_title = u"Test Host";
-    configure_host(env);
-    register_host_classes();
+    configure([&](HostEnvironment& env) {
+        env = default_host_environment();
+        env.database = database_file;
+        env.temp_folder = temp;
+        env.application_title = u"Test Host";
+    });
     register_platform_classes();
 }
 
 TestHost::~TestHost() {
     database_.reset();
     revoke_host_classes();
-    configure_host(saved_);
+}
+
+void TestHost::configure(const std::function<void(HostEnvironment&)>& change) {
+    HostEnvironment environment = environment_ ? *environment_ : HostEnvironment{};
+    change(environment);
+    environment_ = std::make_shared<const HostEnvironment>(std::move(environment));
+    register_host_classes(environment_);
 }
 
 void TestHost::write_drives(const std::vector<std::string>& lines) const {
@@ -44,7 +48,7 @@ fs::path TestHost::make_network_file(const std::string& relative, const std::str
     return tree_.file(relative, content);
 }
 
-ComPtr<ISessionContext> TestHost::session() const { return open_host_session(database_file); }
+ComPtr<ISessionContext> TestHost::session() const { return open_host_session(environment_); }
 
 void HostFixture::SetUp() {
     host.emplace();

@@ -1,9 +1,10 @@
 // A host of the test's own: a temporary folder holding a network folder (with its connections
-// file), a host database and the host's temporary folder; the host configured on them, its classes
-// and the platform's registered; all of it put back when it goes.
+// file), a host database and the host's temporary folder; the host's environment made on them, its
+// classes and the platform's registered; all of it put back when it goes.
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,11 +33,12 @@ public:
     std::filesystem::path make_network_file(const std::string& relative, const std::string& content = "x") const;
     // A new session of the host on its database.
     ComPtr<ISessionContext> session() const;
+    // The host's environment; a change registers the host's classes again, with the new one.
+    const HostEnvironmentRef& environment() const { return environment_; }
+    void configure(const std::function<void(HostEnvironment&)>& change);
     MediaDatabase& database() { return *database_; }
 
 private:
-    HostEnvironment saved_;
-    ScopedVariable default_database_;
     NetworkTree tree_;
 
 public:
@@ -45,6 +47,7 @@ public:
 
 private:
     std::unique_ptr<MediaDatabase> database_;
+    HostEnvironmentRef environment_;
 };
 
 // A new host for each test.
@@ -58,6 +61,7 @@ protected:
         return host->make_network_file(relative, content);
     }
     ComPtr<ISessionContext> host_session() { return host->session(); }
+    void configure_host(const std::function<void(HostEnvironment&)>& change) { host->configure(change); }
     MediaDatabase& database() { return host->database(); }
     // Opens the page as the shell does: creation, then Initialize, then Init with a session of the
     // host unless told not to.

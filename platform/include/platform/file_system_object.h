@@ -4,5 +4,8 @@
 
 #include "platform/file_system.h"
 
-// A new FileSystemObject, handed out with one reference.
-HRESULT CreateFileSystemObject(IFileSystem** fso);
+class ListingWatcher;
+
+// A new FileSystemObject, handed out with one reference. watcher, where given, is told of every
+// folder it cannot list for its caller (the stand-in's only: the system's object tells nobody).
+HRESULT CreateFileSystemObject(IFileSystem** fso, ListingWatcher* watcher = nullptr);

@@ -29,11 +29,11 @@ struct NetworkConnection {
 std::vector<NetworkConnection> read_network_connections();
 std::vector<NetworkConnection> read_network_connections(const std::filesystem::path& file);
 
-// The last folder of the network that could not be listed, and why: for a program that says where
-// a run stopped (the page's message names only the error).
-struct ListingFailure {
-    std::filesystem::path folder;  // on disk
-    std::u16string description;
+// Told of every folder of the network that a FileSystemObject could not list for its caller, and
+// why: for a program that says where a run stopped (the page's message names only the error).
+class ListingWatcher {
+public:
+    virtual ~ListingWatcher() = default;
+    // folder: on disk. Called before the error reaches the caller.
+    virtual void folder_not_listed(const std::filesystem::path& folder, std::u16string_view description) = 0;
 };
-std::optional<ListingFailure> last_listing_failure();
-void forget_listing_failure();

@@ -7,7 +7,7 @@
 
 #include "com/bstr.h"
 #include "com/error.h"
-#include "document/share_walk.h"
+#include "platform/share_walk.h"
 #include "platform/case_insensitive.h"
 
 inline std::u16string search_share(const ComPtr<IFolder>& root, std::u16string_view fileName) {

@@ -1,11 +1,9 @@
 #include "hostapp/support/host_session.h"
 
 #include "com/error.h"
-#include "hostapp/services/host_session_context.h"
 #include "platform/ansi_codepage.h"
 
-ComPtr<IHostDataObject> open_data_object(const std::filesystem::path& database) {
-    ComPtr<ISessionContext> session = open_host_session(database);
+ComPtr<IHostDataObject> open_data_object(const ComPtr<ISessionContext>& session) {
     Bstr key(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail);
     ComPtr<IHostDataObject> data;
     check(session->CreateDataObject(key.get(), data.put()));

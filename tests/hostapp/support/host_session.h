@@ -10,8 +10,8 @@
 #include "com/variant.h"
 #include "contracts/host_services.h"
 
-// The data object of a new session on database, asked for with the plug-in's key.
-ComPtr<IHostDataObject> open_data_object(const std::filesystem::path& database);
+// The data object of session, asked for with the plug-in's key.
+ComPtr<IHostDataObject> open_data_object(const ComPtr<ISessionContext>& session);
 
 // The media records of table (MEDIAID, Object, ParentID) through a record source, as the update run opens them.
 ComPtr<IHostRecordset> open_media_records(IHostDataObject* data, std::u16string_view table);

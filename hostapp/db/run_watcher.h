@@ -1,12 +1,15 @@
 // What the host sees of a page's work on the media tables, for a program that accounts for a run:
-// every media record a record set hands out, the end of each table's walk, and every record written
-// back. Nothing watches unless a program installs a watcher; the page knows nothing of it.
+// every media record a record set hands out, the end of each table's walk, every record written
+// back, and every folder of the network that could not be listed. Nothing watches unless the
+// program set up the host with a watcher; the page knows nothing of it.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/network.h"
 
 // One media record as a record set hands it out. The views are valid during the call only.
 struct MediaRecordSeen {
@@ -15,9 +18,8 @@ struct MediaRecordSeen {
     std::span<const std::uint8_t> object;   // the Object column's bytes; empty for NULL
 };
 
-class RunWatcher {
+class RunWatcher : public ListingWatcher {
 public:
-    virtual ~RunWatcher() = default;
     // A record set over a media table stepped onto a record.
     virtual void record_read(const MediaRecordSeen& record) = 0;
     // A record set over a media table stepped past its last record (at once for an empty table).
@@ -27,8 +29,3 @@ public:
     virtual void written_back(std::u16string_view table, std::u16string_view media_id,
                               std::span<const std::uint8_t> written) = 0;
 };
-
-// Installs watcher for the process (null: none) and returns the one it replaces.
-RunWatcher* watch_runs(RunWatcher* watcher);
-// The watcher installed, or null.
-RunWatcher* run_watcher();

@@ -10,6 +10,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "hostapp/services/host_classes.h"
+#include "hostapp/services/host_environment.h"
+#include "hostapp/shell/plugin_loader.h"
+
 struct PageRequest {
     std::filesystem::path database;
     std::filesystem::path network;
@@ -27,24 +31,34 @@ struct PageScriptError : std::runtime_error {
 
 inline constexpr char16_t kPluginProgID[] = u"Pathmender.cUpdateLinks";
 
-// Configures the host and the network for request (checking that its files exist) and registers
-// the host's and the platform's classes.
-void prepare_host(const PageRequest& request);
+// Checks the request's files (a file that is not a host database is refused before anything
+// opens it) and configures the network and the platform's classes for it. Raises PageScriptError.
+void check_page_request(const PageRequest& request);
 
-class LoadedPlugin;
-// Loads the plug-in as the host does and opens its page (prepare_host first). Raises
-// PageScriptError with status 1 when the plug-in cannot be loaded.
-std::unique_ptr<LoadedPlugin> load_plugin_with_page();
+// The host set up for a request (check_page_request first), its classes registered with an
+// environment that carries the program's hooks, and revoked when it goes. Raises PageScriptError.
+class PreparedHost {
+public:
+    explicit PreparedHost(const PageRequest& request, HostHooks hooks = {});
 
-// prepare_host, then one scripted press of Update. Raises PageScriptError.
-void run_page_update(const PageRequest& request);
+    const HostEnvironment& environment() const { return *environment_; }
+    // Loads the plug-in as the host does and opens its page. Raises PageScriptError with status 1
+    // when the plug-in cannot be loaded.
+    std::unique_ptr<LoadedPlugin> load_plugin_with_page() const;
 
-// The page in a desktop window, where the program has one (the Qt front end installs it): prepare
-// the host, open the page in a window of the host shell, and return when the user closes it.
+private:
+    HostEnvironmentRef environment_;
+    HostClassRegistration classes_;
+};
+
+// One scripted press of Update, the host set up with hooks. Raises PageScriptError.
+void run_page_update(const PageRequest& request, HostHooks hooks = {});
+
+// The page in a desktop window, where the program has a desktop front end: set up the host, open
+// the page in a window of the host shell, and return when the user closes it.
 using DesktopPageRunner = void (*)(const PageRequest& request);
-void set_desktop_page_runner(DesktopPageRunner runner);
-// The runner, when the program has a desktop front end and a display to show it on.
-DesktopPageRunner desktop_page_runner();
+// Whether there is a display to show a window on.
+bool has_display();
 
 // The local name of a drive-list entry: its text before the blanks and the share in parentheses.
 std::u16string entry_local_name(std::u16string_view entry);

@@ -1,4 +1,4 @@
-#include "hostapp/shell/page_script.h"
+#include "app/page_script.h"
 
 #include <cstdlib>
 
@@ -7,10 +7,7 @@
 #include "com/utf.h"
 #include "hostapp/db/host_database.h"
 #include "hostapp/services/host_application.h"
-#include "hostapp/services/host_classes.h"
-#include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
-#include "hostapp/shell/plugin_loader.h"
 #include "platform/case_insensitive.h"
 #include "platform/forms/form.h"
 #include "platform/network.h"
@@ -20,15 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string error_text() {
-    try {
-        throw;
-    } catch (const ComError& e) {
-        return utf8(error_text(e));
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-}
+std::string current_text() { return utf8(error_text(error_from_current_exception())); }
 
 int find_entry(const forms::ComboBox& drives, std::u16string_view local) {
     for (int i = 0; i < drives.ListCount(); ++i)
@@ -36,13 +25,17 @@ int find_entry(const forms::ComboBox& drives, std::u16string_view local) {
     return -1;
 }
 
-}  // namespace
-
-std::u16string entry_local_name(std::u16string_view entry) {
-    return std::u16string(entry.substr(0, entry.find(u"     (")));
+HostEnvironmentRef environment_for(const PageRequest& request, HostHooks hooks) {
+    check_page_request(request);
+    HostEnvironment environment = default_host_environment();
+    environment.database = fs::absolute(request.database);
+    environment.hooks = hooks;
+    return std::make_shared<const HostEnvironment>(std::move(environment));
 }
 
-void prepare_host(const PageRequest& request) {
+}  // namespace
+
+void check_page_request(const PageRequest& request) {
     std::error_code ec;
     if (!fs::is_directory(request.network, ec))
         throw PageScriptError(2, "no network folder " + request.network.string());
@@ -52,58 +45,54 @@ void prepare_host(const PageRequest& request) {
     try {
         check_host_database_file(request.database);
     } catch (...) {
-        throw PageScriptError(1, error_text());
+        throw PageScriptError(1, current_text());
     }
     // The page would only say that it found no mapped drive.
     if (fs::directory_iterator(request.network, ec); ec)
         throw PageScriptError(1, "the network folder " + request.network.string() +
                                      " cannot be read: " + ec.message());
 
-    HostEnvironment environment = host_environment();
-    environment.database = fs::absolute(request.database);
-    configure_host(environment);
     set_network_root(fs::absolute(request.network));
     set_connections_file(request.drives.empty() ? fs::path() : fs::absolute(request.drives));
-    register_host_classes();
     register_platform_classes();
     // The page would only say that it found no mapped drive, or fail to load.
     try {
         read_network_connections();
     } catch (...) {
-        throw PageScriptError(1, error_text());
+        throw PageScriptError(1, current_text());
     }
 }
 
-std::unique_ptr<LoadedPlugin> load_plugin_with_page() {
+std::u16string entry_local_name(std::u16string_view entry) {
+    return std::u16string(entry.substr(0, entry.find(u"     (")));
+}
+
+PreparedHost::PreparedHost(const PageRequest& request, HostHooks hooks)
+    : environment_(environment_for(request, hooks)), classes_(environment_) {}
+
+std::unique_ptr<LoadedPlugin> PreparedHost::load_plugin_with_page() const {
     try {
-        auto session = open_host_session(host_environment().database);
-        auto plugin = LoadedPlugin::load(kPluginProgID, create_host_application(session));
+        auto plugin = LoadedPlugin::load(kPluginProgID, create_host_application(open_host_session(environment_)));
         plugin->open_page();
         return plugin;
     } catch (...) {
+        const std::string why = current_text();
         CLSID clsid;
         const bool registered = SUCCEEDED(CLSIDFromProgID(kPluginProgID, &clsid));
-        throw PageScriptError(1, "cannot load the plug-in " + utf8(kPluginProgID) + ": " + error_text() +
+        throw PageScriptError(1, "cannot load the plug-in " + utf8(kPluginProgID) + ": " + why +
                                      (registered ? "" : " (pathmender register records it)"));
     }
 }
 
-namespace {
-DesktopPageRunner g_desktop_runner = nullptr;
-}
-
-void set_desktop_page_runner(DesktopPageRunner runner) { g_desktop_runner = runner; }
-
-DesktopPageRunner desktop_page_runner() {
+bool has_display() {
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const bool display = (x11 && *x11) || (wayland && *wayland);
-    return display ? g_desktop_runner : nullptr;
+    return (x11 && *x11) || (wayland && *wayland);
 }
 
-void run_page_update(const PageRequest& request) {
-    prepare_host(request);
-    auto plugin = load_plugin_with_page();
+void run_page_update(const PageRequest& request, HostHooks hooks) {
+    const PreparedHost host(request, hooks);
+    auto plugin = host.load_plugin_with_page();
 
     forms::Form& page = plugin->page_form();
     auto* drives = page.get<forms::ComboBox>("cboMapped");

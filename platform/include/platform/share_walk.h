@@ -14,8 +14,16 @@
 // What a visitor tells the walk after a file.
 enum class WalkStep { next, stop };
 
+// What the walk does with a folder that cannot be listed.
+enum class UnlistedFolders {
+    raise,      // its error ends the walk where the walk meets it (the search's way)
+    pass_over,  // the folder's files and subfolders are left out, and the walk goes on
+};
+
 // Calls visit with every file at or below root and its name, in that order, until visit returns
 // WalkStep::stop. A folder that cannot be listed, or any other failure of the file system, raises
-// its error where the walk meets it; what was visited before stays visited.
+// its error where the walk meets it unless unlisted says to pass over it; what was visited before
+// stays visited.
 void walk_share(const ComPtr<IFolder>& root,
-                const std::function<WalkStep(IFile& file, std::u16string_view name)>& visit);
+                const std::function<WalkStep(IFile& file, std::u16string_view name)>& visit,
+                UnlistedFolders unlisted = UnlistedFolders::raise);

@@ -1,4 +1,4 @@
-#include "document/share_walk.h"
+#include "platform/share_walk.h"
 
 #include <vector>
 
@@ -57,13 +57,18 @@ PendingSubFolders sub_folders_of(IFolder* folder) {
 }  // namespace
 
 void walk_share(const ComPtr<IFolder>& root,
-                const std::function<WalkStep(IFile& file, std::u16string_view name)>& visit) {
+                const std::function<WalkStep(IFile& file, std::u16string_view name)>& visit,
+                UnlistedFolders unlisted) {
     std::vector<PendingSubFolders> path;
     ComPtr<IFolder> next = root;
     for (;;) {
         if (next) {
-            if (visit_files(next.get(), visit) == WalkStep::stop) return;
-            path.push_back(sub_folders_of(next.get()));
+            try {
+                if (visit_files(next.get(), visit) == WalkStep::stop) return;
+                path.push_back(sub_folders_of(next.get()));
+            } catch (const ComError&) {
+                if (unlisted == UnlistedFolders::raise) throw;
+            }
         }
         if (path.empty()) return;
         next = next_member<IFolder>(path.back().members.get());
