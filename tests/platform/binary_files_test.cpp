@@ -11,9 +11,11 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <span>
 
 #include "com/error.h"
 #include "com/utf.h"
+#include "platform/support/binary_files_cases.h"
 #include "support/com_checks.h"
 #include "support/files.h"
 #include "support/scoped.h"
@@ -56,7 +58,7 @@ TEST_F(BinaryFilesTest, FreeFileGivesTheLowestNumberNotInUse) {
 TEST_F(BinaryFilesTest, FreeFileRunsOutAfterTheLastNumber) {
     for (int number = kFirstFileNumber; number <= kLastFileNumber; ++number)
         OpenBinary(u16(dir_ / std::to_string(number)), number, Create::Exclusive);
-    EXPECT_EQ(error_number([] { FreeFile(); }), 67);
+    EXPECT_EQ(raised([] { FreeFile(); }), RuntimeError::TooManyFiles);
     Close(300);
     EXPECT_EQ(FreeFile(), 300);
 }
@@ -79,23 +81,20 @@ TEST_F(BinaryFilesTest, OpeningRefusesWhatItMustNotTouch) {
     fs::create_symlink(dir_ / "nowhere", dir_ / "dangling");
     fs::create_directory(dir_ / "folder");
 
-    struct Case {
-        const char* name;
-        Create create;
-        int expected;
+    // Links are never followed, whether they lead anywhere or not.
+    const binary_cases::OpenCase links[] = {
+        {"link", Create::Exclusive, RuntimeError::FileAlreadyExists},
+        {"dangling", Create::Exclusive, RuntimeError::FileAlreadyExists},
+        {"link", Create::Never, RuntimeError::PathFileAccessError},
+        {"dangling", Create::Never, RuntimeError::PathFileAccessError},
     };
-    const Case cases[] = {
-        {"existing", Create::Exclusive, 58}, {"link", Create::Exclusive, 58},
-        {"dangling", Create::Exclusive, 58}, {"folder", Create::Exclusive, 58},
-        {"missing", Create::Never, 53},      {"link", Create::Never, 75},
-        {"dangling", Create::Never, 75},     {"folder", Create::Never, 75},
-        {"no-folder/file", Create::Exclusive, 76}, {"no-folder/file", Create::Never, 76},
-        {"existing/file", Create::Exclusive, 76},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + (c.create == Create::Exclusive ? " exclusive" : " existing"));
-        EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_ / c.name), 1, c.create); }), c.expected);
-        EXPECT_EQ(FreeFile(), 1);  // a failed open keeps the number free
+    for (const auto& rows : {std::span<const binary_cases::OpenCase>(binary_cases::kRefusedOpens),
+                             std::span<const binary_cases::OpenCase>(links)}) {
+        for (const auto& c : rows) {
+            SCOPED_TRACE(std::string(c.name) + " " + binary_cases::mode_name(c.create));
+            EXPECT_EQ(raised([&] { OpenBinary(u16(dir_ / c.name), 1, c.create); }), c.error);
+            EXPECT_EQ(FreeFile(), 1);  // a failed open keeps the number free
+        }
     }
     EXPECT_EQ(read_bytes(dir_ / "existing"), theirs);
     EXPECT_EQ(read_bytes(dir_ / "target"), theirs);
@@ -105,20 +104,22 @@ TEST_F(BinaryFilesTest, OpeningRefusesWhatItMustNotTouch) {
 }
 
 TEST_F(BinaryFilesTest, BadNumbersAndNamesAreRefused) {
-    for (int number : {0, -1, 512, 100000}) {
+    const RuntimeError bad = RuntimeError::BadFileNameOrNumber;
+    for (int number : binary_cases::kBadFileNumbers) {
         SCOPED_TRACE(number);
-        EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_ / "x"), number, Create::Exclusive); }), 52);
-        EXPECT_EQ(error_number([&] { open_file(number); }), 52);
+        EXPECT_EQ(raised([&] { OpenBinary(u16(dir_ / "x"), number, Create::Exclusive); }), bad);
+        EXPECT_EQ(raised([&] { open_file(number); }), bad);
     }
-    EXPECT_EQ(error_number([] { open_file(7); }), 52);  // not open
-    EXPECT_EQ(error_number([] { OpenBinary(u"", 1, Create::Exclusive); }), 52);
-    EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_) + u"/a\0b"s, 1, Create::Exclusive); }), 52);
+    EXPECT_EQ(raised([] { open_file(7); }), bad);  // not open
+    EXPECT_EQ(raised([] { OpenBinary(u"", 1, Create::Exclusive); }), bad);
+    EXPECT_EQ(raised([&] { OpenBinary(u16(dir_) + u"/a\0b"s, 1, Create::Exclusive); }), bad);
     EXPECT_FALSE(fs::exists(dir_ / "x"));
 }
 
 TEST_F(BinaryFilesTest, ANumberInUseIsAlreadyOpenAndKeepsItsFile) {
     int number = create("first");
-    EXPECT_EQ(error_number([&] { OpenBinary(u16(dir_ / "second"), number, Create::Exclusive); }), 55);
+    EXPECT_EQ(raised([&] { OpenBinary(u16(dir_ / "second"), number, Create::Exclusive); }),
+              RuntimeError::FileAlreadyOpen);
     EXPECT_FALSE(fs::exists(dir_ / "second"));
     WriteBytes(number, Bytes{9});
     EXPECT_EQ(read_bytes(dir_ / "first"), Bytes{9});
@@ -139,8 +140,8 @@ TEST_F(BinaryFilesTest, ReopeningAnExistingFileKeepsItsBytesAndStartsAtTheFront)
 TEST_F(BinaryFilesTest, TextIsWrittenAsAnsiBytesOrNotAtAll) {
     int number = create("text");
     WriteText(number, u"A\u20AC\u00FF\u0081\u0000z"sv);
-    EXPECT_EQ(error_number([&] { WriteText(number, u"ab\u4E00cd"); }), 5);
-    EXPECT_EQ(error_number([&] { WriteText(number, u"\u0100"); }), 5);
+    EXPECT_EQ(raised([&] { WriteText(number, u"ab\u4E00cd"); }), RuntimeError::InvalidProcedureCall);
+    EXPECT_EQ(raised([&] { WriteText(number, u"\u0100"); }), RuntimeError::InvalidProcedureCall);
     EXPECT_EQ(FilePosition(number), 6);
     Close(number);
     EXPECT_EQ(read_bytes(dir_ / "text"), (Bytes{'A', 0x80, 0xFF, 0x81, 0x00, 'z'}));
@@ -150,11 +151,11 @@ TEST_F(BinaryFilesTest, ReadingPastTheEndReadsNothing) {
     int number = create("short");
     WriteBytes(number, Bytes{1, 2, 3, 4, 5});
     SeekFile(number, 2);
-    EXPECT_EQ(error_number([&] { ReadBytes(number, 4); }), 62);
+    EXPECT_EQ(raised([&] { ReadBytes(number, 4); }), RuntimeError::InputPastEndOfFile);
     EXPECT_EQ(FilePosition(number), 2);
     EXPECT_EQ(ReadBytes(number, 3), (Bytes{3, 4, 5}));
     EXPECT_EQ(ReadBytes(number, 0), Bytes{});
-    EXPECT_EQ(error_number([&] { ReadBytes(number, 1); }), 62);
+    EXPECT_EQ(raised([&] { ReadBytes(number, 1); }), RuntimeError::InputPastEndOfFile);
 }
 
 TEST_F(BinaryFilesTest, TheOpenFileMovesBytesAtItsPosition) {
@@ -169,7 +170,7 @@ TEST_F(BinaryFilesTest, TheOpenFileMovesBytesAtItsPosition) {
     file.read(middle);
     EXPECT_EQ(middle, (Bytes{3, 4, 5}));
     EXPECT_EQ(file.position(), 6);
-    EXPECT_EQ(error_number([&] { file.seek(-1); }), 5);
+    EXPECT_EQ(raised([&] { file.seek(-1); }), RuntimeError::InvalidProcedureCall);
     file.seek(10);
     file.write(Bytes{0xEE});
     EXPECT_EQ(file.length(), 11);
@@ -182,8 +183,8 @@ TEST_F(BinaryFilesTest, CloseFreesTheNumberAndIgnoresOneNotOpen) {
     int number = create("closed");
     Close(number);
     Close(number);
-    EXPECT_EQ(error_number([&] { LOF(number); }), 52);
-    EXPECT_EQ(error_number([] { Close(0); }), 52);
+    EXPECT_EQ(raised([&] { LOF(number); }), RuntimeError::BadFileNameOrNumber);
+    EXPECT_EQ(raised([] { Close(0); }), RuntimeError::BadFileNameOrNumber);
     OpenBinary(u16(dir_ / "closed"), number, Create::Never);
 }
 
@@ -196,18 +197,21 @@ TEST_F(BinaryFilesTest, KillDeletesClosedFilesOnly) {
 
     Kill(u16(dir_ / "gone"));
     EXPECT_FALSE(fs::exists(dir_ / "gone"));
-    EXPECT_EQ(error_number([&] { Kill(u16(dir_ / "gone")); }), 53);
-    EXPECT_EQ(error_number([&] { Kill(u16(dir_ / "folder")); }), 53);
+    EXPECT_EQ(raised([&] { Kill(u16(dir_ / "gone")); }), RuntimeError::FileNotFound);
+    for (const auto& c : binary_cases::kRefusedKills) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(raised([&] { Kill(u16(dir_ / c.name)); }), c.error);
+    }
     EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
     Kill(u16(dir_ / "link"));  // the link, not what it names
     EXPECT_FALSE(fs::is_symlink(dir_ / "link"));
     EXPECT_EQ(read_bytes(dir_ / "target"), Bytes{2});
 
-    EXPECT_EQ(error_number([&] { Kill(u16(dir_ / "busy")); }), 55);
+    EXPECT_EQ(raised([&] { Kill(u16(dir_ / "busy")); }), RuntimeError::FileAlreadyOpen);
     EXPECT_TRUE(fs::exists(dir_ / "busy"));
     Close(busy);
     Kill(u16(dir_ / "busy"));
-    EXPECT_EQ(error_number([&] { FileLen(u16(dir_ / "busy")); }), 53);
+    EXPECT_EQ(raised([&] { FileLen(u16(dir_ / "busy")); }), RuntimeError::FileNotFound);
 }
 
 // The process may write no more than a few bytes: the device is as good as full.
@@ -221,13 +225,13 @@ TEST_F(BinaryFilesTest, AWriteThatCannotCompleteIsDiskFull) {
     rlimit small = saved;
     small.rlim_cur = 1000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    int whole = error_number([&] { WriteBytes(number, Bytes(5000, 2)); });
-    int text = error_number([&] { WriteText(number, u"more"); });
+    RuntimeError whole = raised([&] { WriteBytes(number, Bytes(5000, 2)); });
+    RuntimeError text = raised([&] { WriteText(number, u"more"); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
 
-    EXPECT_EQ(whole, 61);
-    EXPECT_EQ(text, 61);
+    EXPECT_EQ(whole, RuntimeError::DiskFull);
+    EXPECT_EQ(text, RuntimeError::DiskFull);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "com/utf.h"
 #include "support/com_checks.h"
 #include "support/network_tree.h"
+#include "platform/support/file_system_cases.h"
 
 namespace {
 
@@ -80,16 +81,35 @@ std::pair<std::int32_t, std::string> error_of(const std::function<void()>& call)
     return {0, ""};
 }
 
+// The tree the Windows check lays out too, on a share.
+TEST(NetworkFileSystem, ExistenceAndListingOfTheSharedTree) {
+    using namespace file_system_cases;
+    NetworkTree tree;
+    for (const char* folder : kFolders) tree.folder(std::string("Srv/Share/") + folder);
+    for (const char* file : kFiles) tree.file(std::string("Srv/Share/") + file);
+    auto fso = file_system();
+    for (const auto& c : kExistence) {
+        SCOPED_TRACE(utf8(c.path));
+        const std::u16string path = u"\\\\srv\\share\\" + std::u16string(c.path);
+        EXPECT_EQ(file_exists(fso.get(), path), c.file);
+        EXPECT_EQ(folder_exists(fso.get(), path), c.folder);
+    }
+    auto paths_of = [](const auto& names) {
+        std::vector<std::string> paths;
+        for (std::u16string_view name : names) paths.push_back("\\\\Srv\\Share\\" + utf8(name));
+        return paths;
+    };
+    auto share = get_folder(fso.get(), u"\\\\srv\\share");
+    EXPECT_EQ(files_of(share.get()), paths_of(kTopFiles));
+    EXPECT_EQ(subfolders_of(share.get()), paths_of(kTopFolders));
+}
+
 TEST(NetworkFileSystem, ExistenceNeverFailsForABadPath) {
     NetworkTree tree;
     tree.file("Srv/Share/Docs/Report.DOC");
     auto fso = file_system();
-    EXPECT_TRUE(file_exists(fso.get(), u"\\\\srv\\share\\docs\\report.doc"));
-    EXPECT_FALSE(file_exists(fso.get(), u"\\\\srv\\share\\docs"));
     EXPECT_FALSE(file_exists(fso.get(), u"\\\\srv\\share\\docs\\..\\docs\\report.doc"));
     EXPECT_FALSE(file_exists(fso.get(), u"not a path at all"));
-    EXPECT_TRUE(folder_exists(fso.get(), u"\\\\SRV\\SHARE\\DOCS"));
-    EXPECT_FALSE(folder_exists(fso.get(), u"\\\\srv\\share\\docs\\report.doc"));
     EXPECT_FALSE(folder_exists(fso.get(), u"\\\\srv"));
 
     VARIANT_BOOL exists = 7;
@@ -106,7 +126,7 @@ TEST(NetworkFileSystem, GetFolderOfNothingIsPathNotFound) {
         SCOPED_TRACE(utf8(path));
         IFolder* folder = reinterpret_cast<IFolder*>(0x1);  // poisoned: the failure must reset it
         HRESULT hr = fso->GetFolder(Bstr(path).get(), &folder);
-        EXPECT_EQ(hr, hresult_from_error_number(76));
+        EXPECT_EQ(hr, hresult_from_error_number(error_number(RuntimeError::PathNotFound)));
         EXPECT_EQ(folder, nullptr);
         ErrorRecord record;
         ASSERT_TRUE(GetErrorRecord(hr, &record));

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 
 #include "com/error.h"
 #include "com/unknown.h"
@@ -28,3 +29,9 @@ inline int error_number(const std::function<void()>& action) {
     auto error = error_of(action);
     return error ? int(error->number) : 0;
 }
+
+// The named error action raises; RuntimeError{} when it raises none.
+inline RuntimeError raised(const std::function<void()>& action) { return RuntimeError(error_number(action)); }
+
+// Failures show the error's number.
+inline void PrintTo(RuntimeError error, std::ostream* os) { *os << error_number(error); }

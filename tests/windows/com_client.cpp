@@ -4,14 +4,18 @@
 //                             vtables and by name, make a call fail, open its type library
 //   com_client unregistered   after unregistration: none of the module's keys is left
 // One line per check; the exit status is non-zero when any check failed.
-#include <windows.h>
-#include <ole2.h>
-#include <oleauto.h>
+#include "windows_checks.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
+
+using checks::hex;
+using checks::narrow;
+using checks::Ref;
+using checks::report;
+using checks::Text;
 
 // The host's plug-in interfaces, declared as the host declares them: IDispatch's members first.
 struct IVXHeaderInfo : IDispatch {
@@ -50,57 +54,15 @@ const TypeEntry module_types[] = {
     {L"_iCallBack", L"{24CAA354-2D79-4C40-88B7-7FC4386A21F0}", false},
 };
 
-int failures = 0;
-
-void report(bool ok, const std::string& check, const std::string& detail = {}) {
-    std::printf("%s %s%s%s\n", ok ? "ok  " : "FAIL", check.c_str(), detail.empty() ? "" : ": ", detail.c_str());
-    std::fflush(stdout);
-    if (!ok) ++failures;
-}
-
-std::string narrow(const wchar_t* text, UINT length) {
-    std::string out;
-    for (UINT i = 0; i < length; ++i) out.push_back(text[i] < 128 ? char(text[i]) : '?');
-    return out;
-}
-std::string narrow(const wchar_t* text) { return text ? narrow(text, UINT(wcslen(text))) : std::string("(null)"); }
-std::string narrow(BSTR text) { return text ? narrow(text, SysStringLen(text)) : std::string("(null)"); }
-
-std::string hex(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
 GUID guid(const wchar_t* text) {
     GUID out{};
     IIDFromString(text, &out);
     return out;
 }
 
-// Owns one BSTR.
-struct Bstr {
-    BSTR text = nullptr;
-    ~Bstr() { SysFreeString(text); }
-    BSTR* put() { SysFreeString(text); text = nullptr; return &text; }
-    bool is(const wchar_t* expected) const { return text && wcscmp(text, expected) == 0 && SysStringLen(text) == wcslen(expected); }
-};
-
-// Owns one interface reference.
-template <class I>
-struct Ref {
-    I* p = nullptr;
-    Ref() = default;
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    ~Ref() { if (p) p->Release(); }
-    void** put() { if (p) p->Release(); p = nullptr; return reinterpret_cast<void**>(&p); }
-    I* operator->() const { return p; }
-};
-
 // A string property read through the vtable.
-void check_property(const char* check, HRESULT hr, const Bstr& value, const wchar_t* expected) {
-    report(SUCCEEDED(hr) && value.is(expected), check, hex(hr) + " \"" + narrow(value.text) + "\"");
+void check_property(const char* check, HRESULT hr, const Text& value, const wchar_t* expected) {
+    report(SUCCEEDED(hr) && value.is(expected), check, hex(hr) + " \"" + value.narrow() + "\"");
 }
 
 // A string property read by name, as a script reads it.
@@ -119,7 +81,7 @@ void check_by_name(IDispatch* object, const wchar_t* name, const wchar_t* expect
                         &bad_argument);
     bool ok = SUCCEEDED(hr) && result.vt == VT_BSTR && wcscmp(result.bstrVal ? result.bstrVal : L"", expected) == 0;
     std::string detail = "Invoke " + hex(hr) + " vt " + std::to_string(result.vt);
-    if (result.vt == VT_BSTR) detail += " \"" + narrow(result.bstrVal) + "\"";
+    if (result.vt == VT_BSTR) detail += " \"" + checks::narrow_bstr(result.bstrVal) + "\"";
     report(ok, check, detail);
     VariantClear(&result);
     SysFreeString(exception.bstrSource);
@@ -149,13 +111,13 @@ void check_registration() {
         const std::wstring clsid = std::wstring(L"CLSID\\") + type.guid;
         const std::wstring server = registry_text(clsid + L"\\InprocServer32", nullptr);
         const bool is_module = server.size() >= 14 && _wcsicmp(server.c_str() + server.size() - 14, L"Pathmender.dll") == 0;
-        report(is_module, "registry: " + narrow(type.name) + " InprocServer32", narrow(server.c_str()));
+        report(is_module, "registry: " + narrow(type.name) + " InprocServer32", narrow(server));
         const std::wstring model = registry_text(clsid + L"\\InprocServer32", L"ThreadingModel");
-        report(model == L"Apartment", "registry: " + narrow(type.name) + " ThreadingModel", narrow(model.c_str()));
+        report(model == L"Apartment", "registry: " + narrow(type.name) + " ThreadingModel", narrow(model));
         const std::wstring prog_id = std::wstring(L"Pathmender.") + type.name;
         const std::wstring named = registry_text(prog_id + L"\\CLSID", nullptr);
-        report(_wcsicmp(named.c_str(), type.guid) == 0, "registry: " + narrow(prog_id.c_str()) + " names its class",
-               narrow(named.c_str()));
+        report(_wcsicmp(named.c_str(), type.guid) == 0, "registry: " + narrow(prog_id) + " names its class",
+               narrow(named));
     }
 }
 
@@ -165,19 +127,19 @@ void check_object() {
     report(SUCCEEDED(hr) && IsEqualCLSID(clsid, guid(module_types[0].guid)), "CLSIDFromProgID Pathmender.cUpdateLinks",
            hex(hr));
     Ref<IUnknown> object;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put());
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
     report(SUCCEEDED(hr) && object.p, "CoCreateInstance", hex(hr));
     if (!object.p) return;
 
     Ref<IVXHeaderInfo> header;
-    hr = object->QueryInterface(guid(iid_header_info), header.put());
+    hr = object->QueryInterface(guid(iid_header_info), header.put_void());
     report(SUCCEEDED(hr), "QueryInterface IVXHeaderInfo", hex(hr));
     Ref<IVXHostedPlugin> plugin;
-    hr = object->QueryInterface(guid(iid_hosted_plugin), plugin.put());
+    hr = object->QueryInterface(guid(iid_hosted_plugin), plugin.put_void());
     report(SUCCEEDED(hr), "QueryInterface IVXHostedPlugin", hex(hr));
     if (!header.p || !plugin.p) return;
 
-    Bstr text;
+    Text text;
     check_property("vtable: Caption", header->get_Caption(text.put()), text, caption);
     check_property("vtable: Name", header->get_Name(text.put()), text, caption);
     check_property("vtable: ProgID", plugin->get_ProgID(text.put()), text, L"Pathmender.cUpdateLinks");
@@ -188,25 +150,25 @@ void check_object() {
 
     // The plug-in object is no document: OnLoad raises the interface-query error with its text.
     Ref<IDispatch> not_a_document;
-    object->QueryInterface(IID_IDispatch, not_a_document.put());
+    object->QueryInterface(IID_IDispatch, not_a_document.put_void());
     SetErrorInfo(0, nullptr);
     hr = plugin->OnLoad(not_a_document.p);
     report(hr == E_NOINTERFACE, "OnLoad with no document fails with E_NOINTERFACE", hex(hr));
     Ref<ISupportErrorInfo> supports;
-    HRESULT supports_hr = object->QueryInterface(IID_ISupportErrorInfo, supports.put());
+    HRESULT supports_hr = object->QueryInterface(IID_ISupportErrorInfo, supports.put_void());
     if (SUCCEEDED(supports_hr)) supports_hr = supports->InterfaceSupportsErrorInfo(guid(iid_hosted_plugin));
     report(supports_hr == S_OK, "ISupportErrorInfo for IVXHostedPlugin", hex(supports_hr));
     Ref<IErrorInfo> error;
-    HRESULT error_hr = GetErrorInfo(0, reinterpret_cast<IErrorInfo**>(error.put()));
-    Bstr description;
+    HRESULT error_hr = GetErrorInfo(0, error.put());
+    Text description;
     if (error_hr == S_OK) error->GetDescription(description.put());
     report(error_hr == S_OK && description.is(L"No such interface supported"), "GetErrorInfo description",
-           hex(error_hr) + " \"" + narrow(description.text) + "\"");
+           hex(error_hr) + " \"" + description.narrow() + "\"");
 }
 
 void check_type_library() {
     Ref<ITypeLib> library;
-    HRESULT hr = LoadRegTypeLib(guid(libid), 1, 0, LOCALE_NEUTRAL, reinterpret_cast<ITypeLib**>(library.put()));
+    HRESULT hr = LoadRegTypeLib(guid(libid), 1, 0, LOCALE_NEUTRAL, library.put());
     report(SUCCEEDED(hr), "LoadRegTypeLib 1.0", hex(hr));
     if (!library.p) return;
     TLIBATTR* attributes = nullptr;
@@ -215,17 +177,17 @@ void check_type_library() {
                "type library identity and version");
         library->ReleaseTLibAttr(attributes);
     }
-    Bstr name;
+    Text name;
     library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
-    report(name.is(L"Pathmender"), "type library name", narrow(name.text));
+    report(name.is(L"Pathmender"), "type library name", name.narrow());
 
     for (const TypeEntry& type : module_types) {
         const std::string check = std::string(type.is_class ? "type library class " : "type library interface ") +
                                   narrow(type.name);
         Ref<ITypeInfo> info;
-        hr = library->GetTypeInfoOfGuid(guid(type.guid), reinterpret_cast<ITypeInfo**>(info.put()));
+        hr = library->GetTypeInfoOfGuid(guid(type.guid), info.put());
         if (FAILED(hr)) { report(false, check, "GetTypeInfoOfGuid " + hex(hr)); continue; }
-        Bstr found;
+        Text found;
         info->GetDocumentation(MEMBERID_NIL, found.put(), nullptr, nullptr, nullptr);
         TYPEATTR* attr = nullptr;
         TYPEKIND kind = TKIND_MAX;
@@ -234,21 +196,21 @@ void check_type_library() {
             info->ReleaseTypeAttr(attr);
         }
         const bool kind_ok = type.is_class ? kind == TKIND_COCLASS : (kind == TKIND_DISPATCH || kind == TKIND_INTERFACE);
-        report(found.is(type.name) && kind_ok, check, "\"" + narrow(found.text) + "\" kind " + std::to_string(kind));
+        report(found.is(type.name) && kind_ok, check, "\"" + found.narrow() + "\" kind " + std::to_string(kind));
     }
 }
 
 void check_nothing_left() {
     for (const TypeEntry& type : module_types) {
         const std::wstring key = std::wstring(type.is_class ? L"CLSID\\" : L"Interface\\") + type.guid;
-        report(!key_exists(key), "no key left: " + narrow(key.c_str()));
+        report(!key_exists(key), "no key left: " + narrow(key));
         if (type.is_class) {
             const std::wstring prog_id = std::wstring(L"Pathmender.") + type.name;
-            report(!key_exists(prog_id), "no key left: " + narrow(prog_id.c_str()));
+            report(!key_exists(prog_id), "no key left: " + narrow(prog_id));
         }
     }
     const std::wstring library = std::wstring(L"TypeLib\\") + libid;
-    report(!key_exists(library), "no key left: " + narrow(library.c_str()));
+    report(!key_exists(library), "no key left: " + narrow(library));
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(L"Pathmender.cUpdateLinks", &clsid);
     report(FAILED(hr), "CLSIDFromProgID fails", hex(hr));
@@ -262,16 +224,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: com_client registered|unregistered\n");
         return 2;
     }
-    HRESULT hr = CoInitialize(nullptr);
-    report(SUCCEEDED(hr), "CoInitialize", hex(hr));
-    if (mode == "registered") {
-        check_registration();
-        check_object();
-        check_type_library();
-    } else {
-        check_nothing_left();
+    {
+        const checks::ComSession com;
+        if (mode == "registered") {
+            check_registration();
+            check_object();
+            check_type_library();
+        } else {
+            check_nothing_left();
+        }
     }
-    CoUninitialize();
-    std::printf("%d check(s) failed\n", failures);
-    return failures == 0 ? 0 : 1;
+    return checks::summary();
 }
