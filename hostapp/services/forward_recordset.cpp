@@ -11,7 +11,7 @@
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
 #include "hostapp/services/run_watch.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 #include "platform/forms/window_system.h"
 
 namespace {
@@ -70,7 +70,7 @@ void ForwardRecordset::advance() {
     if (statement_.column_type(media_->media_id) == SQLITE_INTEGER)
         media_id = utf16(std::to_string(statement_.column_int64(media_->media_id)));
     else if (statement_.column_type(media_->media_id) != SQLITE_NULL)
-        media_id = ansi_decode(statement_.column_bytes(media_->media_id));
+        media_id = pathmender::ole::ansi_decode(statement_.column_bytes(media_->media_id));
     std::span<const std::uint8_t> object;
     if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
     watcher->record_read({media_->table, media_id, object});
@@ -112,7 +112,7 @@ try {
     case SQLITE_FLOAT: result = Variant(statement_.column_double(index)); break;
     default:
         // Blobs and texts alike hold the host's text as bytes of the ANSI code page.
-        result = Variant(std::u16string_view(ansi_decode(statement_.column_bytes(index))));
+        result = Variant(std::u16string_view(pathmender::ole::ansi_decode(statement_.column_bytes(index))));
         break;
     }
     *value = result.detach();

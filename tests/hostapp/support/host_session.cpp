@@ -2,7 +2,7 @@
 
 #include "com/error.h"
 #include "hostapp/services/host_session_context.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 
 ComPtr<IHostDataObject> open_data_object(const std::filesystem::path& database) {
     ComPtr<ISessionContext> session = open_host_session(database);
@@ -72,4 +72,4 @@ bool at_end(IHostRecordset* records) {
     return eof != VARIANT_FALSE;
 }
 
-std::u16string ansi_text(const std::vector<std::uint8_t>& bytes) { return ansi_decode(bytes); }
+std::u16string ansi_text(const std::vector<std::uint8_t>& bytes) { return pathmender::ole::ansi_decode(bytes); }
