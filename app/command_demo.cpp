@@ -19,6 +19,7 @@
 #include "app/page_script.h"
 #include "platform/case_insensitive.h"
 #include "testkit/object_builder.h"
+#include "platform/ole/desktop_database_header.h"
 #include "platform/ole/ole_object.h"
 
 namespace fs = std::filesystem;

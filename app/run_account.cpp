@@ -3,21 +3,18 @@
 #include <utility>
 
 #include "platform/case_insensitive.h"
+#include "platform/ole/desktop_database_header.h"
 #include "platform/ole/ole_object.h"
 
 namespace ole = pathmender::ole;
 
 StoredObjectView view_stored_object(std::span<const std::uint8_t> object) {
     if (object.empty()) return {ObjectKind::empty, {}};
-    // The header some desktop database programs put in front: signature 0x1C15, then its length.
-    if (object.size() >= 4 && object[0] == 0x15 && object[1] == 0x1C) {
-        const std::size_t header = object[2] | std::size_t(object[3]) << 8;
-        if (header < 4 || header > object.size()) return {ObjectKind::unreadable, {}};
-        object = object.subspan(header);
-    }
     try {
+        // A broken desktop database header leaves the object unreadable too.
+        const std::size_t header = ole::desktop_database_header_length(object);
         std::size_t consumed = 0;
-        const ole::OleObject read = ole::read_ole_object(object, consumed);
+        const ole::OleObject read = ole::read_ole_object(object.subspan(header), consumed);
         if (ole::ole_type(read) != ole::kOleTypeLinked) return {ObjectKind::embedded, {}};
         return {ObjectKind::linked, ole::source_doc(read)};
     } catch (const ole::OleError&) {

@@ -12,7 +12,7 @@
 #include "hostapp/db/host_database.h"
 #include "hostapp/db/media_tables.h"
 #include "hostapp/db/sqlite_connection.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 #include "platform/case_insensitive.h"
 
 namespace fs = std::filesystem;
@@ -161,7 +161,7 @@ void RunReport::rows_not_reached(const fs::path& database, int busy_timeout_ms) 
             AccountedRecord record;
             record.table = table;
             if (select.column_type(0) == SQLITE_INTEGER) record.media_id = utf16(std::to_string(select.column_int64(0)));
-            else if (select.column_type(0) != SQLITE_NULL) record.media_id = ansi_decode(select.column_bytes(0));
+            else if (select.column_type(0) != SQLITE_NULL) record.media_id = pathmender::ole::ansi_decode(select.column_bytes(0));
             StoredObjectView object = view_stored_object(select.column_bytes(1));
             record.kind = object.kind;
             record.source = std::move(object.link);

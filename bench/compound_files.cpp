@@ -9,7 +9,7 @@
 #include <iterator>
 #include <vector>
 
-#include "compound_file.h"
+#include "platform/ole/compound_file.h"
 
 namespace ole = pathmender::ole;
 

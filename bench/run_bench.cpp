@@ -21,6 +21,7 @@
 #include "com/utf.h"
 #include "testkit/media_database.h"
 #include "testkit/object_builder.h"
+#include "platform/ole/desktop_database_header.h"
 #include "platform/ole/ole_object.h"
 
 namespace fs = std::filesystem;

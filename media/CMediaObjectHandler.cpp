@@ -9,18 +9,18 @@
 #include "com/bstr.h"
 #include "com/class_factory.h"
 #include "com/error.h"
-#include "platform/ansi_codepage.h"
 #include "platform/binary_files.h"
+#include "platform/ole/ansi_codepage.h"
+#include "platform/ole/desktop_database_header.h"
+#include "platform/ole/ole_error.h"
+
+namespace ole = pathmender::ole;
 
 namespace {
 
 constexpr char16_t kTempFileExtension[] = u".OLE";
 // Bounds each piece of text converted for writing.
 constexpr std::size_t kWriteChunk = 10256;
-// Bytes 0x15 0x1C, as desktop database programs put in front of their OLE fields.
-constexpr unsigned kHeaderSignature = 0x1C15;
-// The signature and the 16-bit header length.
-constexpr std::size_t kHeaderFixedLength = 4;
 
 // The temporary file of one operation, with the host service objects that named it: all of it
 // lives for that operation only.
@@ -96,13 +96,26 @@ void create_temporary_file(TransferFile& file, ISessionContext* session) {
 }
 
 std::uint8_t ansi_byte(char16_t c) {
-    auto byte = char_to_ansi(c);
+    auto byte = ole::char_to_ansi(c);
     if (!byte) raise_standard_error(RuntimeError::InvalidProcedureCall);
     return *byte;
 }
 
-unsigned little_endian_word(char16_t low, char16_t high) {
-    return unsigned(ansi_byte(low)) | unsigned(ansi_byte(high)) << 8;
+// Where the image starts: after the desktop database header, if the data has one. Only the
+// header's fixed fields are converted here; the rest is converted as it is written.
+std::size_t image_start(std::u16string_view data) {
+    if (data.size() < 2) raise_standard_error(RuntimeError::InvalidProcedureCall);
+    std::uint8_t head[ole::kDesktopDatabaseHeaderFixedSize];
+    const std::size_t head_size = std::min(data.size(), std::size(head));
+    for (std::size_t i = 0; i < head_size; ++i) head[i] = ansi_byte(data[i]);
+    try {
+        return ole::desktop_database_header_length(ole::ByteView(head, head_size), data.size());
+    } catch (const ole::OleError&) {
+        // Data that ends inside the header's length fails as reading past its end does; a length
+        // that ends inside the header's own fields, or beyond the data, leaves no image to trust.
+        if (head_size < std::size(head)) raise_standard_error(RuntimeError::InvalidProcedureCall);
+        raise_error(RuntimeError::OleLoadFromFile);
+    }
 }
 
 }  // namespace
@@ -119,18 +132,8 @@ void CMediaObjectHandler::LoadObject(IOleContainerControl* oOle, const std::u16s
         if (!oOle) raise_standard_error(RuntimeError::ObjectVariableNotSet);
         create_temporary_file(file, SessionContext.get());
 
-        const std::size_t n = Data.size();
-        if (n < 2) raise_standard_error(RuntimeError::InvalidProcedureCall);
-        std::size_t start = 0;
-        std::size_t remaining = n;
-        if (little_endian_word(Data[0], Data[1]) == kHeaderSignature) {
-            if (n < kHeaderFixedLength) raise_standard_error(RuntimeError::InvalidProcedureCall);
-            const std::size_t header_length = little_endian_word(Data[2], Data[3]);
-            // A header that ends inside its own fields, or beyond the data, leaves no image to trust.
-            if (header_length < kHeaderFixedLength || header_length > n) raise_error(RuntimeError::OleLoadFromFile);
-            start = header_length;
-            remaining = n - header_length;
-        }
+        std::size_t start = image_start(Data);
+        std::size_t remaining = Data.size() - start;
 
         std::size_t chunk = kWriteChunk;
         const std::u16string_view data(Data);
@@ -186,7 +189,7 @@ std::u16string CMediaObjectHandler::FlattenObject(IOleContainerControl* oOle) {
             if (length > 0) {
                 // One read of the whole image, converted in one step.
                 std::vector<std::uint8_t> bytes = ReadBytes(file.number, std::size_t(length));
-                result = ansi_decode(bytes);
+                result = ole::ansi_decode(bytes);
             }
             file.close();
             file.remove();

@@ -2,6 +2,7 @@
 
 #include "platform/ole/ansi_codepage.h"
 #include "platform/ole/class_ids.h"
+#include "platform/ole/desktop_database_header.h"
 #include "platform/ole/moniker.h"
 #include "platform/ole/ole_error.h"
 
@@ -22,7 +23,6 @@ constexpr std::uint32_t kNoTargetDevice = 4;  // the size field alone
 constexpr std::uint32_t kTableOfContentsSignature = 0x494E414E;  // "NANI"
 constexpr std::uint32_t kCompObjUnicodeMarker = 0x71B239F4;
 constexpr std::uint8_t kTrailerTail[] = {0xAD, 0x05, 0xFE};
-constexpr std::uint16_t kDesktopHeaderSignature = 0x1C15;
 constexpr std::size_t kDesktopHeaderFixedSize = 20;
 
 constexpr std::uint64_t kFiletimeTicksPerMillisecond = 10'000;
@@ -70,7 +70,7 @@ void write_ansi_with_nul(ByteWriter& out, std::string_view text) {
 }
 
 void write_unicode_with_nul(ByteWriter& out, std::string_view ansi_text) {
-    const std::u16string text = decode_ansi(as_bytes(ansi_text));
+    const std::u16string text = ansi_decode(as_bytes(ansi_text));
     out.u32(checked_u32_size(text.size() + 1));
     for (char16_t ch : text)
         out.u16(ch);
@@ -292,7 +292,7 @@ Bytes build_ole1_link(const Ole1LinkOptions& options) {
     object.ole_version = kOle1Version;
     object.format = Ole1Format::linked;
     object.class_name = stored_string(options.class_name);
-    object.topic_name = encode_ansi(options.path);
+    object.topic_name = ansi_encode(options.path);
     if (!object.topic_name.empty())
         object.topic_name.push_back(0);
     object.item_name = stored_string(options.item);
@@ -319,7 +319,7 @@ Bytes with_desktop_database_header(ByteView ole1_stream, std::string_view name, 
     if (header_size > 0xFFFF)
         throw OleError(OleFailure::SavingToFile, "error saving to file: desktop database header too long");
     ByteWriter out;
-    out.u16(kDesktopHeaderSignature);
+    out.u16(kDesktopDatabaseHeaderSignature);
     out.u16(static_cast<std::uint16_t>(header_size));
     out.u32(load_u32(ole1_stream, 4));  // the object type is the stream's FormatID
     out.u16(static_cast<std::uint16_t>(name_size));
@@ -336,15 +336,6 @@ Bytes with_desktop_database_header(ByteView ole1_stream, std::string_view name, 
     out.bytes(ByteView(&check, 1));
     out.bytes(kTrailerTail);
     return out.take();
-}
-
-std::size_t desktop_database_header_length(ByteView bytes) {
-    if (bytes.size() < 2 || load_u16(bytes, 0) != kDesktopHeaderSignature)
-        return 0;
-    const std::size_t length = load_u16(bytes, 2);
-    if (length < 4 || length > bytes.size())
-        fail_loading("desktop database header longer than its record");
-    return length;
 }
 
 }  // namespace pathmender::ole

@@ -76,7 +76,4 @@ Bytes build_ole1_embedded(const Ole1EmbeddedOptions& options);
 // by the trailer: the XOR of the stream's bytes, then AD 05 FE. Names are ANSI, without NULs.
 Bytes with_desktop_database_header(ByteView ole1_stream, std::string_view name, std::string_view class_name);
 
-// H, where the OLE 1.0 stream of a headed record starts; 0 when `bytes` has no such header.
-std::size_t desktop_database_header_length(ByteView bytes);
-
 }  // namespace pathmender::ole

@@ -12,7 +12,7 @@
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ std::vector<std::uint8_t> bind_value(SqliteStatement& statement, int index, cons
         statement.bind_null(index);
     } else if (v.vt == VT_BSTR) {
         bool fits = true;
-        std::vector<std::uint8_t> bytes = ansi_encode(bstr_view(v.bstrVal), &fits);
+        std::vector<std::uint8_t> bytes = pathmender::ole::ansi_encode(bstr_view(v.bstrVal), &fits);
         // A character the code page cannot hold would be stored as '?': refuse rather than corrupt.
         if (!fits) raise_database_error(u"The value holds characters that the ANSI code page cannot store.");
         statement.bind_blob_in_place(index, bytes);

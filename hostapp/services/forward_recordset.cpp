@@ -4,13 +4,15 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
+#include <span>
 
 #include "com/error.h"
 #include "com/utf.h"
 #include "com/variant.h"
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 #include "platform/forms/window_system.h"
 
 namespace {
@@ -20,6 +22,19 @@ Variant integer_value(std::int64_t value) {
     if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
         return Variant(std::int32_t(value));
     return Variant(value);
+}
+
+// A text or blob as the host's text: its bytes through the ANSI code page, decoded straight into the
+// string handed out (an object of megabytes is copied once on its way to the page, not twice).
+Variant ansi_text_value(std::span<const std::uint8_t> bytes) {
+    BSTR text = SysAllocStringLen(nullptr, std::uint32_t(bytes.size()));
+    if (!text) throw std::bad_alloc();
+    for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = OLECHAR(pathmender::ole::ansi_to_char(bytes[i]));
+    Variant value;
+    VARIANT* v = value.put();
+    v->vt = VT_BSTR;
+    v->bstrVal = text;
+    return value;
 }
 
 }  // namespace
@@ -59,7 +74,7 @@ void ForwardRecordset::advance() {
     if (statement_.column_type(media_->media_id) == SQLITE_INTEGER)
         media_id = utf16(std::to_string(statement_.column_int64(media_->media_id)));
     else if (statement_.column_type(media_->media_id) != SQLITE_NULL)
-        media_id = ansi_decode(statement_.column_bytes(media_->media_id));
+        media_id = pathmender::ole::ansi_decode(statement_.column_bytes(media_->media_id));
     std::span<const std::uint8_t> object;
     if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
     watcher_->record_read({media_->table, media_id, object});
@@ -97,7 +112,7 @@ try {
     case SQLITE_FLOAT: result = Variant(statement_.column_double(index)); break;
     default:
         // Blobs and texts alike hold the host's text as bytes of the ANSI code page.
-        result = Variant(std::u16string_view(ansi_decode(statement_.column_bytes(index))));
+        result = ansi_text_value(statement_.column_bytes(index));
         break;
     }
     *value = result.detach();

@@ -2,7 +2,7 @@
 // reading and writing through it.
 #include "com/error.h"
 #include "file_table.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 
 FileTable& file_table() {
     static FileTable t;
@@ -44,7 +44,7 @@ BinaryFile& open_file(int number) {
 void WriteText(int number, std::u16string_view text) {
     BinaryFile& file = open_file(number);
     bool all_fit = false;
-    std::vector<std::uint8_t> bytes = ansi_encode(text, &all_fit);
+    std::vector<std::uint8_t> bytes = pathmender::ole::ansi_encode(text, &all_fit);
     if (!all_fit) raise_standard_error(RuntimeError::InvalidProcedureCall);
     file.write(bytes);
 }

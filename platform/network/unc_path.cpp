@@ -3,12 +3,6 @@
 #include <climits>
 #include <vector>
 
-#include <fcntl.h>
-#include <linux/openat2.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include "com/error.h"
 #include "com/utf.h"
 #include "folder_listing.h"
@@ -62,55 +56,6 @@ std::optional<Found> find_member(const std::filesystem::path& folder, std::u16st
     return std::nullopt;
 }
 
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// The path when every component exists spelled exactly as given and none is a symbolic link: the
-// walk below would take the same components, so one system call answers for all of them. Nothing
-// when that is not so (a spelling that differs in case, a link, a missing name, a path too long,
-// a system without openat2); the walk then decides.
-std::optional<ResolvedUncPath> resolve_spelled_exactly(const std::filesystem::path& root,
-                                                       const std::vector<std::u16string_view>& components,
-                                                       bool folder_wanted) {
-    std::string relative;
-    std::u16string unc = u"\\";
-    for (std::u16string_view component : components) {
-        if (!relative.empty()) relative += '/';
-        relative += utf8(component);
-        unc += u'\\';
-        unc += component;
-    }
-    if (relative.size() >= PATH_MAX) return std::nullopt;
-    Descriptor top(::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (top.get() < 0) return std::nullopt;
-    open_how how{};
-    how.flags = O_PATH | O_CLOEXEC;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    Descriptor target(int(::syscall(SYS_openat2, top.get(), relative.c_str(), &how, sizeof how)));
-    if (target.get() < 0) return std::nullopt;
-    struct stat info;
-    if (::fstat(target.get(), &info) != 0) return std::nullopt;
-    NetworkItemKind kind;
-    if (S_ISDIR(info.st_mode)) kind = NetworkItemKind::folder;
-    else if (S_ISREG(info.st_mode) && components.size() > 2 && !folder_wanted) kind = NetworkItemKind::file;
-    else return std::nullopt;
-
-    std::filesystem::path share = root / utf8(components[0]) / utf8(components[1]);
-    return ResolvedUncPath{root / relative, std::move(share), std::move(unc), std::u16string(components.back()), kind};
-}
-
 }  // namespace
 
 std::optional<ResolvedUncPath> resolve_unc_path(std::u16string_view unc) {
@@ -119,7 +64,6 @@ std::optional<ResolvedUncPath> resolve_unc_path(std::u16string_view unc) {
     bool folder_wanted = false;
     auto components = split_unc(unc, folder_wanted);
     if (!components) return std::nullopt;
-    if (auto resolved = resolve_spelled_exactly(root, *components, folder_wanted)) return resolved;
 
     ResolvedUncPath resolved{root, {}, u"\\", {}, NetworkItemKind::folder};
     std::optional<std::filesystem::path> share;

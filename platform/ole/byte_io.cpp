@@ -1,6 +1,6 @@
-#include "byte_io.h"
+#include "platform/ole/byte_io.h"
 
-#include "ole_error.h"
+#include "platform/ole/ole_error.h"
 
 #include <limits>
 #include <string>

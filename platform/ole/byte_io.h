@@ -1,3 +1,4 @@
+// Bytes, and little-endian reads and writes over them that never leave the bytes they were given.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
+// The class ids of the stored links and monikers, as stored.
 #pragma once
 
-#include "compound_file.h"
+#include "platform/ole/compound_file.h"
 
 namespace pathmender::ole {
 

@@ -1,6 +1,7 @@
+// Compound files (OLE2 structured storage) as a tree of storages and streams: read and written.
 #pragma once
 
-#include "byte_io.h"
+#include "platform/ole/byte_io.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Reads a compound file whole and refuses any damage (a chain that loops, breaks off or leaves the
 // file, a directory tree that loops, a stream longer than its chain) rather than guess around it.
-#include "compound_file.h"
+#include "platform/ole/compound_file.h"
 
-#include "compound_format.h"
-#include "ole_error.h"
+#include "platform/ole/compound_format.h"
+#include "platform/ole/ole_error.h"
 
 #include <algorithm>
 #include <utility>

@@ -2,10 +2,10 @@
 // objects must not change from one version of the program to the next). With 512-byte sectors:
 // the header; each stream of 4096 bytes or more, in entry order; the mini stream; the mini FAT;
 // the directory; the FAT; then, only when the FAT outgrows the header's 109 slots, the DIFAT.
-#include "compound_file.h"
+#include "platform/ole/compound_file.h"
 
-#include "compound_format.h"
-#include "ole_error.h"
+#include "platform/ole/compound_format.h"
+#include "platform/ole/ole_error.h"
 
 #include <algorithm>
 #include <string>

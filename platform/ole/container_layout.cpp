@@ -1,7 +1,7 @@
-#include "container_layout.h"
+#include "platform/ole/container_layout.h"
 
-#include "class_ids.h"
-#include "ole_error.h"
+#include "platform/ole/class_ids.h"
+#include "platform/ole/ole_error.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,8 +1,10 @@
+// The container control's own layout: a 24-byte header, then the object's storage as a compound
+// file.
 #pragma once
 
-#include "byte_io.h"
-#include "compound_file.h"
-#include "ole_info_stream.h"
+#include "platform/ole/byte_io.h"
+#include "platform/ole/compound_file.h"
+#include "platform/ole/ole_info_stream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "moniker.h"
+#include "platform/ole/moniker.h"
 
-#include "ansi_codepage.h"
-#include "class_ids.h"
-#include "ole_error.h"
+#include "platform/ole/ansi_codepage.h"
+#include "platform/ole/class_ids.h"
+#include "platform/ole/ole_error.h"
 
 #include <algorithm>
 
@@ -132,7 +132,7 @@ std::u16string FileMoniker::long_path() const {
         if (extension.key == kLongPathExtension)
             return utf16le(extension.data);
     const auto nul = std::ranges::find(ansi_path, std::uint8_t{0});
-    return decode_ansi(ByteView(ansi_path.begin(), nul));
+    return ansi_decode(ByteView(ansi_path.begin(), nul));
 }
 
 Moniker parse_moniker(ByteReader& stream, bool may_take_rest) {
@@ -158,7 +158,7 @@ std::u16string moniker_source_path(const Moniker& moniker) {
 }
 
 Bytes file_moniker_for(std::u16string_view path) {
-    Bytes ansi_path = encode_ansi(path);
+    Bytes ansi_path = ansi_encode(path);
     const std::uint16_t end_server = server_part_length(ansi_path);
     ansi_path.push_back(0);
     const std::uint32_t long_path_size = checked_u32_size(path.size() * 2);

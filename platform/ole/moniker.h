@@ -1,7 +1,8 @@
+// Monikers as stored in a link's "\1Ole" stream: read, the path they name, and new ones to re-link.
 #pragma once
 
-#include "byte_io.h"
-#include "compound_file.h"
+#include "platform/ole/byte_io.h"
+#include "platform/ole/compound_file.h"
 
 #include <cstdint>
 #include <string>

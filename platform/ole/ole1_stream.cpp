@@ -1,7 +1,7 @@
-#include "ole1_stream.h"
+#include "platform/ole/ole1_stream.h"
 
-#include "ansi_codepage.h"
-#include "ole_error.h"
+#include "platform/ole/ansi_codepage.h"
+#include "platform/ole/ole_error.h"
 
 namespace pathmender::ole {
 
@@ -118,13 +118,13 @@ Bytes write_ole1_object(const Ole1Object& object) {
 std::u16string ole1_source_path(const Ole1Object& object) {
     if (object.format != Ole1Format::linked)
         return {};
-    return decode_ansi(as_bytes(text_of(object.topic_name)));
+    return ansi_decode(as_bytes(text_of(object.topic_name)));
 }
 
 void relink_ole1_object(Ole1Object& object, std::u16string_view path) {
     if (object.format != Ole1Format::linked)
         throw OleError(OleFailure::CannotLinkEmbedded, "an embedded object cannot be re-linked");
-    object.topic_name = encode_ansi(path);
+    object.topic_name = ansi_encode(path);
     object.topic_name.push_back(0);
     object.network_name.clear();  // a UNC path names its share itself
     object.link_update_option = 0;

@@ -1,6 +1,7 @@
+// OLE 1.0 streams: read, written back, and re-linked.
 #pragma once
 
-#include "byte_io.h"
+#include "platform/ole/byte_io.h"
 
 #include <cstddef>
 #include <cstdint>

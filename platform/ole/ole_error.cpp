@@ -1,4 +1,4 @@
-#include "ole_error.h"
+#include "platform/ole/ole_error.h"
 
 namespace pathmender::ole {
 

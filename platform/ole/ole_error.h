@@ -1,3 +1,4 @@
+// The one error type of the stored-object library, by kind of failure.
 #pragma once
 
 #include <stdexcept>

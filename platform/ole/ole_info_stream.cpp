@@ -1,6 +1,6 @@
-#include "ole_info_stream.h"
+#include "platform/ole/ole_info_stream.h"
 
-#include "ole_error.h"
+#include "platform/ole/ole_error.h"
 
 namespace pathmender::ole {
 

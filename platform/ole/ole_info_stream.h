@@ -1,7 +1,8 @@
+// The "\1Ole" stream of a stored object: its information, and for a link its monikers.
 #pragma once
 
-#include "byte_io.h"
-#include "moniker.h"
+#include "platform/ole/byte_io.h"
+#include "platform/ole/moniker.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ole_object.h"
+#include "platform/ole/ole_object.h"
 
 namespace pathmender::ole {
 

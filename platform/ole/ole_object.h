@@ -1,11 +1,10 @@
+// A stored OLE object as the container reads, re-links and saves it.
 #pragma once
 
-// A stored OLE object as the container reads, re-links and saves it.
-
-#include "byte_io.h"
-#include "container_layout.h"
-#include "ole1_stream.h"
-#include "ole_error.h"
+#include "platform/ole/byte_io.h"
+#include "platform/ole/container_layout.h"
+#include "platform/ole/ole1_stream.h"
+#include "platform/ole/ole_error.h"
 
 #include <chrono>
 #include <cstddef>

@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "ole_object.h"
+#include "platform/ole/ole_object.h"
 
 // A broken promise of the code under test: print why and abort, so that libFuzzer keeps the input
 // and the regression driver fails.

@@ -5,20 +5,18 @@
 // error; either way it leaves no temporary file behind.
 #include "fuzz_support.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "com/error.h"
 #include "media/CMediaObjectHandler.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
+#include "platform/ole/desktop_database_header.h"
 #include "platform/ole_control.h"
 #include "support/host_fixture.h"
 
 namespace {
-
-constexpr std::uint8_t kHeaderSignature[] = {0x15, 0x1C};
 
 struct Session {
     TestHost host;
@@ -30,12 +28,6 @@ Session* g_session = nullptr;
 
 bool folder_is_empty(const std::filesystem::path& folder) {
     return std::filesystem::directory_iterator(folder) == std::filesystem::directory_iterator();
-}
-
-// Where the image starts in the record, as the handler reads the header.
-std::size_t image_start(const std::uint8_t* data, std::size_t size) {
-    if (size < 4 || !std::equal(std::begin(kHeaderSignature), std::end(kHeaderSignature), data)) return 0;
-    return std::size_t(data[2]) | std::size_t(data[3]) << 8;
 }
 
 }  // namespace
@@ -51,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!g_session) LLVMFuzzerInitialize(nullptr, nullptr);
     ComPtr<IOleContainerControl> control;
     check(CreateOleContainerControl(control.put()));
-    const std::u16string record = ansi_decode(std::span(data, size));
+    const std::u16string record = pathmender::ole::ansi_decode(std::span(data, size));
 
     bool loaded = false;
     try {
@@ -73,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The object flattens back to the image it came from, without the header and what followed.
     const std::u16string flat = g_session->handler.FlattenObject(control.get());
-    const std::size_t start = image_start(data, size);
+    const std::size_t start = pathmender::ole::desktop_database_header_length(std::span(data, size));
     FUZZ_CHECK(!flat.empty() && start + flat.size() <= record.size());
     FUZZ_CHECK(std::u16string_view(record).substr(start, flat.size()) == flat);
     FUZZ_CHECK(folder_is_empty(g_session->host.temp));

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 namespace ole = pathmender::ole;
 
 namespace {
@@ -17,7 +17,7 @@ constexpr std::size_t kMaxNameBytes = 200;
 // page holds but NUL, which no path can carry.
 std::u16string path_from(ole::ByteView input) {
     const ole::ByteView tail = input.last(std::min(input.size(), kMaxNameBytes));
-    std::u16string name = ole::decode_ansi(tail);
+    std::u16string name = ole::ansi_decode(tail);
     std::replace(name.begin(), name.end(), u'\0', u'_');
     return u"\\\\NewServer\\Media\\" + name + u".doc";
 }

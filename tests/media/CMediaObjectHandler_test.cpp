@@ -5,7 +5,7 @@
 #include "com/utf.h"
 #include "media/support/handler_fixture.h"
 #include "media/support/test_ole_container.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 #include "support/com_checks.h"
 #include "support/files.h"
 
@@ -30,7 +30,7 @@ Bytes headed(unsigned header_length, const Bytes& image) {
     return out;
 }
 
-std::u16string as_text(const Bytes& bytes) { return ansi_decode(bytes); }
+std::u16string as_text(const Bytes& bytes) { return pathmender::ole::ansi_decode(bytes); }
 
 class MediaObjectHandlerTest : public HandlerFixture {
 protected:

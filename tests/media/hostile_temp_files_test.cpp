@@ -10,7 +10,7 @@
 #include "com/object.h"
 #include "com/utf.h"
 #include "media/support/handler_fixture.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 #include "platform/binary_files.h"
 #include "testkit/object_builder.h"
 #include "support/com_checks.h"

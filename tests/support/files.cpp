@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "testkit/object_builder.h"
+#include "platform/ole/desktop_database_header.h"
 #include "platform/ole/ole_object.h"
 
 namespace fs = std::filesystem;

@@ -1,7 +1,7 @@
 #include "hostapp/support/host_session.h"
 
 #include "com/error.h"
-#include "platform/ansi_codepage.h"
+#include "platform/ole/ansi_codepage.h"
 
 ComPtr<IHostDataObject> open_data_object(const ComPtr<ISessionContext>& session) {
     Bstr key(std::u16string(kDataObjectKeyHead) + kDataObjectKeyTail);
@@ -70,4 +70,4 @@ bool at_end(IHostRecordset* records) {
     return eof != VARIANT_FALSE;
 }
 
-std::u16string ansi_text(const std::vector<std::uint8_t>& bytes) { return ansi_decode(bytes); }
+std::u16string ansi_text(const std::vector<std::uint8_t>& bytes) { return pathmender::ole::ansi_decode(bytes); }

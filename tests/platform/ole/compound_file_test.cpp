@@ -1,6 +1,6 @@
-#include "compound_file.h"
+#include "platform/ole/compound_file.h"
 
-#include "ole_error.h"
+#include "platform/ole/ole_error.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

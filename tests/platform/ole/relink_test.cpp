@@ -1,9 +1,9 @@
 // CreateLink and UpdateOptions on both layouts.
 #include "test_support.h"
 
-#include "class_ids.h"
-#include "compound_file.h"
-#include "ole_info_stream.h"
+#include "platform/ole/class_ids.h"
+#include "platform/ole/compound_file.h"
+#include "platform/ole/ole_info_stream.h"
 
 #include <gtest/gtest.h>
 

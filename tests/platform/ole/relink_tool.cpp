@@ -2,8 +2,8 @@
 //   pm_ole_relink_tool IN OUT NEW_PATH_UTF8 [ITEM]
 // With ITEM, the link is first made a link to that item of its file (file + item composite).
 #include "com/utf.h"
-#include "ole_info_stream.h"
-#include "ole_object.h"
+#include "platform/ole/ole_info_stream.h"
+#include "platform/ole/ole_object.h"
 #include "test_support.h"
 
 #include <iostream>

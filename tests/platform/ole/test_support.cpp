@@ -1,10 +1,11 @@
 #include "test_support.h"
 
-#include "class_ids.h"
-#include "compound_file.h"
-#include "container_layout.h"
-#include "moniker.h"
-#include "ole_info_stream.h"
+#include "platform/ole/class_ids.h"
+#include "platform/ole/compound_file.h"
+#include "platform/ole/container_layout.h"
+#include "platform/ole/desktop_database_header.h"
+#include "platform/ole/moniker.h"
+#include "platform/ole/ole_info_stream.h"
 
 
 namespace pathmender::ole::testing {
@@ -12,7 +13,7 @@ namespace pathmender::ole::testing {
 ObjectSpan object_span_in(const std::string& file_name, const Bytes& file) {
     constexpr std::size_t kTrailerSize = 4;
     if (file_name.starts_with("access-headed-")) {
-        const std::size_t header_size = load_u16(file, 2);
+        const std::size_t header_size = desktop_database_header_length(file);
         return {header_size, file.size() - header_size - kTrailerSize};
     }
     return {0, file.size()};

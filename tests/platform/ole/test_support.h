@@ -1,8 +1,8 @@
 #pragma once
 
-#include "byte_io.h"
-#include "ole_info_stream.h"
-#include "ole_object.h"
+#include "platform/ole/byte_io.h"
+#include "platform/ole/ole_info_stream.h"
+#include "platform/ole/ole_object.h"
 #include "support/files.h"
 
 #include <chrono>
