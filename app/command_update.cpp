@@ -16,6 +16,7 @@
 #include "app/progress_report.h"
 #include "app/run_account.h"
 #include "app/run_journal.h"
+#include "app/run_outputs.h"
 #include "app/run_report.h"
 #include "app/update_outcome.h"
 #include "com/utf.h"
@@ -81,6 +82,11 @@ struct RunExtras {
 };
 
 int run_update(const PageRequest& request, ProgressStyle style, const RunExtras& extras) {
+    const fs::path journal_file = extras.journal.empty() ? UndoJournal::beside(request.database) : fs::path(extras.journal);
+    // An output that would replace the database, its files or the journal is refused before anything opens.
+    if (auto why = clashing_output({request.database, journal_file,
+                                    extras.report.empty() ? std::nullopt : std::optional<fs::path>(extras.report)}))
+        throw PageScriptError(2, *why);
     check_page_request(request);
     const int busy_timeout_ms = default_host_environment().busy_timeout_ms;
     std::int64_t total = 0;
@@ -102,10 +108,9 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     }
     std::unique_ptr<JournaledRun> journal;
     if (!extras.dry_run && !extras.no_journal) {
-        const fs::path file = extras.journal.empty() ? UndoJournal::beside(request.database) : fs::path(extras.journal);
         try {
             journal = std::make_unique<JournaledRun>(
-                file, RunStart{request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
+                journal_file, RunStart{request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
         } catch (...) {
             throw PageScriptError(1, "the undo journal cannot be kept: " + current_error_text() +
                                          " (--no-journal runs without one)");

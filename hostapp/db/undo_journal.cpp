@@ -2,7 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <system_error>
 
@@ -61,6 +67,17 @@ std::u16string u16_of(const SqliteStatement& statement, int column) { return utf
     raise_database_error(u"The undo journal " + utf16(file.string()) + u" " + std::u16string(why));
 }
 
+// Makes file, empty (SQLite makes a journal of an empty file), with no more permission than
+// like_file has and never through a link; a file that appeared meanwhile is refused.
+void make_private_file(const fs::path& file, const fs::path& like_file) {
+    mode_t mode = 0666;
+    struct stat like;
+    if (!like_file.empty() && ::stat(like_file.c_str(), &like) == 0) mode &= like.st_mode;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) refuse(file, u"cannot be made: " + utf16(std::strerror(errno)) + u".");
+    ::close(fd);
+}
+
 }  // namespace
 
 std::string journal_time_now() {
@@ -74,13 +91,14 @@ std::string journal_time_now() {
 
 fs::path UndoJournal::beside(const fs::path& database) { return database.string() + ".pathmender-journal"; }
 
-UndoJournal::UndoJournal(fs::path file, bool create)
+UndoJournal::UndoJournal(fs::path file, bool create, const fs::path& like_file)
     : file_(std::move(file)),
       connection_([&] {
           std::error_code ec;
-          const bool exists = fs::exists(file_, ec);
+          const bool exists = fs::exists(fs::symlink_status(file_, ec));
           if (!exists && !create) refuse(file_, u"does not exist.");
           if (exists && !fs::is_regular_file(file_, ec)) refuse(file_, u"is not a file.");
+          if (!exists) make_private_file(file_, like_file);
           made_here_ = !exists;
           return SqliteConnection::open_file(file_, !exists);
       }()) {

@@ -61,8 +61,10 @@ public:
     static std::filesystem::path beside(const std::filesystem::path& database);
 
     // Opens the journal in file; a missing file is made when create says so, and refused otherwise.
-    // An existing file that is not such a journal is refused, never changed.
-    UndoJournal(std::filesystem::path file, bool create);
+    // An existing file that is not such a journal is refused, never changed. A file made here
+    // takes no more permission than like_file has (the database: the journal holds copies of its
+    // objects), and SQLite gives its own files beside it the same.
+    UndoJournal(std::filesystem::path file, bool create, const std::filesystem::path& like_file = {});
 
     const std::filesystem::path& file() const { return file_; }
     // Whether this opening made the file, and whether it holds any run now.

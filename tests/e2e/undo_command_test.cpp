@@ -136,13 +136,27 @@ TEST_F(Undo, AJournalOrReportThatCannotBeWrittenStopsTheRunBeforeItStarts) {
     const Records original = relinkable_records(1);
     fs::create_directories(root / "folder");
     const std::string missing = (root / "missing" / "r.csv").string();
+    const std::string db = database_file.string(), journal = db + ".pathmender-journal";
+    const std::string other_spelling = (root / "folder" / ".." / database_file.filename()).string();
+    fs::create_hard_link(database_file, root / "alias.db");
+    const std::string hard_link = (root / "alias.db").string();
     struct Case {
         std::vector<std::string> arguments;
         int status;
         const char* says;
     } cases[] = {
         {{"update", "--journal", (root / "folder").string()}, kNotBroughtUp, "the undo journal cannot be kept"},
-        {{"update", "--journal", database_file.string()}, kNotBroughtUp, "is not an undo journal"},
+        // Outputs that would replace the database, its files, the journal or each other.
+        {{"update", "--journal", db}, kRefused, "would replace the database"},
+        {{"update", "--journal", db + "-wal"}, kRefused, "would replace the database's file"},
+        {{"update", "--report", db}, kRefused, "would replace the database"},
+        {{"update", "--report", other_spelling, "--dry-run"}, kRefused, "would replace the database"},
+        {{"update", "--report", hard_link}, kRefused, "would replace the database"},
+        {{"update", "--report", db + "-shm"}, kRefused, "would replace the database's file"},
+        {{"update", "--report", db + "-journal", "--no-journal"}, kRefused, "would replace the database's file"},
+        {{"update", "--report", journal, "--dry-run"}, kRefused, "would replace the undo journal"},
+        {{"update", "--report", journal + "-wal"}, kRefused, "would replace the undo journal's file"},
+        {{"update", "--report", "j.db", "--journal", "j.db"}, kRefused, "would replace the undo journal"},
         {{"update", "--report", missing}, kNotBroughtUp, "the report"},
         {{"update", "--journal", "j", "--no-journal"}, kRefused, "excludes"},
         {{"runs"}, kNotBroughtUp, "does not exist"},
@@ -158,7 +172,22 @@ TEST_F(Undo, AJournalOrReportThatCannotBeWrittenStopsTheRunBeforeItStarts) {
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     }
     EXPECT_EQ(records(), original);
-    EXPECT_FALSE(fs::exists(database_file.string() + ".pathmender-journal"));
+    EXPECT_FALSE(fs::exists(journal));
+    EXPECT_FALSE(fs::exists("j.db"));
+}
+
+TEST_F(Undo, TheJournalTakesNoMorePermissionThanTheDatabase) {
+    relinkable_records(1);
+    fs::permissions(database_file, fs::perms::owner_read | fs::perms::owner_write);
+    const ChildResult r = update("\\\\OldServer");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const fs::path journal = database_file.string() + ".pathmender-journal";
+    ASSERT_TRUE(fs::exists(journal));
+    for (const fs::path& file : {journal, fs::path(journal.string() + "-wal"), fs::path(journal.string() + "-shm")}) {
+        if (!fs::exists(file)) continue;
+        EXPECT_EQ(fs::status(file).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none)
+            << file;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+// The files an update run writes beside its database (the report, the undo journal), checked
+// before anything opens: none may be the database, one of SQLite's files beside it, the undo
+// journal, or the other output, however it is spelled.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// Whether a and b name one file as the file system sees it: the same file reached through another
+// spelling, a link or a hard link when it exists; the same place once resolved when it does not.
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
+
+struct RunOutputs {
+    std::filesystem::path database;
+    std::filesystem::path journal;               // the undo journal the run keeps or would keep
+    std::optional<std::filesystem::path> report; // --report
+};
+
+// Why the outputs cannot be used, or nothing when they can.
+std::optional<std::string> clashing_output(const RunOutputs& outputs);
