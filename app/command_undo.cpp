@@ -3,6 +3,7 @@
 // record changed since is left alone and named. Run again, it changes nothing more; killed
 // half-way, it finishes when run again.
 #include <filesystem>
+#include <optional>
 #include <iostream>
 
 #include "app/commands.h"
@@ -48,26 +49,31 @@ int undo_run(UndoJournal& journal, const JournalRun& run, const std::string& dat
 void add_undo_command(CLI::App& app) {
     struct Options {
         JournalOptions journal;
-        std::int64_t run = 0;
+        std::optional<std::int64_t> run;
     };
     auto options = std::make_shared<Options>();
     auto* undo = app.add_subcommand("undo", "Take a run back: its records as they were before it");
     add_journal_options(*undo, options->journal);
-    undo->add_option("--run", options->run, "The run to undo (default: the newest not yet undone)");
+    undo->add_option("--run", options->run, "The run to undo (default: the newest that changed records and is not yet undone)")
+        ->check(CLI::PositiveNumber);
     undo->callback([options] {
         UndoJournal journal = open_journal(options->journal);
         std::optional<JournalRun> run;
         try {
-            if (options->run != 0) {
-                run = journal.run(options->run);
-                if (!run) fail_command("the journal " + journal.file().string() + " has no run " + std::to_string(options->run));
+            if (options->run) {
+                run = journal.run(*options->run);
+                if (!run) fail_command("the journal " + journal.file().string() + " has no run " + std::to_string(*options->run));
             } else {
+                // A run that wrote nothing has nothing to take back: the one before it is meant.
                 for (JournalRun& candidate : journal.runs())
-                    if (candidate.undone.empty()) {
+                    if (candidate.undone.empty() && candidate.write_backs > 0) {
                         run = std::move(candidate);
                         break;
                     }
-                if (!run) fail_command("the journal " + journal.file().string() + " has no run that is not undone; --run ID undoes one again");
+                if (!run)
+                    fail_command("the journal " + journal.file().string() +
+                                 " has no run that changed records and is not undone; --run ID undoes one again");
+                std::cerr << "undo: run " << run->id << " of " << run->started << ", the newest that changed records\n";
             }
             // A journal given with --journal may be another database's: its hashes would only
             // protect the records by chance, so such a run is refused.

@@ -114,13 +114,19 @@ void udPathmender::ProcessMediaTables() {
 }
 
 LONG udPathmender::WriteBackKey(const Variant& mediaId, const Variant& tableName) {
-    // Only a whole number names the record: the leading number of "2x", or 2.5 rounded, is the key
-    // of another record, whose object the write-back would replace.
+    // Only a whole number names the record, and only as it is written: the leading number of "2x",
+    // 2.5 rounded, or the 2 of "02" or "+2" is the key of another record, whose object the
+    // write-back would replace.
     const std::u16string text = mediaId.to_text();
-    const std::size_t digits = text.starts_with(u'-') || text.starts_with(u'+') ? 1 : 0;
-    if (text.size() == digits || text.find_first_not_of(u"0123456789", digits) != std::u16string::npos)
+    const std::u16string_view digits = std::u16string_view(text).substr(text.starts_with(u'-') ? 1 : 0);
+    const auto refuse = [&](std::u16string_view why) {
         raise_error(RuntimeError::TypeMismatch, u"The MEDIAID \"" + text + u"\" of a record of " + tableName.to_text() +
-                                                    u" is not a whole number");
+                                                    u" " + std::u16string(why));
+    };
+    if (digits.empty() || digits.find_first_not_of(u"0123456789") != std::u16string_view::npos)
+        refuse(u"is not a whole number");
+    if ((digits.size() > 1 && digits[0] == u'0') || text == u"-0")
+        refuse(u"is not written as the whole number it stands for");
     return round_to_int32(leading_number(text));
 }
 

@@ -226,7 +226,17 @@ TEST_F(UpdateRun, AMediaIdThatIsNoWholeNumberIsNeverRoundedOntoAnotherRecord) {
                                     "CREATE TABLE AP7VENDORMEDIA (MEDIAID TEXT PRIMARY KEY, Object BLOB, ParentID INTEGER)");
     const auto other = link_to(u"\\\\Archive\\Media\\b.xls");
     make_network_file("NewServer/Media/a.xls");
-    for (const char* key : {"2x", "2.5", " 2", ""}) {
+    const struct {
+        const char* key;
+        const char16_t* why;
+    } cases[] = {{"2x", u"is not a whole number"},
+                 {"2.5", u"is not a whole number"},
+                 {" 2", u"is not a whole number"},
+                 {"", u"is not a whole number"},
+                 {"+2", u"is not a whole number"},
+                 {"02", u"is not written as the whole number it stands for"},
+                 {"-0", u"is not written as the whole number it stands for"}};
+    for (const auto& [key, why] : cases) {
         SCOPED_TRACE(key);
         database().connection().execute("DELETE FROM AP7VENDORMEDIA");
         database().insert(u"AP7VENDORMEDIA", 2, other);
@@ -238,7 +248,7 @@ TEST_F(UpdateRun, AMediaIdThatIsNoWholeNumberIsNeverRoundedOntoAnotherRecord) {
         windows.recorder.messages.clear();
         press_update(*open_page(), u"\\\\OldServer");
         EXPECT_EQ(messages(), std::vector<std::u16string>{std::u16string(kErrorMessage) + u"The MEDIAID \"" +
-                                                          utf16(key) + u"\" of a record of AP7VENDORMEDIA is not a whole number"});
+                                                          utf16(key) + u"\" of a record of AP7VENDORMEDIA " + why});
         EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 2), other);
     }
 }

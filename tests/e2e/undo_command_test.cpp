@@ -176,6 +176,18 @@ TEST_F(Undo, AJournalOrReportThatCannotBeWrittenStopsTheRunBeforeItStarts) {
     EXPECT_FALSE(fs::exists("j.db"));
 }
 
+TEST_F(Undo, TakesTheNewestRunThatChangedRecordsAndSaysWhich) {
+    const Records original = relinkable_records(3);
+    ASSERT_EQ(update(R"(\\OldServer)").status, 0);
+    ASSERT_EQ(update(R"(\\OldServer)").status, 0);  // nothing left to re-link: a run that wrote nothing
+    ASSERT_NE(records(), original);
+    EXPECT_EQ(undo({"--run", "0"}).status, kRefused);
+    const ChildResult r = undo();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("undo: run 1 of "), std::string::npos) << r.err;
+    EXPECT_EQ(records(), original);
+}
+
 TEST_F(Undo, TheJournalTakesNoMorePermissionThanTheDatabase) {
     relinkable_records(1);
     fs::permissions(database_file, fs::perms::owner_read | fs::perms::owner_write);
