@@ -55,7 +55,14 @@ void add_undo_command(CLI::App& app) {
     auto* undo = app.add_subcommand("undo", "Take a run back: its records as they were before it");
     add_journal_options(*undo, options->journal);
     undo->add_option("--run", options->run, "The run to undo (default: the newest that changed records and is not yet undone)")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Validator(
+            [](std::string& id) {
+                const bool whole = id.find_first_not_of("0123456789") == std::string::npos;
+                return whole && id.find_first_not_of('0') != std::string::npos
+                           ? std::string()
+                           : std::string("a run's ID is a whole number from 1 (pathmender runs lists them)");
+            },
+            "ID"));
     undo->callback([options] {
         UndoJournal journal = open_journal(options->journal);
         std::optional<JournalRun> run;

@@ -42,6 +42,24 @@ int main(int argc, char** argv) {
         std::cerr << " (pathmender --help says more)\n";
         return 2;
     }
+    // An option the command does not have is named too, before the parser would only say which
+    // required option is missing.
+    if (!first.starts_with('-')) {
+        const CLI::App* command = app.get_subcommand(argv[1]);
+        for (int i = 2; i < argc; ++i) {
+            const std::string_view word = argv[i];
+            if (word == "--") break;
+            if (word.size() < 2 || word[0] != '-' || word == "--help" || word == "-h") continue;
+            const std::string name(word.substr(0, word.find('=')));
+            const CLI::Option* option = command->get_option_no_throw(name);
+            if (!option) {
+                std::cerr << "pathmender: " << first << " has no option '" << name << "' (pathmender " << first
+                          << " --help lists its options)\n";
+                return 2;
+            }
+            if (option->get_type_size() > 0 && name.size() == word.size()) ++i;  // its value follows
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {

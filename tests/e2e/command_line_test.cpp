@@ -26,9 +26,13 @@ TEST_F(CommandLine, SaysWhatItIsAndEndsWithTheStatusScriptsExpect) {
         {{}, 2, "", "Usage: pathmender"},
         {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
         {{"--bogus"}, 2, "", "--bogus"},
+        {{"update", "--frob"}, 2, "", "update has no option '--frob'"},
+        {{"update", "--previous", "-not-an-option", "--frob=1"}, 2, "", "update has no option '--frob'"},
+        {{"undo", "--run", "0", "--db", "x"}, 2, "", "a run's ID is a whole number from 1"},
     };
     for (const Case& c : cases) {
-        const std::string name = c.arguments.empty() ? "(none)" : c.arguments.front();
+        std::string name;
+        for (const std::string& word : c.arguments) name += word + " ";
         ChildResult r = run(c.arguments);
         EXPECT_EQ(r.status, c.status) << name;
         EXPECT_NE(r.out.find(c.out_has), std::string::npos) << name << ": " << r.out;
