@@ -62,6 +62,8 @@ void say(const std::string& line) { std::cerr << "pathmender: " << line << "\n";
 void say_where_it_stopped(const RunAccount& account) {
     if (const auto& record = account.record_in_hand())
         say("the run stopped at " + utf8(record->table) + " MEDIAID " + utf8(record->media_id));
+    else if (const auto& table = account.table_opening())
+        say("the run stopped opening " + utf8(*table));
     if (const auto& failure = account.listing_failure())
         say("the folder " + failure->folder.string() + " could not be listed: " + utf8(failure->description));
 

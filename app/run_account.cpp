@@ -33,6 +33,7 @@ void RunAccount::settle() {
 
 void RunAccount::record_read(const MediaRecordSeen& record) {
     settle();
+    opening_.reset();
     ++counts_.records;
     table_ = record.table;
     StoredObjectView object = view_stored_object(record.object);
@@ -46,7 +47,17 @@ void RunAccount::record_read(const MediaRecordSeen& record) {
     if (progress_) progress_(false);
 }
 
+void RunAccount::table_chosen(std::u16string_view table) {
+    settle();
+    in_hand_.reset();
+    opening_ = std::u16string(table);
+}
+
 void RunAccount::table_walked(std::u16string_view table) {
+    // Every write-back of a table comes before the end of its walk: its last record is done with.
+    settle();
+    in_hand_.reset();
+    opening_.reset();
     table_ = table;
     if (progress_) progress_(true);
 }

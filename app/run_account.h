@@ -61,6 +61,7 @@ public:
     using Progress = std::function<void(bool table_end)>;
     explicit RunAccount(std::u16string previous_server, Progress progress = {}, RecordSink* sink = nullptr);
 
+    void table_chosen(std::u16string_view table) override;
     void record_read(const MediaRecordSeen& record) override;
     void table_walked(std::u16string_view table) override;
     void written_back(std::u16string_view table, std::u16string_view media_id,
@@ -73,9 +74,12 @@ public:
     const RunCounts& counts() const { return counts_; }
     // The table being walked, or the last one walked.
     const std::u16string& table() const { return table_; }
-    // The record in hand: the one a stopping error stopped at. None before the first, and none
-    // once a completed run has let it go.
+    // The record in hand: the one a stopping error stopped at. None before the first, none once its
+    // table's walk is over, and none once a completed run has let it go.
     const std::optional<AccountedRecord>& record_in_hand() const { return in_hand_; }
+    // The table chosen for the next walk while none of its records is in hand: where an error
+    // that comes between two tables stopped the run.
+    const std::optional<std::u16string>& table_opening() const { return opening_; }
     // The last folder that could not be listed for the page.
     const std::optional<ListingFailure>& listing_failure() const { return listing_failure_; }
 
@@ -89,6 +93,7 @@ private:
     RunCounts counts_;
     std::u16string table_;
     std::optional<AccountedRecord> in_hand_;
+    std::optional<std::u16string> opening_;
     std::optional<ListingFailure> listing_failure_;
 };
 

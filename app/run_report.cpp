@@ -8,6 +8,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "com/error.h"
 #include "com/utf.h"
 #include "hostapp/db/host_database.h"
 #include "hostapp/db/media_tables.h"
@@ -152,7 +153,21 @@ void RunReport::rows_not_reached(const fs::path& database, int busy_timeout_ms) 
     // past the records the run read, every one is a record it did not reach.
     for (std::u16string_view table : kMediaTables) {
         std::int64_t skip = read_in_table_[std::u16string(table)];
-        SqliteStatement select = connection.prepare("SELECT MEDIAID, Object FROM dbo." + quote_identifier(utf8(table)));
+        const std::string from = " FROM dbo." + quote_identifier(utf8(table));
+        // A table whose objects cannot be read (the very fault that may have stopped the run) still
+        // has its records accounted for, by their keys; one without even those has none to give.
+        SqliteStatement select;
+        bool with_objects = true;
+        try {
+            select = connection.prepare("SELECT MEDIAID, Object" + from);
+        } catch (const ComError&) {
+            with_objects = false;
+            try {
+                select = connection.prepare("SELECT MEDIAID" + from);
+            } catch (const ComError&) {
+                continue;
+            }
+        }
         while (select.step()) {
             if (skip > 0) {
                 --skip;
@@ -162,9 +177,13 @@ void RunReport::rows_not_reached(const fs::path& database, int busy_timeout_ms) 
             record.table = table;
             if (select.column_type(0) == SQLITE_INTEGER) record.media_id = utf16(std::to_string(select.column_int64(0)));
             else if (select.column_type(0) != SQLITE_NULL) record.media_id = pathmender::ole::ansi_decode(select.column_bytes(0));
-            StoredObjectView object = view_stored_object(select.column_bytes(1));
-            record.kind = object.kind;
-            record.source = std::move(object.link);
+            if (with_objects) {
+                StoredObjectView object = view_stored_object(select.column_bytes(1));
+                record.kind = object.kind;
+                record.source = std::move(object.link);
+            } else {
+                record.kind = ObjectKind::unreadable;
+            }
             row(record, "not-reached");
         }
     }

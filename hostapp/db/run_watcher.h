@@ -1,5 +1,6 @@
 // What the host sees of a page's work on the media tables, for a program that accounts for a run:
-// every media record a record set hands out, the end of each table's walk, every record written
+// the media table each walk is to read, every media record a record set hands out, the end of
+// each table's walk, every record written
 // back, and every folder of the network that could not be listed. Nothing watches unless the
 // program set up the host with a watcher; the page knows nothing of it.
 #pragma once
@@ -20,6 +21,8 @@ struct MediaRecordSeen {
 
 class RunWatcher : public ListingWatcher {
 public:
+    // A record source was set to a media table: the walk that comes next is of that table.
+    virtual void table_chosen(std::u16string_view table) = 0;
     // A record set over a media table stepped onto a record.
     virtual void record_read(const MediaRecordSeen& record) = 0;
     // A record set over a media table stepped past its last record (at once for an empty table).

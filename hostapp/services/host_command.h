@@ -10,12 +10,16 @@
 
 class HostCommand final : public ComObject<HostCommand, IHostCommand> {
 public:
+    // watcher, if any, hears of the media tables its record sources are set to.
+    explicit HostCommand(RunWatcher* watcher = nullptr) : watcher_(watcher) {}
+
     HRESULT STDMETHODCALLTYPE CreateRecordSource(VARIANT optional, IHostRecordSource** source) override;
     HRESULT STDMETHODCALLTYPE ReleaseRecordSource(VARIANT key) override;
 
     std::size_t open_sources() const { return sources_.size(); }
 
 private:
+    RunWatcher* watcher_;
     std::map<std::u16string, ComPtr<HostRecordSource>> sources_;
     unsigned long next_number_ = 1;
 };

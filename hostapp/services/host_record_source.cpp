@@ -56,6 +56,7 @@ try {
     if (!media_table)
         raise_database_error(u"\"" + std::u16string(bstr_view(table)) + u"\" is not a media table of the host database.");
     table_ = std::u16string(*media_table);
+    if (watcher_) watcher_->table_chosen(table_);
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

@@ -228,6 +228,21 @@ TEST_F(FaultRun, ADatabaseDiskThatFillsDuringAWriteBackRollsItBack) {
                    {{u"AP7VENDORMEDIA", 1}, {u"PY7EVENTMEDIA", 2}});
 }
 
+TEST_F(FaultRun, AnErrorBetweenTwoTablesNamesTheTableBeingOpenedAndNotTheRecordBefore) {
+    relinkable_first_record();
+    // The second table walked cannot be read: it has no Object column.
+    database().connection().execute(
+        "DROP TABLE AR7CLIENTMEDIA; CREATE TABLE AR7CLIENTMEDIA (MEDIAID INTEGER PRIMARY KEY, ParentID INTEGER)");
+    const fs::path report = root / "run.csv";
+    ChildResult r = update("\\\\OldServer", {"--report", report.string()});
+    EXPECT_EQ(r.status, kRunError) << r.out << r.err;
+    EXPECT_NE(r.err.find("the run stopped opening AR7CLIENTMEDIA\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("the run stopped at"), std::string::npos) << r.err;
+    const std::string rows = read_text(report);
+    EXPECT_NE(rows.find("AP7VENDORMEDIA,1,linked,\\\\OldServer\\Media\\a.xls,relinked,"), std::string::npos) << rows << r.err;
+    EXPECT_EQ(rows.find(",error,"), std::string::npos) << rows;
+}
+
 TEST_F(FaultRun, AFolderOfTheShareThatCannotBeListedEndsTheSearchWithPermissionDenied) {
     if (!child_can_obey_file_modes()) GTEST_SKIP() << "cannot make a child meet file modes";
     relinkable_first_record();  // found in place, before any search
