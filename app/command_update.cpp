@@ -101,6 +101,9 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     const std::optional<NetworkConnection> drive = chosen_drive(request.drive);
     std::unique_ptr<RunReport> report;
     if (!extras.report.empty()) {
+        std::error_code ec;
+        if (fs::is_directory(extras.report, ec))
+            throw PageScriptError(1, "the report " + extras.report + " cannot be written: it is a folder");
         try {
             report = std::make_unique<RunReport>(
                 extras.report, ReportSetting{extras.dry_run, request.previous_server, drive ? drive->remote_name : u""});
@@ -140,13 +143,16 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     const UpdateEnd end = update_end(transcript.messages);
     if (journal) journal->end(account->counts(), end, transcript.messages);
     if (end == UpdateEnd::error) say_where_it_stopped(*account);
+    // A report promised and not left is a failure of the run, whatever the page said.
+    bool report_lost = false;
     if (report) {
         std::optional<std::u16string> stopped_by;
         if (end == UpdateEnd::error) stopped_by = transcript.messages.empty() ? u"" : transcript.messages.back().text;
         try {
             report->finish(*account, stopped_by, request.database, busy_timeout_ms);
-        } catch (...) {
-            say(current_error_text());
+        } catch (const std::exception& e) {
+            say(e.what());
+            report_lost = true;
         }
     }
     if (end != UpdateEnd::refused) {
@@ -157,7 +163,8 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         std::cerr << "summary: records=" << c.records << " selected=" << c.selected << " relinked=" << c.relinked
                   << " not_found=" << c.not_found << " elapsed=" << elapsed << "s\n";
     }
-    return exit_status(end);
+    if (extras.dry_run && end != UpdateEnd::refused) say("a preview: nothing was written");
+    return report_lost ? exit_status(UpdateEnd::error) : exit_status(end);
 }
 
 }  // namespace

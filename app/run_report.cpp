@@ -206,7 +206,8 @@ void RunReport::finish(const RunAccount& account, const std::optional<std::u16st
     }
     fs::rename(temporary_, target_, ec);
     if (ec) {
+        const std::string reason = ec.message();
         fs::remove(temporary_, ec);
-        throw std::runtime_error("the report " + target_.string() + " could not be put in place: " + ec.message());
+        throw std::runtime_error("the report " + target_.string() + " could not be put in place: " + reason);
     }
 }

@@ -68,6 +68,8 @@ TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
         EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"host.db"});
         const ChildResult real = run(args(root / "real.db", {"--no-journal"}));
         EXPECT_EQ(said(preview), said(real));
+        EXPECT_NE(preview.err.find("pathmender: a preview: nothing was written\n"), std::string::npos) << preview.err;
+        EXPECT_EQ(real.err.find("a preview"), std::string::npos) << real.err;
         EXPECT_EQ(said(real), "[Pathmender Host] Media links have been updated.  Some linked media files could not be "
                               "located.\n status 3 summary: records=3 selected=3 relinked=2 not_found=1");
         EXPECT_NE(file_text(root / "real.db"), before);

@@ -158,6 +158,7 @@ TEST_F(Undo, AJournalOrReportThatCannotBeWrittenStopsTheRunBeforeItStarts) {
         {{"update", "--report", journal + "-wal"}, kRefused, "would replace the undo journal's file"},
         {{"update", "--report", "j.db", "--journal", "j.db"}, kRefused, "would replace the undo journal"},
         {{"update", "--report", missing}, kNotBroughtUp, "the report"},
+        {{"update", "--report", (root / "folder").string()}, kNotBroughtUp, "cannot be written: it is a folder"},
         {{"update", "--journal", "j", "--no-journal"}, kRefused, "excludes"},
         {{"runs"}, kNotBroughtUp, "does not exist"},
         {{"undo"}, kNotBroughtUp, "does not exist"},
