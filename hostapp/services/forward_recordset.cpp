@@ -70,11 +70,15 @@ void ForwardRecordset::advance() {
         if (!std::exchange(walked_, true)) watcher_->table_walked(media_->table);
         return;
     }
+    // The key as the page reads it and writes it back, whatever its storage class (a REAL 1.0 is
+    // the page's 1), so that the watcher can tell which record a write-back is for.
     std::u16string media_id;
-    if (statement_.column_type(media_->media_id) == SQLITE_INTEGER)
-        media_id = utf16(std::to_string(statement_.column_int64(media_->media_id)));
-    else if (statement_.column_type(media_->media_id) != SQLITE_NULL)
-        media_id = pathmender::ole::ansi_decode(statement_.column_bytes(media_->media_id));
+    switch (statement_.column_type(media_->media_id)) {
+    case SQLITE_NULL: break;
+    case SQLITE_INTEGER: media_id = utf16(std::to_string(statement_.column_int64(media_->media_id))); break;
+    case SQLITE_FLOAT: media_id = Variant(statement_.column_double(media_->media_id)).to_text(); break;
+    default: media_id = pathmender::ole::ansi_decode(statement_.column_bytes(media_->media_id)); break;
+    }
     std::span<const std::uint8_t> object;
     if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
     watcher_->record_read({media_->table, media_id, object});

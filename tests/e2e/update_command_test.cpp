@@ -245,4 +245,18 @@ TEST_F(UpdateCommand, ARecordWhoseMediaIdIsNoWholeNumberStopsTheRunAndNoOtherRec
     EXPECT_EQ(*database().read(u"AP7VENDORMEDIA", 2), other);
 }
 
+TEST_F(UpdateCommand, TheAccountAndTheWriteBackAgreeOnARealMediaId) {
+    database().connection().execute("DROP TABLE AP7VENDORMEDIA; "
+                                    "CREATE TABLE AP7VENDORMEDIA (MEDIAID REAL PRIMARY KEY, Object BLOB, ParentID INTEGER)");
+    auto insert = database().connection().prepare("INSERT INTO AP7VENDORMEDIA (MEDIAID, Object) VALUES (1.0, ?1)");
+    const auto link = link_to(u"\\\\OldServer\\Media\\a.xls");
+    insert.bind_blob(1, link);
+    insert.step();
+    make_network_file("NewServer/Media/a.xls");
+
+    ChildResult r = update("\\\\OldServer");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.err.find("summary: records=1 selected=1 relinked=1 not_found=0 "), std::string::npos) << r.err;
+}
+
 }  // namespace
