@@ -27,6 +27,10 @@ void add_runs_command(CLI::App& app) {
     add_journal_options(*runs, *options);
     runs->callback([options] {
         UndoJournal journal = open_journal(*options);
-        for (const JournalRun& run : journal.runs()) std::cout << run_line(run) << "\n";
+        try {
+            for (const JournalRun& run : journal.runs()) std::cout << run_line(run) << "\n";
+        } catch (...) {
+            fail_journal(*options, current_error_text());
+        }
     });
 }

@@ -74,6 +74,10 @@ int main(int argc, char** argv) {
         // Bad arguments: one line saying why, and status 2.
         std::cerr << "pathmender: " << e.what() << "\n";
         return 2;
+    } catch (...) {
+        // Nothing escapes: a failure no command expected ends it as a failed run or command.
+        std::cerr << "pathmender: " << current_error_text() << "\n";
+        return first == "update" ? 4 : 1;
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 // run wrote, leaves alone a record changed since, changes nothing when run again, and finishes
 // what a killed undo (after a killed run) began.
 #include <chrono>
+#include <fstream>
 #include <csignal>
 #include <random>
 #include <thread>
@@ -187,6 +188,22 @@ TEST_F(Undo, TakesTheNewestRunThatChangedRecordsAndSaysWhich) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("undo: run 1 of "), std::string::npos) << r.err;
     EXPECT_EQ(records(), original);
+}
+
+TEST_F(Undo, ADamagedJournalIsNamedWhenItCannotBeRead) {
+    relinkable_records(1);
+    ASSERT_EQ(update(R"(\\OldServer)").status, 0);
+    const fs::path journal = database_file.string() + ".pathmender-journal";
+    {
+        // Every page after the first overwritten: the runs table cannot be read any more.
+        std::fstream file(journal, std::ios::in | std::ios::out | std::ios::binary);
+        const auto size = fs::file_size(journal);
+        file.seekp(4096);
+        for (auto at = std::uintmax_t(4096); at < size; ++at) file.put('\x5A');
+    }
+    const ChildResult r = run({"runs", "--db", database_file.string()});
+    EXPECT_EQ(r.status, kNotBroughtUp) << r.err;
+    EXPECT_NE(r.err.find(journal.string()), std::string::npos) << r.err;
 }
 
 TEST_F(Undo, TheJournalTakesNoMorePermissionThanTheDatabase) {
