@@ -150,6 +150,7 @@ constexpr char kSqliteHeader[] = "SQLite format 3";
 void check_sqlite_file(const std::filesystem::path& file) {
     const std::u16string name = utf16(file.string());
     std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) raise_database_error(u"The database file " + name + u" is a folder.");
     if (!std::filesystem::is_regular_file(file, ec))
         raise_database_error(u"The database file " + name + u" does not exist.");
     if (std::filesystem::file_size(file, ec) == 0)

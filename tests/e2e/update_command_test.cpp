@@ -166,6 +166,7 @@ TEST_F(UpdateCommand, WhatCannotRunSaysWhyInOneLineAndExitsWithItsStatus) {
         std::string says;
     } cases[] = {
         {args({"--db", (root / "missing.db").string()}, net, {}), kNotBroughtUp, "does not exist"},
+        {args({"--db", root.string()}, net, {}), kNotBroughtUp, "is a folder"},
         {args({"--db", empty.string()}, net, {}), kNotBroughtUp, "is empty"},
         {args({"--db", text.string()}, net, {}), kNotBroughtUp, "is not an SQLite database"},
         {args({"--db", foreign.string()}, net, {}), kNotBroughtUp, "it lacks the media tables AP7VENDORMEDIA, "},
