@@ -112,6 +112,11 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         }
     }
     std::unique_ptr<JournaledRun> journal;
+    // A preview writes no journal, but fails where the run would fail to keep one.
+    if (extras.dry_run && !extras.no_journal) {
+        if (auto why = journal_cannot_be_made(journal_file))
+            throw PageScriptError(1, "the undo journal cannot be kept: " + *why + " (--no-journal runs without one)");
+    }
     if (!extras.dry_run && !extras.no_journal) {
         try {
             journal = std::make_unique<JournaledRun>(

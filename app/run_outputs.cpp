@@ -1,5 +1,9 @@
 #include "app/run_outputs.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -30,4 +34,16 @@ std::optional<std::string> clashing_output(const RunOutputs& outputs) {
     if (!outputs.report) return std::nullopt;
     kept.push_back({outputs.journal, "the undo journal " + outputs.journal.string()});
     return clash(*outputs.report, "the report");
+}
+
+std::optional<std::string> journal_cannot_be_made(const fs::path& file) {
+    // The file itself when it is there, and its folder in any case: SQLite makes its log beside it.
+    const fs::path folder = fs::absolute(file).parent_path();
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(file, ec)) && ::access(file.c_str(), R_OK | W_OK) != 0)
+        return "the journal " + file.string() + " cannot be written: " + std::strerror(errno);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return "the folder " + folder.string() + " cannot take the journal " + file.filename().string() + ": " +
+               std::strerror(errno);
+    return std::nullopt;
 }

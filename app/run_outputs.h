@@ -19,3 +19,7 @@ struct RunOutputs {
 
 // Why the outputs cannot be used, or nothing when they can.
 std::optional<std::string> clashing_output(const RunOutputs& outputs);
+
+// Why the undo journal in file could not be made or written, as far as can be told without
+// writing anything (for a preview); nothing when it could.
+std::optional<std::string> journal_cannot_be_made(const std::filesystem::path& file);

@@ -266,6 +266,23 @@ TEST_F(FaultRun, AFolderOfTheShareThatCannotBeListedEndsTheSearchWithPermissionD
     EXPECT_EQ(folder_entries(temp), std::vector<std::string>{});
 }
 
+TEST_F(FaultRun, APreviewFailsWhereTheRunCouldNotKeepItsJournal) {
+    if (!child_can_obey_file_modes()) GTEST_SKIP() << "cannot make a child meet file modes";
+    relinkable_first_record();
+    const Records before = read_all_records(database().connection());
+    // The database stays writable, but its folder cannot take the journal beside it.
+    fs::permissions(root, fs::perms::owner_read | fs::perms::owner_exec);
+    ChildOptions options;
+    options.obey_file_modes = true;
+    const ChildResult preview = update("\\\\OldServer", {"--dry-run"}, options);
+    const ChildResult real = update("\\\\OldServer", {}, options);
+    fs::permissions(root, fs::perms::owner_all);
+    EXPECT_EQ(preview.status, kNotBroughtUp) << preview.out << preview.err;
+    EXPECT_EQ(real.status, kNotBroughtUp) << real.out << real.err;
+    EXPECT_NE(preview.err.find("the undo journal cannot be kept"), std::string::npos) << preview.err;
+    EXPECT_EQ(read_all_records(database().connection()), before);
+}
+
 TEST_F(FaultRun, ANetworkFolderThatCannotBeReadIsSaidBeforeThePageOpens) {
     if (!child_can_obey_file_modes()) GTEST_SKIP() << "cannot make a child meet file modes";
     relinkable_first_record();
