@@ -17,6 +17,7 @@ char* g_toolkit_argv[] = {g_program_name, nullptr};
 }  // namespace
 
 void run_page_window(const PageRequest& request) {
+    check_page_request(request);
     const PreparedHost host(request);
     // Installed before the page opens: its start-up messages are message boxes too.
     gui::DesktopSession desktop(g_toolkit_argc, g_toolkit_argv);

@@ -112,18 +112,19 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         }
     }
     std::unique_ptr<JournaledRun> journal;
+    const auto journal_refused = [](const std::string& why) {
+        return PageScriptError(1, "the undo journal cannot be kept: " + why + " (--no-journal runs without one)");
+    };
     // A preview writes no journal, but fails where the run would fail to keep one.
     if (extras.dry_run && !extras.no_journal) {
-        if (auto why = journal_cannot_be_made(journal_file))
-            throw PageScriptError(1, "the undo journal cannot be kept: " + *why + " (--no-journal runs without one)");
+        if (auto why = journal_cannot_be_made(journal_file)) throw journal_refused(*why);
     }
     if (!extras.dry_run && !extras.no_journal) {
         try {
             journal = std::make_unique<JournaledRun>(
                 journal_file, RunStart{request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
         } catch (...) {
-            throw PageScriptError(1, "the undo journal cannot be kept: " + current_error_text() +
-                                         " (--no-journal runs without one)");
+            throw journal_refused(current_error_text());
         }
     }
 
@@ -139,7 +140,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     const auto start = std::chrono::steady_clock::now();
     {
         WindowSystemInstalled installed(transcript);
-        run_page_update(request, hooks);
+        press_update(PreparedHost(request, hooks), request);
     }
     const bool completed = run_completed(transcript.messages);
     if (completed) account->completed();

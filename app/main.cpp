@@ -42,24 +42,6 @@ int main(int argc, char** argv) {
         std::cerr << " (pathmender --help says more)\n";
         return 2;
     }
-    // An option the command does not have is named too, before the parser would only say which
-    // required option is missing.
-    if (!first.starts_with('-')) {
-        const CLI::App* command = app.get_subcommand(argv[1]);
-        for (int i = 2; i < argc; ++i) {
-            const std::string_view word = argv[i];
-            if (word == "--") break;
-            if (word.size() < 2 || word[0] != '-' || word == "--help" || word == "-h") continue;
-            const std::string name(word.substr(0, word.find('=')));
-            const CLI::Option* option = command->get_option_no_throw(name);
-            if (!option) {
-                std::cerr << "pathmender: " << first << " has no option '" << name << "' (pathmender " << first
-                          << " --help lists its options)\n";
-                return 2;
-            }
-            if (option->get_type_size() > 0 && name.size() == word.size()) ++i;  // its value follows
-        }
-    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {
@@ -71,8 +53,17 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        // Bad arguments: one line saying why, and status 2.
-        std::cerr << "pathmender: " << e.what() << "\n";
+        // Bad arguments: one line saying why, and status 2. An option the command does not have is
+        // named first: the parser would only say which required option is missing.
+        const auto unknown = app.remaining(true);
+        const auto option = std::find_if(unknown.begin(), unknown.end(), [](const std::string& word) {
+            return word.size() > 1 && word[0] == '-';
+        });
+        if (option != unknown.end())
+            std::cerr << "pathmender: " << first << " has no option '" << option->substr(0, option->find('='))
+                      << "' (pathmender " << first << " --help lists its options)\n";
+        else
+            std::cerr << "pathmender: " << e.what() << "\n";
         return 2;
     } catch (...) {
         // Nothing escapes: a failure no command expected ends it as a failed run or command.

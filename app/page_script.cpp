@@ -26,7 +26,6 @@ int find_entry(const forms::ComboBox& drives, std::u16string_view local) {
 }
 
 HostEnvironmentRef environment_for(const PageRequest& request, HostHooks hooks) {
-    check_page_request(request);
     HostEnvironment environment = default_host_environment();
     environment.database = fs::absolute(request.database);
     environment.hooks = hooks;
@@ -91,7 +90,11 @@ bool has_display() {
 }
 
 void run_page_update(const PageRequest& request, HostHooks hooks) {
-    const PreparedHost host(request, hooks);
+    check_page_request(request);
+    press_update(PreparedHost(request, hooks), request);
+}
+
+void press_update(const PreparedHost& host, const PageRequest& request) {
     auto plugin = host.load_plugin_with_page();
 
     forms::Form& page = plugin->page_form();

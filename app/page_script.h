@@ -35,8 +35,8 @@ inline constexpr char16_t kPluginProgID[] = u"Pathmender.cUpdateLinks";
 // opens it) and configures the network and the platform's classes for it. Raises PageScriptError.
 void check_page_request(const PageRequest& request);
 
-// The host set up for a request (check_page_request first), its classes registered with an
-// environment that carries the program's hooks, and revoked when it goes. Raises PageScriptError.
+// The host set up for a request that check_page_request passed: its classes registered with an
+// environment that carries the program's hooks, and revoked when it goes.
 class PreparedHost {
 public:
     explicit PreparedHost(const PageRequest& request, HostHooks hooks = {});
@@ -51,7 +51,9 @@ private:
     HostClassRegistration classes_;
 };
 
-// One scripted press of Update, the host set up with hooks. Raises PageScriptError.
+// One scripted press of Update on the page of the host set up for request. Raises PageScriptError.
+void press_update(const PreparedHost& host, const PageRequest& request);
+// check_page_request, the host set up with hooks, and one scripted press of Update.
 void run_page_update(const PageRequest& request, HostHooks hooks = {});
 
 // The page in a desktop window, where the program has a desktop front end: set up the host, open

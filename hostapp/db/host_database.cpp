@@ -207,11 +207,10 @@ HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms, Host
     : file_((check_sqlite_file(file), std::move(file))),
       busy_timeout_ms_(busy_timeout_ms),
       hooks_(hooks),
-      write_backs_(hooks.write_backs),
       writer_(SqliteConnection::open_host_view(file_, busy_timeout_ms)) {
     configure_host_connection(writer_);
     bool read_only = sqlite3_db_readonly(writer_.handle(), "dbo") == 1;
-    if (!read_only && write_backs_ == WriteBacks::roll_back) {
+    if (!read_only && hooks_.write_backs == WriteBacks::roll_back) {
         // A file in write-ahead-log mode stays so (its log holds nothing that is rolled back); any
         // other keeps its rollback journal in memory, never in a file beside it. No page of an open
         // transaction is ever spilled into the file.
@@ -286,7 +285,7 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
     };
     SqliteStatement& update = kept_statement(sql);
     // A journal sees the value before and after, and the key as stored; a preview journals nothing.
-    WriteBackJournal* journal = write_backs_ == WriteBacks::commit ? hooks_.journal : nullptr;
+    WriteBackJournal* journal = hooks_.write_backs == WriteBacks::commit ? hooks_.journal : nullptr;
     SqliteStatement* read = journal ? &kept_statement("SELECT " + column_sql(field) + ", " + column_sql(key_field) +
                                                       " FROM " + table_sql + " WHERE " + column_sql(key_field) +
                                                       " = ?1")
@@ -331,6 +330,6 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
         }
         journal->record({*media_table, field, key_field, stored_key, before, stored});
     }
-    run_once(write_backs_ == WriteBacks::commit ? commit_ : rollback_);
+    run_once(hooks_.write_backs == WriteBacks::commit ? commit_ : rollback_);
     return written;
 }

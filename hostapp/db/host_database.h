@@ -51,7 +51,6 @@ private:
     std::filesystem::path file_;
     int busy_timeout_ms_;
     HostHooks hooks_;
-    WriteBacks write_backs_;
     SqliteConnection writer_;
     bool restores_journal_mode_ = false;
     // Prepared once and reused: a run writes back thousands of records into the same few tables.

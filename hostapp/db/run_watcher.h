@@ -1,7 +1,7 @@
 // What the host sees of a page's work on the media tables, for a program that accounts for a run:
 // the media table each walk is to read, every media record a record set hands out, the end of
-// each table's walk, every record written
-// back, and every folder of the network that could not be listed. Nothing watches unless the
+// each table's walk, every record written back, and every folder of the network that could not be
+// listed. Nothing watches unless the
 // program set up the host with a watcher; the page knows nothing of it.
 #pragma once
 

@@ -73,15 +73,21 @@ void ForwardRecordset::advance() {
     // The key as the page reads it and writes it back, whatever its storage class (a REAL 1.0 is
     // the page's 1), so that the watcher can tell which record a write-back is for.
     std::u16string media_id;
-    switch (statement_.column_type(media_->media_id)) {
-    case SQLITE_NULL: break;
-    case SQLITE_INTEGER: media_id = utf16(std::to_string(statement_.column_int64(media_->media_id))); break;
-    case SQLITE_FLOAT: media_id = Variant(statement_.column_double(media_->media_id)).to_text(); break;
-    default: media_id = pathmender::ole::ansi_decode(statement_.column_bytes(media_->media_id)); break;
-    }
+    if (statement_.column_type(media_->media_id) != SQLITE_NULL) media_id = value_at(media_->media_id).to_text();
     std::span<const std::uint8_t> object;
     if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
     watcher_->record_read({media_->table, media_id, object});
+}
+
+Variant ForwardRecordset::value_at(int column) const {
+    switch (statement_.column_type(column)) {
+    case SQLITE_NULL: return Variant::null();
+    case SQLITE_INTEGER: return integer_value(statement_.column_int64(column));
+    case SQLITE_FLOAT: return Variant(statement_.column_double(column));
+    default:
+        // Blobs and texts alike hold the host's text as bytes of the ANSI code page.
+        return ansi_text_value(statement_.column_bytes(column));
+    }
 }
 
 int ForwardRecordset::column_index(const VARIANT& column) const {
@@ -108,18 +114,7 @@ try {
     VariantInit(value);
     check_open(closed_);
     if (!on_row_) raise_database_error(u"The record set has no current row.");
-    int index = column_index(column);
-    Variant result;
-    switch (statement_.column_type(index)) {
-    case SQLITE_NULL: result = Variant::null(); break;
-    case SQLITE_INTEGER: result = integer_value(statement_.column_int64(index)); break;
-    case SQLITE_FLOAT: result = Variant(statement_.column_double(index)); break;
-    default:
-        // Blobs and texts alike hold the host's text as bytes of the ANSI code page.
-        result = ansi_text_value(statement_.column_bytes(index));
-        break;
-    }
-    *value = result.detach();
+    *value = value_at(column_index(column)).detach();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

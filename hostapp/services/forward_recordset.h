@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "com/object.h"
+#include "com/variant.h"
 #include "contracts/host_services.h"
 #include "hostapp/db/run_watcher.h"
 #include "hostapp/db/sqlite_connection.h"
@@ -29,6 +30,8 @@ private:
     int column_index(const VARIANT& column) const;
     // Steps to the next row and tells the run's watcher what it stepped onto.
     void advance();
+    // The current row's value in column as the page reads it.
+    Variant value_at(int column) const;
 
     // Where the MEDIAID and Object of a media table are, when the query reads both.
     struct MediaColumns {
