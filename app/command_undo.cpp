@@ -1,12 +1,13 @@
 // pathmender undo: takes a run back from the undo journal. Every record the run wrote back is put
 // back as it was before, each in its own transaction, where it still holds what the run wrote; a
 // record changed since is left alone and named. Run again, it changes nothing more; killed
-// half-way, it finishes when run again.
+// half-way, interrupted or stopped by an error, it says how far it got and finishes when run again.
 #include <filesystem>
 #include <optional>
 #include <iostream>
 
 #include "app/commands.h"
+#include "app/interruption.h"
 #include "app/journal_file.h"
 #include "com/utf.h"
 #include "hostapp/db/record_restore.h"
@@ -22,25 +23,44 @@ std::string key_text(const SqliteValue& key) {
     return {bytes.begin(), bytes.end()};
 }
 
+// Stops the walk over the journal's entries between two records.
+struct UndoInterrupted {};
+
 int undo_run(UndoJournal& journal, const JournalRun& run, const std::string& database) {
-    RecordRestorer restorer(database, default_host_environment().busy_timeout_ms);
+    InterruptionHandling interruption;
     std::int64_t restored = 0, already = 0, left_alone = 0;
-    journal.each_write_back(run.id, [&](const JournalEntry& entry) {
-        const Restored result = restorer.restore(entry);
-        switch (result) {
-        case Restored::restored: ++restored; return;
-        case Restored::already: ++already; return;
-        case Restored::changed:
-        case Restored::missing: break;
-        }
-        ++left_alone;
-        std::cout << "left alone: " << utf8(entry.table) << " " << utf8(entry.key_column) << " " << key_text(entry.key)
-                  << (result == Restored::changed ? ": changed since the run" : ": no such record any more") << "\n";
-    });
-    const std::string counts = "restored=" + std::to_string(restored) + " already=" + std::to_string(already) +
-                               " left_alone=" + std::to_string(left_alone);
-    journal.mark_undone(run.id, counts);
-    std::cerr << "undo: run " << run.id << " " << counts << "\n";
+    const auto counts = [&] {
+        return "restored=" + std::to_string(restored) + " already=" + std::to_string(already) +
+               " left_alone=" + std::to_string(left_alone);
+    };
+    const auto stopped = [&](const std::string& why) {
+        std::cerr << "undo: run " << run.id << " stopped part way (" << why << ") after " << counts()
+                  << "; run undo again to finish it\n";
+        return 4;
+    };
+    try {
+        RecordRestorer restorer(database, default_host_environment().busy_timeout_ms);
+        journal.each_write_back(run.id, [&](const JournalEntry& entry) {
+            if (interruption.requested()) throw UndoInterrupted{};
+            const Restored result = restorer.restore(entry);
+            switch (result) {
+            case Restored::restored: ++restored; return;
+            case Restored::already: ++already; return;
+            case Restored::changed:
+            case Restored::missing: break;
+            }
+            ++left_alone;
+            std::cout << "left alone: " << utf8(entry.table) << " " << utf8(entry.key_column) << " "
+                      << key_text(entry.key)
+                      << (result == Restored::changed ? ": changed since the run" : ": no such record any more") << "\n";
+        });
+        journal.mark_undone(run.id, counts());
+    } catch (const UndoInterrupted&) {
+        return stopped("interrupted");
+    } catch (...) {
+        return stopped(current_error_text());
+    }
+    std::cerr << "undo: run " << run.id << " " << counts() << "\n";
     return left_alone == 0 ? 0 : 3;
 }
 
@@ -50,6 +70,7 @@ void add_undo_command(CLI::App& app) {
     struct Options {
         JournalOptions journal;
         std::optional<std::int64_t> run;
+        bool same_database = false;
     };
     auto options = std::make_shared<Options>();
     auto* undo = app.add_subcommand("undo", "Take a run back: its records as they were before it");
@@ -63,9 +84,18 @@ void add_undo_command(CLI::App& app) {
                            : std::string("a run's ID is a whole number from 1 (pathmender runs lists them)");
             },
             "ID"));
+    undo->add_flag("--same-database", options->same_database,
+                   "The database is the one the run changed, though it has moved since (with its journal)");
     undo->callback([options] {
         UndoJournal journal = open_journal(options->journal);
         std::optional<JournalRun> run;
+        try {
+            journal.hold("undo");
+        } catch (const JournalInUse& e) {
+            fail_command(e.what());
+        } catch (...) {
+            fail_journal(options->journal, current_error_text());
+        }
         try {
             if (options->run) {
                 run = journal.run(*options->run);
@@ -83,11 +113,17 @@ void add_undo_command(CLI::App& app) {
                 std::cerr << "undo: run " << run->id << " of " << run->started << ", the newest that changed records\n";
             }
             // A journal given with --journal may be another database's: its hashes would only
-            // protect the records by chance, so such a run is refused.
+            // protect the records by chance, so such a run is refused unless the user says the
+            // database moved.
             std::error_code ec;
-            if (!fs::equivalent(fs::path(run->database), fs::path(options->journal.database), ec))
+            if (options->same_database)
+                std::cerr << "undo: run " << run->id << " changed " << run->database << "; taken to be "
+                          << options->journal.database << " (--same-database)\n";
+            else if (!fs::equivalent(fs::path(run->database), fs::path(options->journal.database), ec))
                 fail_command("run " + std::to_string(run->id) + " of the journal " + journal.file().string() +
-                             " changed " + run->database + ", not " + options->journal.database);
+                             " changed " + run->database + ", not " + options->journal.database +
+                             " (--same-database undoes it there, if the database has moved)");
+            journal.hold("undo", run->id);
             const int status = undo_run(journal, *run, options->journal.database);
             if (status != 0) throw CLI::RuntimeError(status);
         } catch (const CLI::RuntimeError&) {

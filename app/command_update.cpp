@@ -12,6 +12,7 @@
 
 #include "app/chosen_drive.h"
 #include "app/commands.h"
+#include "app/interruption.h"
 #include "app/page_script.h"
 #include "app/progress_report.h"
 #include "app/run_account.h"
@@ -90,6 +91,16 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
                                     extras.report.empty() ? std::nullopt : std::optional<fs::path>(extras.report)}))
         throw PageScriptError(2, *why);
     check_page_request(request);
+    // One run at a time on a database: a run without a journal, or a preview, still waits for none.
+    if (extras.dry_run || extras.no_journal) {
+        try {
+            UndoJournal::check_not_held(journal_file);
+        } catch (const JournalInUse& e) {
+            throw PageScriptError(1, e.what());
+        } catch (...) {
+        }
+    }
+    InterruptionHandling interruption;
     const int busy_timeout_ms = default_host_environment().busy_timeout_ms;
     std::int64_t total = 0;
     try {
@@ -123,6 +134,8 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         try {
             journal = std::make_unique<JournaledRun>(
                 journal_file, RunStart{request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
+        } catch (const JournalInUse& e) {
+            throw PageScriptError(1, e.what());
         } catch (...) {
             throw journal_refused(current_error_text());
         }
@@ -136,7 +149,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     PageTranscript transcript(progress);
     // A preview is the host's own setting: its write-backs roll back instead of committing.
     const HostHooks hooks{account.get(), journal ? journal->write_backs() : nullptr,
-                          extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit};
+                          extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit, interruption.flag()};
     const auto start = std::chrono::steady_clock::now();
     {
         WindowSystemInstalled installed(transcript);
@@ -147,10 +160,17 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     progress.finish(account->counts(), account->table());
 
     const UpdateEnd end = update_end(transcript.messages);
-    if (journal) journal->end(account->counts(), end, transcript.messages);
+    // A journal or report promised and not left is a failure of the run, whatever the page said.
+    bool output_lost = false;
+    if (journal) {
+        try {
+            journal->end(account->counts(), end, transcript.messages);
+        } catch (...) {
+            say("the undo journal could not record how the run ended: " + current_error_text());
+            output_lost = true;
+        }
+    }
     if (end == UpdateEnd::error) say_where_it_stopped(*account);
-    // A report promised and not left is a failure of the run, whatever the page said.
-    bool report_lost = false;
     if (report) {
         std::optional<std::u16string> stopped_by;
         if (end == UpdateEnd::error) stopped_by = transcript.messages.empty() ? u"" : transcript.messages.back().text;
@@ -158,7 +178,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
             report->finish(*account, stopped_by, request.database, busy_timeout_ms);
         } catch (const std::exception& e) {
             say(e.what());
-            report_lost = true;
+            output_lost = true;
         }
     }
     if (end != UpdateEnd::refused) {
@@ -170,7 +190,8 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
                   << " not_found=" << c.not_found << " elapsed=" << elapsed << "s\n";
     }
     if (extras.dry_run && end != UpdateEnd::refused) say("a preview: nothing was written");
-    return report_lost ? exit_status(UpdateEnd::error) : exit_status(end);
+    if (interruption.requested() && end == UpdateEnd::error) say("interrupted: the run ended at the record it had reached");
+    return output_lost ? exit_status(UpdateEnd::error) : exit_status(end);
 }
 
 }  // namespace

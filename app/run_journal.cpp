@@ -4,7 +4,10 @@
 #include "com/utf.h"
 
 JournaledRun::JournaledRun(const std::filesystem::path& file, const RunStart& start)
-    : unused_{file}, journal_(file, true, start.database), id_(journal_.begin_run(start)) {}
+    : unused_{file}, journal_(file, true, start.database) {
+    journal_.hold("update");
+    id_ = journal_.begin_run(start);
+}
 
 JournaledRun::~JournaledRun() {
     try {

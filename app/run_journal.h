@@ -11,7 +11,8 @@
 
 class JournaledRun {
 public:
-    // Opens (or makes) the journal in file and enters the run. Raises the host's database error.
+    // Opens (or makes) the journal in file, holds it for the run and enters the run. Raises the
+    // host's database error, or JournalInUse when another program holds the journal.
     JournaledRun(const std::filesystem::path& file, const RunStart& start);
     // A run that never ended and wrote nothing is forgotten.
     ~JournaledRun();
@@ -33,5 +34,5 @@ private:
         ~RemoveIfUnused();
     } unused_;
     UndoJournal journal_;
-    std::int64_t id_;
+    std::int64_t id_ = 0;
 };

@@ -3,6 +3,8 @@
 // it makes; nothing is installed process-wide.
 #pragma once
 
+#include <atomic>
+
 #include "hostapp/db/run_watcher.h"
 #include "hostapp/db/write_back_journal.h"
 
@@ -20,4 +22,11 @@ struct HostHooks {
     RunWatcher* watcher = nullptr;        // told of records handed out and written back
     WriteBackJournal* journal = nullptr;  // handed every write-back before it commits (never in a preview)
     WriteBacks write_backs = WriteBacks::commit;
+    // Set (by a signal handler, say) when the program wants the run to end: the host then fails the
+    // page's next step through a record set and its next write-back, so that the page's own error
+    // path ends the run.
+    const std::atomic<bool>* interrupted = nullptr;
 };
+
+// Raises the host's database error "The update was interrupted" once interrupted is set.
+void fail_if_interrupted(const std::atomic<bool>* interrupted);

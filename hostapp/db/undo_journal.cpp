@@ -3,14 +3,17 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <system_error>
+#include <thread>
 
 #include "com/error.h"
 #include "com/utf.h"
@@ -51,6 +54,11 @@ CREATE TABLE write_backs (
 CREATE INDEX write_backs_of_run ON write_backs (run, id);
 )";
 
+// Made by the first hold: journals made before it have none, and need none to be read.
+constexpr char kHolderTable[] =
+    "CREATE TABLE IF NOT EXISTS holder (command TEXT NOT NULL, run INTEGER, since TEXT NOT NULL, "
+    "process INTEGER NOT NULL)";
+
 std::int64_t pragma_number(SqliteConnection& connection, const char* sql) {
     SqliteStatement statement = connection.prepare(sql);
     return statement.step() ? statement.column_int64(0) : 0;
@@ -78,6 +86,46 @@ void make_private_file(const fs::path& file, const fs::path& like_file) {
     ::close(fd);
 }
 
+int open_for_hold(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) refuse(file, u"cannot be opened: " + utf16(std::strerror(errno)) + u".");
+    return fd;
+}
+
+// Takes the hold on fd, or says that another program has it. Another program's look at the hold
+// (a shared lock of a moment) is waited out; a run's hold is not.
+bool take_hold(int fd, const fs::path& file) {
+    using namespace std::chrono;
+    const auto give_up = steady_clock::now() + milliseconds(200);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            refuse(file, u"cannot be held for the run: " + utf16(std::strerror(errno)) + u".");
+        if (steady_clock::now() > give_up) return false;
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    return true;
+}
+
+// Whether some program holds fd's file: a shared lock is to be had only when none does.
+bool held_elsewhere(int fd) {
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) return errno == EWOULDBLOCK;
+    ::flock(fd, LOCK_UN);
+    return false;
+}
+
+std::string holder_text(const std::optional<JournalHolder>& holder) {
+    if (!holder || holder->command.empty()) return "another run";
+    std::string text = holder->command;
+    if (holder->run) text += holder->command == "undo" ? " of run " + std::to_string(holder->run)
+                                                       : " run " + std::to_string(holder->run);
+    return text + " (process " + std::to_string(holder->process) + ") since " + holder->since;
+}
+
+[[noreturn]] void refuse_held(const fs::path& file, const std::optional<JournalHolder>& holder) {
+    throw JournalInUse("the undo journal " + file.string() + " is in use: " + holder_text(holder) +
+                       " holds it; one run at a time on a database");
+}
+
 }  // namespace
 
 std::string journal_time_now() {
@@ -100,6 +148,7 @@ UndoJournal::UndoJournal(fs::path file, bool create, const fs::path& like_file)
           if (exists && !fs::is_regular_file(file_, ec)) refuse(file_, u"is not a file.");
           if (!exists) make_private_file(file_, like_file);
           made_here_ = !exists;
+          hold_.fd = open_for_hold(file_);
           return SqliteConnection::open_file(file_, !exists);
       }()) {
     sqlite3_busy_timeout(connection_.handle(), 5000);
@@ -123,6 +172,65 @@ UndoJournal::UndoJournal(fs::path file, bool create, const fs::path& like_file)
     connection_.execute("PRAGMA cache_size = -256");
 }
 
+UndoJournal::~UndoJournal() {
+    if (!holding_) return;
+    // What a killed holder leaves behind is told apart by its lock; a tidy end leaves no row.
+    try {
+        connection_.execute("DELETE FROM holder");
+    } catch (const ComError&) {
+    }
+}
+
+UndoJournal::HoldDescriptor::~HoldDescriptor() {
+    if (fd >= 0) ::close(fd);
+}
+
+void UndoJournal::check_not_held(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return;
+    HoldDescriptor probe;
+    probe.fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (probe.fd < 0 || !held_elsewhere(probe.fd)) return;
+    std::optional<JournalHolder> holder;
+    try {
+        holder = UndoJournal(file, false).recorded_holder();
+    } catch (const ComError&) {
+    }
+    refuse_held(file, holder);
+}
+
+void UndoJournal::hold(std::string_view command, std::int64_t run) {
+    if (holding_) {
+        if (run) connection_.execute("UPDATE holder SET run = " + std::to_string(run));
+        return;
+    }
+    if (!take_hold(hold_.fd, file_)) refuse_held(file_, recorded_holder());
+    holding_ = true;
+    connection_.execute(kHolderTable);
+    connection_.execute("BEGIN IMMEDIATE");
+    connection_.execute("DELETE FROM holder");
+    SqliteStatement insert = connection_.prepare("INSERT INTO holder (command, run, since, process) VALUES (?1, ?2, ?3, ?4)");
+    insert.bind_text(1, command);
+    insert.bind_int64(2, run);
+    insert.bind_text(3, journal_time_now());
+    insert.bind_int64(4, ::getpid());
+    insert.step();
+    connection_.execute("COMMIT");
+}
+
+std::optional<JournalHolder> UndoJournal::recorded_holder() {
+    if (pragma_number(connection_, "SELECT count(*) FROM sqlite_master WHERE name = 'holder'") == 0) return std::nullopt;
+    SqliteStatement select = connection_.prepare("SELECT command, run, since, process FROM holder");
+    if (!select.step()) return std::nullopt;
+    return JournalHolder{text_of(select, 0), select.column_int64(1), text_of(select, 2), select.column_int64(3)};
+}
+
+std::optional<JournalHolder> UndoJournal::live_holder() {
+    if (!holding_ && !held_elsewhere(hold_.fd)) return std::nullopt;
+    if (std::optional<JournalHolder> holder = recorded_holder()) return holder;
+    return JournalHolder{};  // it holds the lock, and has not said who it is yet
+}
+
 std::int64_t UndoJournal::begin_run(const RunStart& start) {
     SqliteStatement insert = connection_.prepare(
         "INSERT INTO runs (database, started, previous_server, drive, exact) VALUES (?1, ?2, ?3, ?4, ?5)");
@@ -135,6 +243,7 @@ std::int64_t UndoJournal::begin_run(const RunStart& start) {
     insert.bind_int64(5, start.exact ? 1 : 0);
     insert.step();
     current_run_ = sqlite3_last_insert_rowid(connection_.handle());
+    if (holding_) connection_.execute("UPDATE holder SET run = " + std::to_string(current_run_));
     return current_run_;
 }
 

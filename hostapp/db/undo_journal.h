@@ -9,13 +9,19 @@
 //   write_backs id (in the order written), run, table_name, column_name, key_column, key,
 //               before (both as stored: storage class and bytes), written_sha256
 //
-// A run that did not end (the program was killed) has no end time and no outcome.
+//   holder      the one program that holds the journal for a run (update or undo) while it lasts:
+//               command, run, since, process
+//
+// A run that did not end (the program was killed) has no end time and no outcome. A program holds
+// the journal with a lock on the file that the system lets go of when the program ends however it
+// ends, so a holder row left by a killed program is not taken for a live one.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +61,20 @@ struct JournalEntry {
     Sha256 written{};
 };
 
+// Who holds a journal for a run.
+struct JournalHolder {
+    std::string command;   // update or undo
+    std::int64_t run = 0;  // the run made, or undone; 0 before it is known
+    std::string since;
+    std::int64_t process = 0;
+};
+
+// A journal another program holds for a run; what() names it, and the holder when known.
+class JournalInUse : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class UndoJournal final : public WriteBackJournal {
 public:
     // <database>.pathmender-journal
@@ -65,13 +85,27 @@ public:
     // takes no more permission than like_file has (the database: the journal holds copies of its
     // objects), and SQLite gives its own files beside it the same.
     UndoJournal(std::filesystem::path file, bool create, const std::filesystem::path& like_file = {});
+    // A hold is let go of.
+    ~UndoJournal() override;
+    UndoJournal(const UndoJournal&) = delete;
+    UndoJournal& operator=(const UndoJournal&) = delete;
+
+    // Raises JournalInUse when another program holds the journal in file; a missing file is held by none.
+    static void check_not_held(const std::filesystem::path& file);
+
+    // Holds the journal for this program's run (command: update or undo) until it is closed.
+    // Raises JournalInUse at once when another program holds it. Held already, it names run.
+    void hold(std::string_view command, std::int64_t run = 0);
+    // The program that holds the journal now (this one included); none when no live program does.
+    std::optional<JournalHolder> live_holder();
 
     const std::filesystem::path& file() const { return file_; }
     // Whether this opening made the file, and whether it holds any run now.
     bool made_here() const { return made_here_; }
     bool holds_runs();
 
-    // Starts a run (durable at once) and makes it the one write-backs are journaled for.
+    // Starts a run (durable at once) and makes it the one write-backs are journaled for; a hold
+    // names it.
     std::int64_t begin_run(const RunStart& start);
     // Ends the current run with its counts and how it ended.
     void end_run(const RunTally& counts, std::string_view outcome);
@@ -90,8 +124,23 @@ public:
     void mark_undone(std::int64_t run, std::string_view outcome);
 
 private:
+    std::optional<JournalHolder> recorded_holder();
+
+    // A descriptor of the file of the journal's own, for the hold. Opened before the connection
+    // and closed after it: closing a descriptor of a file lets go of every record lock the process
+    // has on it, and SQLite's locks are such.
+    struct HoldDescriptor {
+        int fd = -1;
+        HoldDescriptor() = default;
+        HoldDescriptor(const HoldDescriptor&) = delete;
+        HoldDescriptor& operator=(const HoldDescriptor&) = delete;
+        ~HoldDescriptor();
+    };
+
     std::filesystem::path file_;
     bool made_here_ = false;  // set while connection_ is opened, so declared before it
+    HoldDescriptor hold_;     // likewise
+    bool holding_ = false;
     SqliteConnection connection_;
     std::int64_t current_run_ = 0;
     SqliteStatement insert_;

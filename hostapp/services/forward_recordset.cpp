@@ -39,11 +39,11 @@ Variant ansi_text_value(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql, RunWatcher* watcher)
-    : connection_(std::move(connection)), statement_(connection_.prepare(sql)) {
+ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks)
+    : connection_(std::move(connection)), statement_(connection_.prepare(sql)), interrupted_(hooks.interrupted) {
     if (!statement_.read_only()) raise_database_error(u"A forward record set only reads; the query would write.");
     media_ = media_columns_of(statement_);
-    watcher_ = media_ ? watcher : nullptr;
+    watcher_ = media_ ? hooks.watcher : nullptr;
     advance();
 }
 
@@ -113,6 +113,7 @@ try {
     if (!value) return E_POINTER;
     VariantInit(value);
     check_open(closed_);
+    fail_if_interrupted(interrupted_);
     if (!on_row_) raise_database_error(u"The record set has no current row.");
     *value = value_at(column_index(column)).detach();
     return S_OK;
@@ -123,6 +124,7 @@ try {
 HRESULT STDMETHODCALLTYPE ForwardRecordset::MoveNext()
 try {
     check_open(closed_);
+    fail_if_interrupted(interrupted_);
     if (!on_row_) raise_database_error(u"The record set is already past its last row.");
     advance();
     // A walk over a table keeps the thread from its first row to its last: between two rows the

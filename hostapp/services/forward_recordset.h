@@ -10,14 +10,14 @@
 #include "com/object.h"
 #include "com/variant.h"
 #include "contracts/host_services.h"
-#include "hostapp/db/run_watcher.h"
+#include "hostapp/db/host_hooks.h"
 #include "hostapp/db/sqlite_connection.h"
 
 class ForwardRecordset final : public ComObject<ForwardRecordset, IHostRecordset> {
 public:
-    // Runs the query, which must only read, and stands on its first row. watcher, if any, hears of
-    // every media record stepped onto.
-    ForwardRecordset(SqliteConnection connection, std::string_view sql, RunWatcher* watcher = nullptr);
+    // Runs the query, which must only read, and stands on its first row. The hooks' watcher, if any,
+    // hears of every media record stepped onto; once the run is interrupted, reading fails.
+    ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks = {});
 
     HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT column, VARIANT* value) override;
     HRESULT STDMETHODCALLTYPE MoveNext() override;
@@ -48,5 +48,6 @@ private:
     bool closed_ = false;
     std::optional<MediaColumns> media_;
     RunWatcher* watcher_;
+    const std::atomic<bool>* interrupted_;
     bool walked_ = false;
 };

@@ -50,6 +50,7 @@ try {
     *result = 0;
     if (!key || !value) return E_POINTER;
     check_open(closed_);
+    fail_if_interrupted(database_->hooks().interrupted);
     const std::vector<std::uint8_t> written =
         database_->write_field(bstr_view(table), bstr_view(field), bstr_view(key_field), *key, *value);
     *result = 1;

@@ -20,21 +20,6 @@ using Clock = std::chrono::steady_clock;
 
 class Undo : public ProgramFixture {
 protected:
-    // count links to \\OldServer whose files are on the new server, over every table, and one
-    // embedded object; returns every record as it is now.
-    Records relinkable_records(int count) {
-        database().in_transaction([&] {
-            for (int i = 0; i < count; ++i) {
-                const std::string name = "f" + std::to_string(i % 7) + "/a.xls";
-                database().insert(kMediaTables[i % kMediaTables.size()], i + 1,
-                                  link_to(u"\\\\OldServer\\Media\\" + utf16(name)));
-            }
-            database().insert(u"PY7EVENTMEDIA", count + 1, read_corpus(kEmbeddedPaint));
-        });
-        for (int k = 0; k < 7; ++k) make_network_file("NewServer/Media/f" + std::to_string(k) + "/a.xls");
-        return records();
-    }
-    Records records() { return read_all_records(database().connection()); }
     ChildResult undo(const std::vector<std::string>& more = {}) const {
         std::vector<std::string> arguments{"undo", "--db", database_file.string()};
         arguments.insert(arguments.end(), more.begin(), more.end());

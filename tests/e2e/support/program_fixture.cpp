@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "com/utf.h"
+#include "hostapp/db/media_tables.h"
+
 void ProgramFixture::SetUpTestSuite() {
     registry_ = std::make_unique<ScopedRegistry>();
     TempFolder output;
@@ -35,4 +38,17 @@ std::vector<std::string> ProgramFixture::update_arguments(const std::string& pre
 ChildResult ProgramFixture::update(const std::string& previous, const std::vector<std::string>& more,
                                    ChildOptions options) const {
     return run(update_arguments(previous, more), in_temp(std::move(options)));
+}
+
+Records ProgramFixture::relinkable_records(int count) {
+    database().in_transaction([&] {
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "f" + std::to_string(i % 7) + "/a.xls";
+            database().insert(kMediaTables[i % kMediaTables.size()], i + 1,
+                              link_to(u"\\\\OldServer\\Media\\" + utf16(name)));
+        }
+        database().insert(u"PY7EVENTMEDIA", count + 1, read_corpus(kEmbeddedPaint));
+    });
+    for (int k = 0; k < 7; ++k) make_network_file("NewServer/Media/f" + std::to_string(k) + "/a.xls");
+    return records();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "e2e/support/child_program.h"
+#include "e2e/support/record_check.h"
 #include "support/files.h"
 #include "support/host_fixture.h"
 #include "support/scoped.h"
@@ -29,6 +30,12 @@ protected:
     // pathmender update, to its end, its temporary folder temp unless options say otherwise.
     ChildResult update(const std::string& previous, const std::vector<std::string>& more = {},
                        ChildOptions options = {}) const;
+
+    // count links to \\OldServer whose files are on the new server, over every table, and one
+    // embedded object; returns every record as it is now.
+    Records relinkable_records(int count);
+    Records records() { return read_all_records(database().connection()); }
+    std::filesystem::path journal_file() const { return database_file.string() + ".pathmender-journal"; }
 
 private:
     static inline std::unique_ptr<ScopedRegistry> registry_;
