@@ -156,7 +156,7 @@ void run_demo(const std::string& folder_argument, DesktopPageRunner desktop) {
         if (desktop && has_display()) {
             std::cout << "\nThe page opens in a window: type " << utf8(kDemoPreviousServer)
                       << ", keep drive " << utf8(kDemoDrive) << ", press Update, then close the window.\n" << std::flush;
-            desktop(request);
+            desktop(request, std::nullopt);  // a demo is made anew each time: nothing to undo
         } else {
             run_page_update(request);
         }

@@ -5,7 +5,9 @@
 
 #include "gui/desktop.h"
 #include "app/commands.h"
+#include "app/desktop_runs.h"
 #include "app/page_script.h"
+#include "app/run_outputs.h"
 
 namespace {
 
@@ -16,12 +18,31 @@ char* g_toolkit_argv[] = {g_program_name, nullptr};
 
 }  // namespace
 
-void run_page_window(const PageRequest& request) {
+void run_page_window(const PageRequest& request, const std::optional<std::filesystem::path>& journal) {
+    if (journal) {
+        if (auto why = clashing_output({request.database, *journal, std::nullopt})) throw PageScriptError(2, *why);
+    }
     check_page_request(request);
-    const PreparedHost host(request);
+    std::unique_ptr<DesktopRuns> runs;
+    if (journal) {
+        try {
+            runs = std::make_unique<DesktopRuns>(*journal, request.database);
+        } catch (const JournalInUse& e) {
+            throw PageScriptError(1, e.what());
+        } catch (...) {
+            throw PageScriptError(1, "the undo journal cannot be kept: " + current_error_text() +
+                                         " (--no-journal runs without one)");
+        }
+    }
+    const PreparedHost host(request, runs ? runs->hooks() : HostHooks{});
     // Installed before the page opens: its start-up messages are message boxes too.
     gui::DesktopSession desktop(g_toolkit_argc, g_toolkit_argv);
     auto plugin = host.load_plugin_with_page();
+    std::optional<forms::WindowSystemInstalled> runs_see_messages;
+    if (runs) {
+        runs->watch(plugin->page_form(), desktop.window_system());
+        runs_see_messages.emplace(*runs);
+    }
     gui::run_document_window(plugin->page_form(), plugin->header().caption);
     plugin->close();
 }
@@ -32,9 +53,16 @@ void add_page_command(CLI::App& app) {
     page->add_option("--db", request->database, "The host database (SQLite)")->required();
     page->add_option("--network", request->network, "The network folder: <server>/<share>/...")->required();
     page->add_option("--drives", request->drives, "The workstation's connections (default: NETWORK/drives.txt)");
-    page->callback([request] {
+    auto journal = std::make_shared<std::string>();
+    auto no_journal = std::make_shared<bool>(false);
+    auto* journal_option =
+        page->add_option("--journal", *journal, "The undo journal of the page's runs (default: DB.pathmender-journal)");
+    page->add_flag("--no-journal", *no_journal, "Keep no undo journal")->excludes(journal_option);
+    page->callback([request, journal, no_journal] {
         try {
-            run_page_window(*request);
+            std::optional<std::filesystem::path> kept;
+            if (!*no_journal) kept = journal->empty() ? UndoJournal::beside(request->database) : std::filesystem::path(*journal);
+            run_page_window(*request, kept);
         } catch (const PageScriptError& e) {
             std::cerr << "pathmender: " << e.what() << "\n";
             throw CLI::RuntimeError(e.exit_status);

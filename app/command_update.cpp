@@ -44,18 +44,6 @@ private:
     ProgressReport& progress_;
 };
 
-// Installs a window system for as long as it lives.
-class WindowSystemInstalled {
-public:
-    explicit WindowSystemInstalled(forms::WindowSystem& system) : replaced_(forms::set_window_system(&system)) {}
-    ~WindowSystemInstalled() { forms::set_window_system(replaced_); }
-    WindowSystemInstalled(const WindowSystemInstalled&) = delete;
-    WindowSystemInstalled& operator=(const WindowSystemInstalled&) = delete;
-
-private:
-    forms::WindowSystem* replaced_;
-};
-
 void say(const std::string& line) { std::cerr << "pathmender: " << line << "\n"; }
 
 // What the host can tell of a run that an error stopped, one line each: the record, the folder that
@@ -122,7 +110,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
             throw PageScriptError(1, e.what());
         }
     }
-    std::unique_ptr<JournaledRun> journal;
+    std::unique_ptr<RunJournal> journal;
     const auto journal_refused = [](const std::string& why) {
         return PageScriptError(1, "the undo journal cannot be kept: " + why + " (--no-journal runs without one)");
     };
@@ -132,8 +120,8 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     }
     if (!extras.dry_run && !extras.no_journal) {
         try {
-            journal = std::make_unique<JournaledRun>(
-                journal_file, RunStart{request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
+            journal = std::make_unique<RunJournal>(journal_file, request.database);
+            journal->begin({request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
         } catch (const JournalInUse& e) {
             throw PageScriptError(1, e.what());
         } catch (...) {
@@ -152,7 +140,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
                           extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit, interruption.flag()};
     const auto start = std::chrono::steady_clock::now();
     {
-        WindowSystemInstalled installed(transcript);
+        forms::WindowSystemInstalled installed(transcript);
         press_update(PreparedHost(request, hooks), request);
     }
     const bool completed = run_completed(transcript.messages);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -19,11 +20,13 @@ void add_undo_command(CLI::App& app);
 struct PageRequest;
 // page: the page in a desktop window (built with the desktop front end only).
 void add_page_command(CLI::App& app);
-// The page in a desktop window until the user closes it (built with the desktop front end only).
-void run_page_window(const PageRequest& request);
+// The page in a desktop window until the user closes it, its runs kept in the undo journal in
+// journal (none: in none); built with the desktop front end only.
+void run_page_window(const PageRequest& request, const std::optional<std::filesystem::path>& journal);
 // demo: makes a demo once, runs the update on it as a user would, shows what changed; in a desktop
 // window through desktop, when given and there is a display.
-void add_demo_command(CLI::App& app, void (*desktop)(const PageRequest& request));
+void add_demo_command(CLI::App& app,
+                      void (*desktop)(const PageRequest& request, const std::optional<std::filesystem::path>& journal));
 
 // Shared by the commands.
 // Loads module and calls its DllRegisterServer or DllUnregisterServer (entry_point); fails the command.

@@ -57,8 +57,9 @@ void press_update(const PreparedHost& host, const PageRequest& request);
 void run_page_update(const PageRequest& request, HostHooks hooks = {});
 
 // The page in a desktop window, where the program has a desktop front end: set up the host, open
-// the page in a window of the host shell, and return when the user closes it.
-using DesktopPageRunner = void (*)(const PageRequest& request);
+// the page in a window of the host shell, and return when the user closes it. Its runs are kept
+// in the undo journal in journal; none: in none.
+using DesktopPageRunner = void (*)(const PageRequest& request, const std::optional<std::filesystem::path>& journal);
 // Whether there is a display to show a window on.
 bool has_display();
 

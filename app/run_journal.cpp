@@ -3,13 +3,12 @@
 #include "com/error.h"
 #include "com/utf.h"
 
-JournaledRun::JournaledRun(const std::filesystem::path& file, const RunStart& start)
-    : unused_{file}, journal_(file, true, start.database) {
+RunJournal::RunJournal(const std::filesystem::path& file, const std::filesystem::path& database)
+    : unused_{file}, journal_(file, true, database) {
     journal_.hold("update");
-    id_ = journal_.begin_run(start);
 }
 
-JournaledRun::~JournaledRun() {
+RunJournal::~RunJournal() {
     try {
         journal_.discard_run();
         unused_.armed = journal_.made_here() && !journal_.holds_runs();
@@ -17,13 +16,15 @@ JournaledRun::~JournaledRun() {
     }
 }
 
-JournaledRun::RemoveIfUnused::~RemoveIfUnused() {
+RunJournal::RemoveIfUnused::~RemoveIfUnused() {
     if (!armed) return;
     std::error_code ignored;
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(file.string() + suffix, ignored);
 }
 
-void JournaledRun::end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages) {
+void RunJournal::begin(const RunStart& start) { journal_.begin_run(start); }
+
+void RunJournal::end(const RunCounts& counts, UpdateEnd end, const std::vector<PageMessage>& messages) {
     std::string outcome;
     switch (end) {
     case UpdateEnd::refused: journal_.discard_run(); return;

@@ -1,5 +1,6 @@
-// The undo journal of one update run: the run is entered before the click, the host is set up
-// with it as its write-back journal, and the run is closed with its counts and how it ended.
+// The undo journal of the program's runs: opened (or made) and held for as long as the runs
+// last, a run entered before its first write-back, the host set up with it as its write-back
+// journal, and each run closed with its counts and how it ended.
 #pragma once
 
 #include <filesystem>
@@ -9,17 +10,18 @@
 #include "app/update_outcome.h"
 #include "hostapp/db/undo_journal.h"
 
-class JournaledRun {
+class RunJournal {
 public:
-    // Opens (or makes) the journal in file, holds it for the run and enters the run. Raises the
+    // Opens (or makes, as private as database) the journal in file and holds it. Raises the
     // host's database error, or JournalInUse when another program holds the journal.
-    JournaledRun(const std::filesystem::path& file, const RunStart& start);
-    // A run that never ended and wrote nothing is forgotten.
-    ~JournaledRun();
-    JournaledRun(const JournaledRun&) = delete;
-    JournaledRun& operator=(const JournaledRun&) = delete;
+    RunJournal(const std::filesystem::path& file, const std::filesystem::path& database);
+    // A run that never ended and wrote nothing is forgotten; a journal made here that holds no run
+    // is removed.
+    ~RunJournal();
+    RunJournal(const RunJournal&) = delete;
+    RunJournal& operator=(const RunJournal&) = delete;
 
-    std::int64_t id() const { return id_; }
+    void begin(const RunStart& start);
     // For the host's hooks: every write-back of the run, before it commits.
     WriteBackJournal* write_backs() { return &journal_; }
     // The run is over; a run the page refused to start is forgotten.
@@ -34,5 +36,4 @@ private:
         ~RemoveIfUnused();
     } unused_;
     UndoJournal journal_;
-    std::int64_t id_ = 0;
 };

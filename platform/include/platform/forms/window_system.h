@@ -43,6 +43,18 @@ WindowSystem& window_system();
 // Installs the window system for the process; returns the one it replaces.
 WindowSystem* set_window_system(WindowSystem* system);
 
+// Installs a window system for as long as it lives, then puts back the one it replaced.
+class WindowSystemInstalled {
+public:
+    explicit WindowSystemInstalled(WindowSystem& system) : replaced_(set_window_system(&system)) {}
+    ~WindowSystemInstalled() { set_window_system(replaced_); }
+    WindowSystemInstalled(const WindowSystemInstalled&) = delete;
+    WindowSystemInstalled& operator=(const WindowSystemInstalled&) = delete;
+
+private:
+    WindowSystem* replaced_;
+};
+
 // The platform's MsgBox: no caption means the default caption.
 int MsgBox(std::u16string_view prompt, int style = 0, std::optional<std::u16string_view> caption = std::nullopt);
 // Unload of a form, through the window system.
