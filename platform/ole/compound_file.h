@@ -40,9 +40,10 @@ struct CompoundFile {
     bool operator==(const CompoundFile&) const = default;
 };
 
-// Fails as LoadingFromFile on any damage: chains that loop, break off or leave the file, streams
-// longer than their chains, a directory tree that loops, a root entry with siblings, storages
-// nested more than 64 deep, sector sizes other than 512 and 4096 bytes.
+// Fails as LoadingFromFile on any damage: chains that loop, break off or leave the file, a sector
+// or mini sector in two chains, streams longer than their chains, a directory tree that loops, a
+// root entry with siblings, storages nested more than 64 deep, sector sizes other than 512 and
+// 4096 bytes. What the streams hold thus never adds up to more than the file.
 CompoundFile read_compound_file(ByteView bytes);
 
 // 512-byte sectors, 64-byte mini sectors, streams under 4096 bytes in the mini stream, each

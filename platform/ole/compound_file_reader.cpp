@@ -1,5 +1,6 @@
 // Reads a compound file whole and refuses any damage (a chain that loops, breaks off or leaves the
-// file, a directory tree that loops, a stream longer than its chain) rather than guess around it.
+// file, a sector in two chains, a directory tree that loops, a stream longer than its chain) rather
+// than guess around it.
 #include "platform/ole/compound_file.h"
 
 #include "platform/ole/compound_format.h"
@@ -15,6 +16,7 @@ namespace {
 using namespace cfb;
 
 constexpr std::size_t kMiniSectorSize = std::size_t{1} << kMiniSectorShift;
+constexpr const char* kSectorInTwoChains = "compound file sector used by two chains";
 
 std::string utf8_from_utf16(const std::u16string& units) {
     std::string text;
@@ -94,6 +96,7 @@ public:
         sector_count_ = bytes.size() / sector_size_ - 1;  // the header fills the first sector's room
         read_fat();
         directory_ = chain(fat_, load_u32(bytes, kFirstDirectorySector));
+        claim(used_sectors_, directory_, kSectorInTwoChains);
         entry_count_ = directory_.size() * (sector_size_ / kEntrySize);
         seen_.assign(entry_count_, false);
     }
@@ -143,11 +146,11 @@ private:
         const std::size_t rest = fat_sectors - listed.size();
         if (load_u32(bytes_, kDifatSectorCount) != (rest + slots - 1) / slots)
             fail_loading("compound file DIFAT of the wrong length");
-        std::vector<bool> visited(sector_count_, false);
+        used_sectors_.assign(sector_count_, false);
         for (std::uint32_t difat = load_u32(bytes_, kFirstDifatSector); listed.size() < fat_sectors;) {
-            if (difat >= sector_count_ || visited[difat])
+            if (difat >= sector_count_ || used_sectors_[difat])
                 fail_loading("compound file DIFAT broken off or in a cycle");
-            visited[difat] = true;
+            used_sectors_[difat] = true;
             const ByteView slots_sector = sector(difat);
             for (std::size_t i = 0; i < slots && listed.size() < fat_sectors; ++i)
                 listed.push_back(load_u32(slots_sector, 4 * i));
@@ -156,7 +159,22 @@ private:
         std::vector<ByteView> sectors;
         for (std::uint32_t index : listed)
             sectors.push_back(sector(index));
+        claim(used_sectors_, listed, kSectorInTwoChains);
         fat_ = table_from(sectors);
+        // Chains run through the sectors the FAT covers, which may be more than the file holds.
+        used_sectors_.resize(std::max(sector_count_, fat_.size()), false);
+    }
+
+    // A sector (or mini sector) belongs to one chain at most, the FAT's and the DIFAT's own
+    // sectors included, so what the streams hold never adds up to more than the file. An empty
+    // stream holds none: the chain its start names is walked as ever but left to whichever chain
+    // owns it, since a start left over in an emptied stream costs nothing to read.
+    static void claim(std::vector<bool>& used, const std::vector<std::uint32_t>& pieces, const char* shared) {
+        for (std::uint32_t at : pieces) {
+            if (used[at])
+                fail_loading(shared);
+            used[at] = true;
+        }
     }
 
     static std::vector<std::uint32_t> chain(const std::vector<std::uint32_t>& table, std::uint32_t start) {
@@ -193,10 +211,12 @@ private:
         return data;
     }
 
-    Bytes big_stream(std::uint32_t start, std::size_t size) const {
+    Bytes big_stream(std::uint32_t start, std::size_t size) {
         const std::vector<std::uint32_t> sectors = chain(fat_, start);
         for (std::uint32_t index : sectors)
             sector(index);  // the whole chain lies inside the file
+        if (size > 0)
+            claim(used_sectors_, sectors, kSectorInTwoChains);
         return gather(sectors, size, sector_size_, [&](std::uint32_t index) { return sector(index); });
     }
 
@@ -205,14 +225,20 @@ private:
         const std::uint32_t first = load_u32(bytes_, kFirstMiniFatSector);
         if (load_u32(bytes_, kMiniFatSectorCount) == 0 && first != kEndOfChain)
             fail_loading("compound file with a mini FAT it says it has none of");
+        const std::vector<std::uint32_t> mini_fat_chain = chain(fat_, first);
         std::vector<ByteView> sectors;
-        for (std::uint32_t index : chain(fat_, first))
+        for (std::uint32_t index : mini_fat_chain)
             sectors.push_back(sector(index));
+        claim(used_sectors_, mini_fat_chain, kSectorInTwoChains);
         mini_fat_ = table_from(sectors);
+        used_mini_sectors_.assign(mini_fat_.size(), false);
     }
 
-    Bytes mini_stream_data(std::uint32_t start, std::size_t size) const {
-        return gather(chain(mini_fat_, start), size, kMiniSectorSize, [&](std::uint32_t index) {
+    Bytes mini_stream_data(std::uint32_t start, std::size_t size) {
+        const std::vector<std::uint32_t> mini_sectors = chain(mini_fat_, start);
+        if (size > 0)
+            claim(used_mini_sectors_, mini_sectors, "compound file mini sector used by two streams");
+        return gather(mini_sectors, size, kMiniSectorSize, [&](std::uint32_t index) {
             if ((std::size_t{index} + 1) * kMiniSectorSize > mini_stream_.size())
                 fail_loading("compound file mini sector outside the mini stream");
             return ByteView(mini_stream_).subspan(std::size_t{index} * kMiniSectorSize, kMiniSectorSize);
@@ -282,7 +308,7 @@ private:
         }
     }
 
-    Bytes stream_data(std::size_t at) const {
+    Bytes stream_data(std::size_t at) {
         const std::uint32_t size = load_u32(bytes_, at + kStreamSize);
         if (size > bytes_.size())
             fail_loading("compound file stream larger than the file");
@@ -298,11 +324,13 @@ private:
     std::size_t sector_size_ = 0;
     std::size_t sector_count_ = 0;
     std::vector<std::uint32_t> fat_;
+    std::vector<bool> used_sectors_;  // by a chain read so far, or by the FAT or DIFAT
     std::vector<std::uint32_t> directory_;
     std::size_t entry_count_ = 0;
     std::vector<bool> seen_;
     Bytes mini_stream_;
     std::vector<std::uint32_t> mini_fat_;
+    std::vector<bool> used_mini_sectors_;
 };
 
 }  // namespace
