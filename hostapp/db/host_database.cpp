@@ -266,6 +266,13 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
     std::optional<std::u16string_view> media_table = find_media_table(table);
     if (!media_table)
         raise_database_error(u"\"" + std::u16string(table) + u"\" is not a media table of the host database.");
+    // The walk's own record, by its key as the walk handed it out, or none.
+    const std::u16string key_written = key_text(key);
+    if (!in_hand_->may_write(*media_table, same_sql_name(key_field, u"MEDIAID") ? key_written : u"")) {
+        raise_database_error(u"The write-back names " + std::u16string(key_field) + u" " + key_written + u" of " +
+                             std::u16string(*media_table) + u", not the record being read (MEDIAID " +
+                             in_hand_->one_in_hand(*media_table).value_or(u"?") + u"); nothing was written.");
+    }
     const std::string table_sql = "dbo." + quote_identifier(utf8(*media_table));
     std::string sql = "UPDATE " + table_sql + " SET " + column_sql(field) + " = ?1 WHERE " + column_sql(key_field) +
                       " = ?2";

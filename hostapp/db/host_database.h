@@ -10,12 +10,14 @@
 #include <filesystem>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "com/variant.h"
 #include "hostapp/db/host_hooks.h"
+#include "hostapp/db/records_in_hand.h"
 #include "hostapp/db/sqlite_connection.h"
 
 class HostDatabase {
@@ -35,10 +37,13 @@ public:
 
     // A read-only connection of its own for one record set.
     SqliteConnection open_reader() const;
+    // What the record sets reading this database stand on; they keep it up to date.
+    const std::shared_ptr<RecordsInHand>& records_in_hand() const { return in_hand_; }
 
     // Stores value in field of the one row of a media table whose key_field equals key, as one
     // committed and durable transaction; a key that matches no row, or more than one, writes
-    // nothing and raises. Text is stored as a blob of its bytes in the ANSI code page. The hooks'
+    // nothing and raises, and so does a key that is not exactly the MEDIAID of a record in hand,
+    // while a walk over the table stands on one. Text is stored as a blob of its bytes in the ANSI code page. The hooks'
     // write-back journal, if any, is handed the change before the commit. Gives the
     // bytes stored for a text (none for a number or NULL).
     std::vector<std::uint8_t> write_field(std::u16string_view table, std::u16string_view field,
@@ -56,6 +61,7 @@ private:
     // Prepared once and reused: a run writes back thousands of records into the same few tables.
     SqliteStatement begin_, commit_, rollback_;
     std::map<std::string, SqliteStatement> updates_;
+    std::shared_ptr<RecordsInHand> in_hand_ = std::make_shared<RecordsInHand>();
 };
 
 // A record's key as the host names it in a message: the value's text, "?" for none it can give.

@@ -39,12 +39,18 @@ Variant ansi_text_value(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks)
+ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks,
+                                   std::shared_ptr<RecordsInHand> in_hand)
     : connection_(std::move(connection)), statement_(connection_.prepare(sql)), interrupted_(hooks.interrupted) {
     if (!statement_.read_only()) raise_database_error(u"A forward record set only reads; the query would write.");
     media_ = media_columns_of(statement_);
     watcher_ = media_ ? hooks.watcher : nullptr;
+    if (media_) in_hand_ = std::move(in_hand);
     advance();
+}
+
+ForwardRecordset::~ForwardRecordset() {
+    if (in_hand_) in_hand_->leave(this);
 }
 
 std::optional<ForwardRecordset::MediaColumns> ForwardRecordset::media_columns_of(const SqliteStatement& statement) {
@@ -65,15 +71,18 @@ std::optional<ForwardRecordset::MediaColumns> ForwardRecordset::media_columns_of
 
 void ForwardRecordset::advance() {
     on_row_ = statement_.step();
-    if (!watcher_) return;
+    if (!media_) return;
     if (!on_row_) {
-        if (!std::exchange(walked_, true)) watcher_->table_walked(media_->table);
+        if (in_hand_) in_hand_->leave(this);
+        if (watcher_ && !std::exchange(walked_, true)) watcher_->table_walked(media_->table);
         return;
     }
     // The key as the page reads it and writes it back, whatever its storage class (a REAL 1.0 is
-    // the page's 1), so that the watcher can tell which record a write-back is for.
+    // the page's 1), so that a write-back can be told to be for this record.
     std::u16string media_id;
     if (statement_.column_type(media_->media_id) != SQLITE_NULL) media_id = value_at(media_->media_id).to_text();
+    if (in_hand_) in_hand_->stand_on(this, media_->table, media_id);
+    if (!watcher_) return;
     std::span<const std::uint8_t> object;
     if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
     watcher_->record_read({media_->table, media_id, object});
@@ -151,6 +160,7 @@ try {
     check_open(closed_);
     closed_ = true;
     on_row_ = false;
+    if (in_hand_) in_hand_->leave(this);
     // Ends the read at once: the snapshot is let go without waiting for the last reference.
     statement_.finalize();
     return S_OK;

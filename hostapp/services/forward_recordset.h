@@ -3,6 +3,7 @@
 // from its first row to its close.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,13 +12,17 @@
 #include "com/variant.h"
 #include "contracts/host_services.h"
 #include "hostapp/db/host_hooks.h"
+#include "hostapp/db/records_in_hand.h"
 #include "hostapp/db/sqlite_connection.h"
 
 class ForwardRecordset final : public ComObject<ForwardRecordset, IHostRecordset> {
 public:
     // Runs the query, which must only read, and stands on its first row. The hooks' watcher, if any,
     // hears of every media record stepped onto; once the run is interrupted, reading fails.
-    ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks = {});
+    // in_hand, when given, is told which media record it stands on.
+    ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks = {},
+                     std::shared_ptr<RecordsInHand> in_hand = {});
+    ~ForwardRecordset() override;
 
     HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT column, VARIANT* value) override;
     HRESULT STDMETHODCALLTYPE MoveNext() override;
@@ -49,5 +54,6 @@ private:
     std::optional<MediaColumns> media_;
     RunWatcher* watcher_;
     const std::atomic<bool>* interrupted_;
+    std::shared_ptr<RecordsInHand> in_hand_;
     bool walked_ = false;
 };

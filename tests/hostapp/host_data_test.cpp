@@ -176,6 +176,7 @@ TEST_F(HostDataTest, WriteBackCommitsAtOnceWhileWalkGoesOn) {
         });
     }
     ComPtr<IHostDataObject> data = open_data_object(host_session());
+    ComPtr<IHostDataObject> other_writer = open_data_object(host_session());
     ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
     std::map<std::int32_t, int> seen;
     for (; !at_end(walk.get()); check(walk->MoveNext())) {
@@ -183,9 +184,9 @@ TEST_F(HostDataTest, WriteBackCommitsAtOnceWhileWalkGoesOn) {
         std::u16string object = field_value(walk.get(), 1).to_text();
         ++seen[id];
         EXPECT_EQ(object.find(u"relinked"), std::u16string::npos) << "the walk saw its own write-back, id " << id;
-        // Write this row and one far ahead of the walk.
+        // Write this row, and another writer one far ahead of the walk.
         update_media_object(data.get(), u"AP7VENDORMEDIA", id, u"relinked " + object);
-        if (id + 50 <= 200) update_media_object(data.get(), u"AP7VENDORMEDIA", id + 50, u"ahead");
+        if (id + 50 <= 200) update_media_object(other_writer.get(), u"AP7VENDORMEDIA", id + 50, u"ahead");
 
         MediaDatabase third = MediaDatabase::open(database_file);
         EXPECT_EQ(third.read(u"AP7VENDORMEDIA", id), bytes_of("relinked " + utf8(object))) << id;
@@ -203,6 +204,7 @@ TEST_F(HostDataTest, WriteBacksSurviveAProcessThatDies) {
         ComPtr<IHostDataObject> data = open_data_object(host_session());
         ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
         update_media_object(data.get(), u"AP7VENDORMEDIA", 1, u"written one");
+        check(walk->MoveNext());
         update_media_object(data.get(), u"AP7VENDORMEDIA", 2, u"written two");
         _exit(0);  // no close, no clean-up: the walk and both connections are still open
     }
@@ -213,6 +215,38 @@ TEST_F(HostDataTest, WriteBacksSurviveAProcessThatDies) {
     EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 1), bytes_of("written one"));
     EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 2), bytes_of("written two"));
     EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 3), bytes_of("third"));
+}
+
+// While a walk stands on a record, a write-back into its table names that record exactly: a text
+// MEDIAID "05" written back as 5 would land on the record "5".
+TEST_F(HostDataTest, AWriteBackDuringAWalkNamesTheRecordTheWalkIsOn) {
+    {
+        MediaDatabase database = MediaDatabase::open(database_file);
+        database.connection().execute("DROP TABLE AP7VENDORMEDIA; CREATE TABLE AP7VENDORMEDIA "
+                                      "(MEDIAID TEXT PRIMARY KEY, Object BLOB, ParentID INTEGER); "
+                                      "INSERT INTO AP7VENDORMEDIA VALUES ('05', x'6f6c64', NULL), ('5', x'6f6c64', NULL)");
+    }
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
+    ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
+    ASSERT_EQ(field_value(walk.get(), 0).to_text(), u"05");
+    std::int32_t five = 5;
+    SHORT result = 77;
+    const HRESULT refused = write_back(data.get(), u"AP7VENDORMEDIA", u"Object", u"MEDIAID", Variant::ref(&five), u"new", &result);
+    EXPECT_EQ(refused, hresult_from_error_number(kDatabaseError));
+    EXPECT_EQ(result, 0);
+    EXPECT_NE(error_of(refused).description.find(u"not the record being read (MEDIAID 05)"), std::u16string::npos);
+    check(walk->MoveNext());
+    ASSERT_EQ(field_value(walk.get(), 0).to_text(), u"5");
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 5, u"new");
+    check(walk->Close());
+    MediaDatabase database = MediaDatabase::open(database_file);
+    SqliteStatement objects = database.connection().prepare("SELECT MEDIAID, Object FROM AP7VENDORMEDIA ORDER BY MEDIAID");
+    std::vector<std::string> rows;
+    while (objects.step()) {
+        const auto key = objects.column_bytes(0), object = objects.column_bytes(1);
+        rows.push_back(std::string(key.begin(), key.end()) + "=" + std::string(object.begin(), object.end()));
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"05=old", "5=new"}));
 }
 
 TEST_F(HostDataTest, WriteBackFailuresWriteNothing) {
