@@ -88,6 +88,13 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         } catch (...) {
         }
     }
+    // The page looks for the name as typed: a blank at either end matches no link's server, and the
+    // page would only say that it found nothing.
+    const std::u16string& previous = request.previous_server;
+    if (!previous.empty() && (previous.front() == u' ' || previous.front() == u'\t' || previous.back() == u' ' ||
+                              previous.back() == u'\t'))
+        say("the previous server name \"" + utf8(previous) +
+            "\" begins or ends with a blank, which no link's server name has: no link will be selected");
     InterruptionHandling interruption;
     const int busy_timeout_ms = default_host_environment().busy_timeout_ms;
     std::int64_t total = 0;

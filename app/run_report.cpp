@@ -15,6 +15,7 @@
 #include "hostapp/db/sqlite_connection.h"
 #include "platform/ole/ansi_codepage.h"
 #include "platform/case_insensitive.h"
+#include "platform/network.h"
 
 namespace fs = std::filesystem;
 
@@ -142,7 +143,12 @@ void RunReport::settled(const AccountedRecord& record) {
                           : record.selected                    ? "not-found"
                           : record.kind == ObjectKind::linked  ? "other-server"
                                                                : "not-linked";
-    row(record, outcome);
+    // A file of such a name may lie on the disk of the share, but the file server lists none.
+    const bool name_unlistable = record.selected && !record.written && !is_valid_network_name(file_name_of(record.source));
+    row(record, outcome,
+        name_unlistable ? u"the file name cannot be a name on the file server (it holds one of \\ / : * ? \" < > | or "
+                          u"a control character), so no file of that name is ever found"
+                        : u"");
 }
 
 void RunReport::rows_not_reached(const fs::path& database, int busy_timeout_ms) {

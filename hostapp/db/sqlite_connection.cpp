@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
 #include <system_error>
 
 #include "com/utf.h"
@@ -9,9 +13,9 @@
 
 namespace {
 
-// A file: URI for the path, every byte outside the unreserved set percent-encoded, opened
-// read-write without creating: an absent file is an error, never a new empty database.
-std::string read_write_uri(const std::filesystem::path& file) {
+// A file: URI for the path, every byte outside the unreserved set percent-encoded, with its
+// parameters; neither mode creates: an absent file is an error, never a new empty database.
+std::string file_uri(const std::filesystem::path& file, std::string_view parameters) {
     static const char hex[] = "0123456789ABCDEF";
     std::string uri = "file:";
     for (unsigned char c : file.string()) {
@@ -25,7 +29,25 @@ std::string read_write_uri(const std::filesystem::path& file) {
             uri.push_back(hex[c & 15]);
         }
     }
-    return uri + "?mode=rw";
+    return uri + "?" + std::string(parameters);
+}
+
+// Whether the file's header says it is in write-ahead-log mode (its read and write versions 2).
+bool in_wal_mode(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    char header[20] = {};
+    return in.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
+}
+
+// A file in write-ahead-log mode that this process cannot write, with no log beside it (so no
+// writer has it open now), is read as it stands: even a read-only connection would otherwise
+// make -wal and -shm files beside it that it could not remove when it closes.
+std::string host_view_uri(const std::filesystem::path& file) {
+    std::error_code ec;
+    const bool read_only = ::access(file.c_str(), W_OK) != 0 && errno == EACCES;
+    if (read_only && !std::filesystem::exists(file.string() + "-wal", ec) && in_wal_mode(file))
+        return file_uri(file, "mode=ro&immutable=1");
+    return file_uri(file, "mode=rw");
 }
 
 sqlite3* open_handle(const std::string& name, int flags) {
@@ -49,7 +71,7 @@ SqliteConnection SqliteConnection::open_host_view(const std::filesystem::path& f
     SqliteConnection connection(open_handle(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI));
     sqlite3_busy_timeout(connection.db_, busy_timeout_ms);
     SqliteStatement attach = connection.prepare("ATTACH DATABASE ?1 AS dbo");
-    attach.bind_text(1, read_write_uri(file));
+    attach.bind_text(1, host_view_uri(file));
     attach.step();
     attach.finalize();
     // Reads the schema now, so that a file that is no database fails here and not in a query.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/network.h"
 #include "platform/unc_path.h"
 
 struct NetworkFolderEntry {
@@ -26,6 +27,3 @@ std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path&
 std::optional<NetworkItemKind> network_entry_kind(const std::filesystem::path& folder,
                                                   const std::filesystem::path& disk_name,
                                                   const std::optional<std::filesystem::path>& share);
-
-// Whether a name could be a file or folder name on the home platform.
-bool is_valid_network_name(std::u16string_view name);

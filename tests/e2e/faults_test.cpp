@@ -256,7 +256,13 @@ TEST_F(FaultRun, AFolderOfTheShareThatCannotBeListedEndsTheSearchWithPermissionD
     ChildOptions options;
     options.obey_file_modes = true;
     ChildResult r = update("\\\\OldServer", {}, options);
+    // In exact mode nothing is searched: the report's own count of candidates passes over the
+    // folder it cannot list, and no failure of the run is said.
+    const ChildResult exact =
+        update("\\\\OldServer", {"--exact", "--dry-run", "--report", (root / "exact.csv").string()}, options);
     fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_EQ(exact.status, kSomeNotFound) << exact.err;
+    EXPECT_EQ(exact.err.find("could not be listed"), std::string::npos) << exact.err;
     EXPECT_EQ(r.lines(), std::vector<std::string>{error_message("Permission denied")}) << r.err;
     EXPECT_EQ(r.status, kRunError);
     EXPECT_NE(r.err.find("the run stopped at AR7CLIENTMEDIA MEDIAID 2\n"), std::string::npos) << r.err;

@@ -43,9 +43,14 @@ std::string said(const ChildResult& r) {
 TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
     make_network_file("NewServer/Media/a.xls");
     make_network_file("NewServer/Media/moved/b.xls");
-    for (const char* mode : {"wal", "delete"}) {
-        SCOPED_TRACE(mode);
-        const fs::path folder = root / mode, file = folder / "host.db";
+    struct Case {
+        const char* mode;
+        bool read_only;  // the file's mode: SQLite opens it for reading only
+    } cases[] = {{"wal", false}, {"delete", false}, {"wal", true}};
+    for (const auto& [mode, read_only] : cases) {
+        SCOPED_TRACE(std::string(mode) + (read_only ? ", read-only" : ""));
+        if (read_only && !child_can_obey_file_modes()) continue;
+        const fs::path folder = root / (std::string(mode) + (read_only ? "-read-only" : "")), file = folder / "host.db";
         fs::create_directories(folder);
         {
             MediaDatabase db = MediaDatabase::create(file);
@@ -55,6 +60,7 @@ TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
             db.connection().execute(std::string("PRAGMA journal_mode = ") + mode);
         }
         const std::string before = file_text(file);
+        if (read_only) fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
         fs::copy_file(file, root / "real.db");
         auto args = [&](const fs::path& db, std::vector<std::string> more) {
             std::vector<std::string> a{"update", "--db", db.string(), "--network", network.string(), "--previous",
@@ -63,11 +69,19 @@ TEST_F(Preview, RunsAsARealRunAndLeavesTheFileAsItWas) {
             return a;
         };
 
-        const ChildResult preview = run(args(file, {"--dry-run", "--report", (root / "preview.csv").string()}));
+        ChildOptions options;
+        options.obey_file_modes = read_only;
+        const ChildResult preview = run(args(file, {"--dry-run", "--report", (root / "preview.csv").string()}), options);
         EXPECT_EQ(file_text(file), before);
         EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"host.db"});
-        const ChildResult real = run(args(root / "real.db", {"--no-journal"}));
+        const ChildResult real = run(args(root / "real.db", {"--no-journal"}), options);
         EXPECT_EQ(said(preview), said(real));
+        if (read_only) {
+            EXPECT_EQ(preview.status, kRunError) << preview.err;
+            fs::remove(root / "real.db");
+            for (const char* suffix : {"-wal", "-shm"}) fs::remove(root / ("real.db" + std::string(suffix)));
+            continue;
+        }
         EXPECT_NE(preview.err.find("pathmender: a preview: nothing was written\n"), std::string::npos) << preview.err;
         EXPECT_EQ(real.err.find("a preview"), std::string::npos) << real.err;
         EXPECT_EQ(said(real), "[Pathmender Host] Media links have been updated.  Some linked media files could not be "
@@ -92,6 +106,8 @@ TEST_F(Report, AccountsForEveryRecordOfAMixedDatabase) {
     make_network_file("NewServer/Media/a.xls");
     make_network_file("NewServer/Media/x/b.xls");
     make_network_file("NewServer/Media/y/B.XLS");
+    // On the disk, but a name the file server cannot hold: never listed, and the report says why.
+    make_network_file("NewServer/Media/c, \"quoted\".xls");
     const std::string invalid = "An error occured while trying to update linked media files: Invalid data found";
 
     struct Case {
@@ -113,7 +129,9 @@ TEST_F(Report, AccountsForEveryRecordOfAMixedDatabase) {
                       "AR7CLIENTMEDIA,3,linked," + old_a + "," + relinked + ",\\\\NewServer\\Media\\a.xls,remapped,,,",
                       "EA7FACULTYMEDIA,4,linked," + old_b + "," + relinked +
                           ",\\\\NewServer\\Media\\x\\b.xls,name,2,\\\\NewServer\\Media\\y\\B.XLS,",
-                      "EA7FACULTYMEDIA,5,linked,\"\\\\OldServer\\Media\\c, \"\"quoted\"\".xls\",not-found,,,0,,",
+                      "EA7FACULTYMEDIA,5,linked,\"\\\\OldServer\\Media\\c, \"\"quoted\"\".xls\",not-found,,,0,,"
+                      "\"the file name cannot be a name on the file server (it holds one of \\ / : * ? \"\" < > | or a "
+                      "control character), so no file of that name is ever found\"",
                       "FAASSETMEDIA,6,unreadable,,error,,,,," + invalid,
                       "FAASSETMEDIA,7,linked," + old_a + ",not-reached,,,,,",
                       "PY7EVENTMEDIA,8,empty,,not-reached,,,,,",

@@ -29,6 +29,10 @@ struct NetworkConnection {
 std::vector<NetworkConnection> read_network_connections();
 std::vector<NetworkConnection> read_network_connections(const std::filesystem::path& file);
 
+// Whether a name could be a file or folder name on the home platform (none of \ / : * ? " < > |,
+// no control character, no lone surrogate): a file whose name on disk could not is never listed.
+bool is_valid_network_name(std::u16string_view name);
+
 // Told of every folder of the network that a FileSystemObject could not list for its caller, and
 // why: for a program that says where a run stopped (the page's message names only the error).
 class ListingWatcher {
