@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "app/chosen_drive.h"
 #include "app/commands.h"
@@ -30,18 +31,31 @@ namespace fs = std::filesystem;
 namespace {
 
 // The console, remembering what the page said and letting a live progress line make way first.
+// Before a message is seen, every write-back the page made so far is durable.
 class PageTranscript final : public forms::ConsoleWindowSystem {
 public:
-    explicit PageTranscript(ProgressReport& progress) : progress_(progress) {}
+    PageTranscript(ProgressReport& progress, WriteBackGrouping* grouping) : progress_(progress), grouping_(grouping) {}
     int message_box(std::u16string_view prompt, int style, std::u16string_view caption) override {
+        make_durable();
         progress_.make_way();
         messages.push_back({std::u16string(prompt), style});
         return ConsoleWindowSystem::message_box(prompt, style, caption);
     }
+    // Commits the write-backs not yet committed; a failure is kept, the first one.
+    void make_durable() {
+        if (!grouping_) return;
+        try {
+            grouping_->make_durable();
+        } catch (...) {
+            if (!not_durable) not_durable = current_error_text();
+        }
+    }
     std::vector<PageMessage> messages;
+    std::optional<std::string> not_durable;  // why write-backs the page counted were not written
 
 private:
     ProgressReport& progress_;
+    WriteBackGrouping* grouping_;
 };
 
 void say(const std::string& line) { std::cerr << "pathmender: " << line << "\n"; }
@@ -141,14 +155,23 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     account = std::make_unique<RunAccount>(
         request.previous_server,
         [&](bool table_end) { progress.update(account->counts(), account->table(), table_end); }, report.get());
-    PageTranscript transcript(progress);
+    // Write-backs commit in groups; a preview's each go as far as the commit on their own.
+    WriteBackGrouping grouping;
+    PageTranscript transcript(progress, extras.dry_run ? nullptr : &grouping);
     // A preview is the host's own setting: its write-backs roll back instead of committing.
     const HostHooks hooks{account.get(), journal ? journal->write_backs() : nullptr,
-                          extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit, interruption.flag()};
+                          extras.dry_run ? WriteBacks::roll_back : WriteBacks::commit, interruption.flag(),
+                          extras.dry_run ? nullptr : &grouping};
     const auto start = std::chrono::steady_clock::now();
     {
         forms::WindowSystemInstalled installed(transcript);
         press_update(PreparedHost(request, hooks), request);
+        transcript.make_durable();
+    }
+    // Write-backs the page counted that could not be committed make the run a failed one.
+    if (transcript.not_durable) {
+        say(*transcript.not_durable);
+        transcript.messages.push_back({utf16(*transcript.not_durable), 0});
     }
     const bool completed = run_completed(transcript.messages);
     if (completed) account->completed();

@@ -1,7 +1,12 @@
 // pm_bench_floor: the least work an update run over the corpus must do, without any of the
 // plug-in's logic: the same reads of every media record, one temporary-file write and read-back
 // per record, the same single-row updates (each its own transaction, write-ahead log, full sync,
-// as the host commits them) and one walk of the share.
+// as the host committed them before it grouped them) and one walk of the share.
+//
+// With --limit it is the limit of the work itself: every media record read once, the share walked
+// once, every re-linked record written once, in synced commits of --batch records (no temporary
+// files); with --journal as well, each re-linked record's old bytes are written once more into a
+// journal file, committed and synced before its batch commits.
 #include <CLI/CLI.hpp>
 
 #include <dirent.h>
@@ -11,6 +16,7 @@
 
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -79,10 +85,15 @@ void temporary_round_trip(const std::string& path, std::span<const std::uint8_t>
 
 int main(int argc, char** argv) {
     CLI::App app{"The floor of an update run over the benchmark corpus"};
-    std::string corpus, database, temp;
+    std::string corpus, database, temp, journal_file;
+    bool limit = false;
+    std::int64_t batch = 256;
     app.add_option("--corpus", corpus, "The corpus folder (for its share and manifest)")->required();
     app.add_option("--db", database, "The database to read and write (a copy of the corpus's)")->required();
     app.add_option("--temp", temp, "The folder for temporary files")->required();
+    app.add_flag("--limit", limit, "The limit: no temporary files, updates committed in batches");
+    app.add_option("--batch", batch, "Updates a commit with --limit")->capture_default_str();
+    app.add_option("--journal", journal_file, "With --limit: the old bytes into this journal before each batch");
     CLI11_PARSE(app, argc, argv);
     try {
         bench::CorpusLayout layout{corpus};
@@ -101,6 +112,23 @@ int main(int argc, char** argv) {
         writer.execute("PRAGMA dbo.journal_mode = WAL");
         writer.execute("PRAGMA dbo.synchronous = FULL");
 
+        std::optional<SqliteConnection> journal;
+        std::optional<SqliteStatement> journal_insert;
+        if (!journal_file.empty()) {
+            journal = SqliteConnection::open_file(journal_file, true);
+            journal->execute("PRAGMA journal_mode = WAL");
+            journal->execute("PRAGMA synchronous = FULL");
+            journal->execute("CREATE TABLE IF NOT EXISTS old (table_name TEXT, key INTEGER, before BLOB)");
+            journal_insert = journal->prepare("INSERT INTO old VALUES (?1, ?2, ?3)");
+        }
+        std::int64_t in_batch = 0;
+        const auto commit_batch = [&] {
+            if (in_batch == 0) return;
+            if (journal) journal->execute("COMMIT");
+            writer.execute("COMMIT");
+            in_batch = 0;
+        };
+
         const std::string temp_head = temp + "/PMfloor_" + std::to_string(::getpid()) + "_";
         std::int64_t records = 0, updates = 0;
         std::vector<std::uint8_t> back;
@@ -112,22 +140,37 @@ int main(int argc, char** argv) {
                 writer.prepare("UPDATE dbo." + quote_identifier(table) + " SET Object = ?1 WHERE MEDIAID = ?2");
             while (select.step()) {
                 const std::int64_t id = select.column_int64(0);
-                temporary_round_trip(temp_head + std::to_string(records) + ".OLE", select.column_bytes(1), back);
+                const std::span<const std::uint8_t> object = select.column_bytes(1);
+                if (limit) back.assign(object.begin(), object.end());
+                else temporary_round_trip(temp_head + std::to_string(records) + ".OLE", object, back);
                 ++records;
                 if (!written.count({table, id})) continue;
+                if (journal_insert) {
+                    if (in_batch == 0) journal->execute("BEGIN IMMEDIATE");
+                    journal_insert->bind_text(1, table);
+                    journal_insert->bind_int64(2, id);
+                    journal_insert->bind_blob(3, back);
+                    journal_insert->step();
+                    journal_insert->reset();
+                }
                 // New bytes in every page of the value, as a re-linked object has: SQLite writes
                 // nothing (and syncs nothing) for a value stored over itself unchanged.
                 for (std::uint8_t& byte : back) byte ^= 0x01;
-                writer.execute("BEGIN IMMEDIATE");
+                if (!limit || in_batch == 0) writer.execute("BEGIN IMMEDIATE");
                 update.bind_blob(1, back);
                 update.bind_int64(2, id);
                 update.step();
                 update.reset();
-                writer.execute("COMMIT");
                 ++updates;
+                if (!limit) {
+                    writer.execute("COMMIT");
+                } else if (++in_batch == batch) {
+                    commit_batch();
+                }
             }
         }
-        std::cout << "floor: " << records << " records read, " << updates << " updates, " << files
+        commit_batch();
+        std::cout << (limit ? "limit: " : "floor: ") << records << " records read, " << updates << " updates, " << files
                   << " files walked\n";
     } catch (const ComError& e) {
         std::cerr << "pm_bench_floor: " << utf8(e.description) << "\n";

@@ -1,7 +1,9 @@
 // pm_bench: makes (or reuses) the benchmark corpus, then runs on fresh copies of its database the
-// floor program and `pathmender update` in search and in exact mode (without an undo journal), and
-// in search mode with the undo journal and a report ("journaled"), checks every record against the
-// manifest, and prints wall time, records per second and peak memory of each run.
+// floor program, the limit of the work (the floor program's --limit, without and with a journal of
+// the old bytes: "limit", "limit-journaled") and `pathmender update` in search and in exact mode
+// (without an undo journal), and in search mode with the undo journal and a report ("journaled"),
+// checks every record against the manifest, and prints wall time, records per second and peak
+// memory of each run, and each mode's ratio to its limit.
 #include <CLI/CLI.hpp>
 
 #include <sys/wait.h>
@@ -63,7 +65,9 @@ Measure run(const Child& child) {
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        for (const auto& [name, value] : child.environment) ::setenv(name.c_str(), value.c_str(), 1);
+        // An empty value takes the variable away.
+        for (const auto& [name, value] : child.environment)
+            value.empty() ? ::unsetenv(name.c_str()) : ::setenv(name.c_str(), value.c_str(), 1);
         int out = ::open(child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = ::open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0) ::_exit(127);
@@ -97,7 +101,7 @@ std::string last_line(const fs::path& file) {
 // A fresh copy of the corpus's database, with nothing of an earlier run beside it.
 void fresh_database(const bench::CorpusLayout& corpus, const fs::path& copy) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal", ".pathmender-journal", ".pathmender-journal-wal",
-                               ".pathmender-journal-shm"})
+                               ".pathmender-journal-shm", ".limit-journal", ".limit-journal-wal", ".limit-journal-shm"})
         fs::remove(copy.string() + suffix);
     fs::copy_file(corpus.database(), copy);
     ::sync();  // the copy's dirty pages must not land inside the timed run's fsyncs
@@ -139,7 +143,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Benchmarks `pathmender update` against the floor on a generated corpus"};
     bench::CorpusSize size;
     std::string work = (fs::temp_directory_path() / "pm-bench").string();
-    std::vector<std::string> modes{"floor", "search", "exact", "journaled"};
+    std::vector<std::string> modes{"limit", "limit-journaled", "floor", "search", "exact", "journaled"};
     bool verify = true;
     int repeat = 1;
     app.add_option("--records", size.records, "Media records over the eleven tables")->capture_default_str();
@@ -147,8 +151,8 @@ int main(int argc, char** argv) {
     app.add_option("--seed", size.seed, "Seed of the corpus")->capture_default_str();
     app.add_option("--dir", work, "Work folder: corpora are kept there and reused")->capture_default_str();
     app.add_option("--modes", modes,
-                   "Runs, in order: floor, search, exact, journaled (search mode with the undo journal and a "
-                   "report)")
+                   "Runs, in order: limit, limit-journaled, floor, search, exact, journaled (search mode with "
+                   "the undo journal and a report)")
         ->delimiter(',')
         ->capture_default_str();
     app.add_option("--repeat", repeat, "Rounds of all the modes; the table ends with each mode's median")
@@ -165,8 +169,10 @@ int main(int argc, char** argv) {
         const fs::path run_dir = fs::path(work) / "run";
         fs::create_directories(run_dir / "tmp");
         const fs::path registry = fs::path(work) / "registry";
+        // The host's temporary files go where it puts them by default (a private memory file
+        // system where there is one); the floor's go to the work folder.
         const std::vector<std::pair<std::string, std::string>> environment = {
-            {"PATHMENDER_REGISTRY", registry.string()}, {"TMPDIR", (run_dir / "tmp").string()}};
+            {"PATHMENDER_REGISTRY", registry.string()}, {"TMPDIR", ""}};
 
         if (!bench::has_corpus(corpus, size)) {
             fs::remove_all(corpus.folder);
@@ -202,9 +208,12 @@ int main(int argc, char** argv) {
             for (const std::string& mode : order) {
                 fresh_database(corpus, database);
                 Child child{{}, environment, run_dir / (mode + ".out"), run_dir / (mode + ".err")};
-                if (mode == "floor") {
+                if (mode == "floor" || mode.starts_with("limit")) {
                     child.argv = {(bin / "pm_bench_floor").string(), "--corpus", corpus.folder.string(), "--db",
                                   database.string(), "--temp", (run_dir / "tmp").string()};
+                    if (mode != "floor") child.argv.push_back("--limit");
+                    if (mode == "limit-journaled")
+                        child.argv.insert(child.argv.end(), {"--journal", database.string() + ".limit-journal"});
                 } else if (mode == "search" || mode == "exact" || mode == "journaled") {
                     child.argv = {(bin / "pathmender").string(), "update", "--db", database.string(), "--network",
                                   corpus.network().string(), "--previous", bench::kPreviousServer, "--drive",
@@ -219,7 +228,7 @@ int main(int argc, char** argv) {
                 Row row{mode, run(child), last_line(child.out)};
                 if (row.measure.status != 0)
                     row.note = "exit " + std::to_string(row.measure.status) + ": " + last_line(child.err);
-                if (verify && mode != "floor") {
+                if (verify && mode != "floor" && !mode.starts_with("limit")) {
                     std::int64_t wrong = mismatches(database, manifest, mode == "exact");
                     row.note += wrong ? "; " + std::to_string(wrong) + " records differ from the manifest"
                                       : "; records as expected";
@@ -268,6 +277,8 @@ int main(int argc, char** argv) {
             if (median.count(a) && median.count(b))
                 std::cout << label << median[a].wall_seconds / median[b].wall_seconds << "\n";
         };
+        ratio("search / limit: ", "search", "limit");
+        ratio("journaled / limit-journaled: ", "journaled", "limit-journaled");
         ratio("search / floor: ", "search", "floor");
         ratio("exact / floor:  ", "exact", "floor");
         ratio("search / exact: ", "search", "exact");

@@ -102,10 +102,12 @@ class TransactionGuard {
 public:
     explicit TransactionGuard(sqlite3* db) : db_(db) {}
     ~TransactionGuard() {
-        if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
     TransactionGuard(const TransactionGuard&) = delete;
     TransactionGuard& operator=(const TransactionGuard&) = delete;
+    // The transaction stays open past the guard.
+    void keep() { db_ = nullptr; }
 
 private:
     sqlite3* db_;
@@ -226,10 +228,20 @@ HostDatabase::HostDatabase(std::filesystem::path file, int busy_timeout_ms, Host
                                  u" cannot use a write-ahead log (journal mode " + utf16(result) + u").");
         // Every write-back is durable once committed, not only once the log is checkpointed.
         writer_.execute("PRAGMA dbo.synchronous = FULL");
+        grouping_ = hooks_.grouping;
+        if (grouping_) grouping_->attach(this);
     }
 }
 
 HostDatabase::~HostDatabase() {
+    if (grouping_) {
+        // The program makes its write-backs durable before this; a group still open goes now.
+        try {
+            make_durable();
+        } catch (const ComError&) {
+        }
+        grouping_->detach(this);
+    }
     if (!restores_journal_mode_) return;
     auto found = found_journal_modes().find(file_);
     if (found == found_journal_modes().end() || --found->second.writers > 0) return;
@@ -250,7 +262,65 @@ void HostDatabase::update_statements_go_first() {
     begin_.finalize();
     commit_.finalize();
     rollback_.finalize();
+    savepoint_.finalize();
+    release_.finalize();
+    rollback_to_.finalize();
     updates_.clear();
+}
+
+WriteBackJournal* HostDatabase::journal() const {
+    // A preview journals nothing.
+    return hooks_.write_backs == WriteBacks::commit ? hooks_.journal : nullptr;
+}
+
+SqliteStatement& HostDatabase::kept_statement(const std::string& text) {
+    auto kept = updates_.find(text);
+    if (kept == updates_.end()) {
+        SqliteStatement prepared = writer_.prepare(text);
+        if (updates_.size() >= kMostKeptUpdates) updates_.clear();
+        kept = updates_.emplace(text, std::move(prepared)).first;
+    }
+    return kept->second;
+}
+
+void HostDatabase::commit_if_due() {
+    if (group_size_ == 0) return;
+    if (group_size_ >= grouping_->most_records || std::chrono::steady_clock::now() - group_began_ >= grouping_->longest)
+        commit_group();
+}
+
+void HostDatabase::make_durable() {
+    if (group_size_ > 0) commit_group();
+}
+
+void HostDatabase::group_lost(const std::u16string& why) {
+    const std::size_t lost = std::exchange(group_size_, 0);
+    if (!sqlite3_get_autocommit(writer_.handle())) sqlite3_exec(writer_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (WriteBackJournal* kept = journal()) {
+        try {
+            kept->abandon_group();
+        } catch (const ComError&) {
+        }
+    }
+    raise_database_error(why + u"; the write-backs not yet committed (" + utf16(std::to_string(lost)) +
+                         u") were not written.");
+}
+
+void HostDatabase::commit_group() {
+    // The journal's entries are durable before the records they describe change.
+    if (WriteBackJournal* kept = journal()) {
+        try {
+            kept->commit_group();
+        } catch (const ComError& e) {
+            group_lost(e.description);
+        }
+    }
+    try {
+        run_once(commit_);
+    } catch (const ComError& e) {
+        group_lost(e.description);
+    }
+    group_size_ = 0;
 }
 
 SqliteConnection HostDatabase::open_reader() const {
@@ -281,62 +351,101 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
     if (!begin_) begin_ = writer_.prepare("BEGIN IMMEDIATE");
     if (!commit_) commit_ = writer_.prepare("COMMIT");
     if (!rollback_) rollback_ = writer_.prepare("ROLLBACK");
-    auto kept_statement = [&](const std::string& text) -> SqliteStatement& {
-        auto kept = updates_.find(text);
-        if (kept == updates_.end()) {
-            SqliteStatement prepared = writer_.prepare(text);
-            if (updates_.size() >= kMostKeptUpdates) updates_.clear();
-            kept = updates_.emplace(text, std::move(prepared)).first;
-        }
-        return kept->second;
-    };
     SqliteStatement& update = kept_statement(sql);
-    // A journal sees the value before and after, and the key as stored; a preview journals nothing.
-    WriteBackJournal* journal = hooks_.write_backs == WriteBacks::commit ? hooks_.journal : nullptr;
+    // A journal sees the value before and after, and the key as stored.
+    WriteBackJournal* journal = this->journal();
     SqliteStatement* read = journal ? &kept_statement("SELECT " + column_sql(field) + ", " + column_sql(key_field) +
                                                       " FROM " + table_sql + " WHERE " + column_sql(key_field) +
                                                       " = ?1")
                                     : nullptr;
-    SqliteValue before, stored_key;
-
-    TransactionGuard guard(db);
-    // IMMEDIATE takes the write lock now, so the commit below cannot meet a busy reader.
-    run_once(begin_);
-    if (read) {
-        ResetOnExit reset(*read);
-        bind_key(*read, 1, key);
-        if (read->step()) {
-            before = read->column_value(0);
-            stored_key = read->column_value(1);
-        }
-    }
-    std::vector<std::uint8_t> written;
-    {
-        ResetOnExit reset(update);
-        written = bind_value(update, 1, value);
-        bind_key(update, 2, key);
-        update.step();
-    }
-    sqlite3_int64 changed = sqlite3_changes64(db);
-    if (changed != 1) {
-        std::u16string where = std::u16string(*media_table) + u" where " + std::u16string(key_field) + u" = " +
-                               key_text(key);
-        if (changed == 0) raise_database_error(u"No record of " + where + u"; nothing was written.");
-        raise_database_error(u"More than one record of " + where + u"; nothing was written.");
-    }
-    if (journal) {
-        // A text is stored as the bytes bound; only a number is read back, to be hashed as SQLite
-        // spells it.
-        SqliteValue number;
-        std::span<const std::uint8_t> stored = written;
-        if (written.empty()) {
+    // Everything of one write-back inside the transaction it is in: the change, exactly one row,
+    // and the journal's entry.
+    const auto write = [&] {
+        SqliteValue before, stored_key;
+        if (read) {
             ResetOnExit reset(*read);
             bind_key(*read, 1, key);
-            if (read->step()) number = read->column_value(0);
-            stored = number.bytes();
+            if (read->step()) {
+                before = read->column_value(0);
+                stored_key = read->column_value(1);
+            }
         }
-        journal->record({*media_table, field, key_field, stored_key, before, stored});
+        std::vector<std::uint8_t> written;
+        {
+            ResetOnExit reset(update);
+            written = bind_value(update, 1, value);
+            bind_key(update, 2, key);
+            update.step();
+        }
+        sqlite3_int64 changed = sqlite3_changes64(db);
+        if (changed != 1) {
+            std::u16string where = std::u16string(*media_table) + u" where " + std::u16string(key_field) + u" = " +
+                                   key_text(key);
+            if (changed == 0) raise_database_error(u"No record of " + where + u"; nothing was written.");
+            raise_database_error(u"More than one record of " + where + u"; nothing was written.");
+        }
+        if (journal) {
+            // A text is stored as the bytes bound; only a number is read back, to be hashed as
+            // SQLite spells it.
+            SqliteValue number;
+            std::span<const std::uint8_t> stored = written;
+            if (written.empty()) {
+                ResetOnExit reset(*read);
+                bind_key(*read, 1, key);
+                if (read->step()) number = read->column_value(0);
+                stored = number.bytes();
+            }
+            journal->record({*media_table, field, key_field, stored_key, before, stored});
+        }
+        return written;
+    };
+
+    if (!grouping_) {
+        TransactionGuard guard(db);
+        // IMMEDIATE takes the write lock now, so the commit below cannot meet a busy reader.
+        run_once(begin_);
+        std::vector<std::uint8_t> written = write();
+        run_once(hooks_.write_backs == WriteBacks::commit ? commit_ : rollback_);
+        return written;
     }
-    run_once(hooks_.write_backs == WriteBacks::commit ? commit_ : rollback_);
+
+    // Grouped: each write-back in a savepoint of the group's transaction.
+    if (!savepoint_) savepoint_ = writer_.prepare("SAVEPOINT write_back");
+    if (!release_) release_ = writer_.prepare("RELEASE write_back");
+    if (!rollback_to_) rollback_to_ = writer_.prepare("ROLLBACK TO write_back");
+    if (group_size_ == 0) {
+        {
+            TransactionGuard guard(db);
+            run_once(begin_);
+            if (journal) journal->begin_group();
+            guard.keep();
+        }
+        group_began_ = std::chrono::steady_clock::now();
+    }
+    std::vector<std::uint8_t> written;
+    try {
+        run_once(savepoint_);
+        written = write();
+        run_once(release_);
+    } catch (...) {
+        // SQLite gave up the whole group (a full disk, say): its earlier write-backs are lost too.
+        if (sqlite3_get_autocommit(db)) {
+            if (group_size_ == 0) {
+                if (journal) journal->abandon_group();
+                throw;
+            }
+            group_lost(error_from_current_exception().description);
+        }
+        // Only this one is undone; the group's earlier write-backs commit before the error goes on.
+        sqlite3_exec(db, "ROLLBACK TO write_back; RELEASE write_back", nullptr, nullptr, nullptr);
+        if (group_size_ > 0) commit_group();
+        else {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (journal) journal->abandon_group();
+        }
+        throw;
+    }
+    ++group_size_;
+    commit_if_due();
     return written;
 }

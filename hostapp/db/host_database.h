@@ -7,6 +7,7 @@
 // connection an update made while a select is stepping would not commit until the select ends).
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <cstdint>
 #include <map>
@@ -42,16 +43,27 @@ public:
 
     // Stores value in field of the one row of a media table whose key_field equals key, as one
     // committed and durable transaction; a key that matches no row, or more than one, writes
-    // nothing and raises, and so does a key that is not exactly the MEDIAID of a record in hand,
+    // nothing and raises (with grouping, after committing its group's earlier write-backs), and so
+    // does a key that is not exactly the MEDIAID of a record in hand,
     // while a walk over the table stands on one. Text is stored as a blob of its bytes in the ANSI code page. The hooks'
     // write-back journal, if any, is handed the change before the commit. Gives the
     // bytes stored for a text (none for a number or NULL).
     std::vector<std::uint8_t> write_field(std::u16string_view table, std::u16string_view field,
                                           std::u16string_view key_field, const VARIANT& key, const VARIANT& value);
 
+    // With the hooks' grouping (write_back_grouping.h): commits the open group once it is due, and
+    // commits it now. Both raise the host's database error when the group could not be committed.
+    void commit_if_due();
+    void make_durable();
+
 private:
     // Finalizes the kept statements, which would hold the journal mode from changing.
     void update_statements_go_first();
+    WriteBackJournal* journal() const;
+    SqliteStatement& kept_statement(const std::string& sql);
+    void commit_group();
+    // The open group was rolled back by SQLite or given up: its write-backs are not written.
+    [[noreturn]] void group_lost(const std::u16string& why);
 
     std::filesystem::path file_;
     int busy_timeout_ms_;
@@ -62,6 +74,11 @@ private:
     SqliteStatement begin_, commit_, rollback_;
     std::map<std::string, SqliteStatement> updates_;
     std::shared_ptr<RecordsInHand> in_hand_ = std::make_shared<RecordsInHand>();
+    // The open group of write-backs, when they are grouped.
+    WriteBackGrouping* grouping_ = nullptr;
+    SqliteStatement savepoint_, release_, rollback_to_;
+    std::size_t group_size_ = 0;  // 0: no group open
+    std::chrono::steady_clock::time_point group_began_;
 };
 
 // A record's key as the host names it in a message: the value's text, "?" for none it can give.

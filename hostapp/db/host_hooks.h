@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "hostapp/db/run_watcher.h"
+#include "hostapp/db/write_back_grouping.h"
 #include "hostapp/db/write_back_journal.h"
 
 // What a write-back ends with.
@@ -26,6 +27,8 @@ struct HostHooks {
     // page's next step through a record set and its next write-back, so that the page's own error
     // path ends the run.
     const std::atomic<bool>* interrupted = nullptr;
+    // Write-backs committed in groups (never in a preview); none: each one commits on its own.
+    WriteBackGrouping* grouping = nullptr;
 };
 
 // Raises the host's database error "The update was interrupted" once interrupted is set.

@@ -301,6 +301,21 @@ void UndoJournal::record(const WriteBackSeen& write_back) {
     insert_.reset();
 }
 
+void UndoJournal::begin_group() { connection_.execute("BEGIN IMMEDIATE"); }
+
+void UndoJournal::commit_group() {
+    try {
+        connection_.execute("COMMIT");
+    } catch (const ComError& e) {
+        raise_database_error(u"The undo journal " + utf16(file_.string()) + u" cannot record the write-backs: " +
+                             e.description);
+    }
+}
+
+void UndoJournal::abandon_group() {
+    if (!sqlite3_get_autocommit(connection_.handle())) connection_.execute("ROLLBACK");
+}
+
 namespace {
 
 constexpr char kRunColumns[] =

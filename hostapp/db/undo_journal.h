@@ -112,8 +112,11 @@ public:
     // Forgets the current run, which wrote nothing (the page refused the input).
     void discard_run();
 
-    // An entry of the current run, synced before it returns.
+    // An entry of the current run, synced before it returns; in a group, when the group commits.
     void record(const WriteBackSeen& write_back) override;
+    void begin_group() override;
+    void commit_group() override;
+    void abandon_group() override;
 
     // Every run, the newest first.
     std::vector<JournalRun> runs();

@@ -26,4 +26,10 @@ public:
     virtual ~WriteBackJournal() = default;
     // Keeps the entry. Raising the host's database error makes the write-back fail unwritten.
     virtual void record(const WriteBackSeen& write_back) = 0;
+
+    // Write-backs committed as a group: the entries recorded between the two calls are made
+    // durable together, before the group's records commit; an abandoned group keeps none of them.
+    virtual void begin_group() {}
+    virtual void commit_group() {}
+    virtual void abandon_group() {}
 };

@@ -29,7 +29,8 @@ Variant integer_value(std::int64_t value) {
 Variant ansi_text_value(std::span<const std::uint8_t> bytes) {
     BSTR text = SysAllocStringLen(nullptr, std::uint32_t(bytes.size()));
     if (!text) throw std::bad_alloc();
-    for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = OLECHAR(pathmender::ole::ansi_to_char(bytes[i]));
+    static_assert(sizeof(OLECHAR) == sizeof(char16_t));
+    pathmender::ole::ansi_decode_into(bytes, reinterpret_cast<char16_t*>(text));
     Variant value;
     VARIANT* v = value.put();
     v->vt = VT_BSTR;
@@ -39,13 +40,18 @@ Variant ansi_text_value(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks,
-                                   std::shared_ptr<RecordsInHand> in_hand)
-    : connection_(std::move(connection)), statement_(connection_.prepare(sql)), interrupted_(hooks.interrupted) {
+ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql,
+                                   const std::shared_ptr<HostDatabase>& database)
+    : connection_(std::move(connection)), statement_(connection_.prepare(sql)), database_(database) {
     if (!statement_.read_only()) raise_database_error(u"A forward record set only reads; the query would write.");
     media_ = media_columns_of(statement_);
-    watcher_ = media_ ? hooks.watcher : nullptr;
-    if (media_) in_hand_ = std::move(in_hand);
+    if (database) {
+        interrupted_ = database->hooks().interrupted;
+        if (media_) {
+            watcher_ = database->hooks().watcher;
+            in_hand_ = database->records_in_hand();
+        }
+    }
     advance();
 }
 
@@ -135,6 +141,7 @@ try {
     check_open(closed_);
     fail_if_interrupted(interrupted_);
     if (!on_row_) raise_database_error(u"The record set is already past its last row.");
+    if (auto database = database_.lock()) database->commit_if_due();
     advance();
     // A walk over a table keeps the thread from its first row to its last: between two rows the
     // host's windows repaint what needs it (a window uncovered, the progress window's text).
@@ -163,6 +170,10 @@ try {
     if (in_hand_) in_hand_->leave(this);
     // Ends the read at once: the snapshot is let go without waiting for the last reference.
     statement_.finalize();
+    // A walk over a table ends with its write-backs durable: what the page says next counts them.
+    if (media_) {
+        if (auto database = database_.lock()) database->make_durable();
+    }
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

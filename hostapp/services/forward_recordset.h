@@ -11,17 +11,17 @@
 #include "com/object.h"
 #include "com/variant.h"
 #include "contracts/host_services.h"
-#include "hostapp/db/host_hooks.h"
-#include "hostapp/db/records_in_hand.h"
+#include "hostapp/db/host_database.h"
 #include "hostapp/db/sqlite_connection.h"
 
 class ForwardRecordset final : public ComObject<ForwardRecordset, IHostRecordset> {
 public:
-    // Runs the query, which must only read, and stands on its first row. The hooks' watcher, if any,
-    // hears of every media record stepped onto; once the run is interrupted, reading fails.
-    // in_hand, when given, is told which media record it stands on.
-    ForwardRecordset(SqliteConnection connection, std::string_view sql, const HostHooks& hooks = {},
-                     std::shared_ptr<RecordsInHand> in_hand = {});
+    // Runs the query, which must only read, and stands on its first row. Of database, when given:
+    // the hooks' watcher hears of every media record stepped onto, and once the run is interrupted
+    // reading fails; its records in hand are told which media record this stands on; and its
+    // group of write-backs is committed once due, at each step.
+    ForwardRecordset(SqliteConnection connection, std::string_view sql,
+                     const std::shared_ptr<HostDatabase>& database = nullptr);
     ~ForwardRecordset() override;
 
     HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT column, VARIANT* value) override;
@@ -52,8 +52,9 @@ private:
     bool on_row_ = false;
     bool closed_ = false;
     std::optional<MediaColumns> media_;
-    RunWatcher* watcher_;
-    const std::atomic<bool>* interrupted_;
+    RunWatcher* watcher_ = nullptr;
+    const std::atomic<bool>* interrupted_ = nullptr;
     std::shared_ptr<RecordsInHand> in_hand_;
+    std::weak_ptr<HostDatabase> database_;  // the record set does not keep it open
     bool walked_ = false;
 };

@@ -14,7 +14,8 @@ inline constexpr char kDefaultDatabaseVariable[] = "PATHMENDER_DB";
 
 struct HostEnvironment {
     std::filesystem::path database;      // empty: none; the default is $PATHMENDER_DB
-    std::filesystem::path temp_folder;   // the default is $TMPDIR, else /tmp
+    // The default: $TMPDIR; else a memory file system private to the user; else /tmp.
+    std::filesystem::path temp_folder;
     std::filesystem::path page_folder;   // the default is the folder of the running program
     std::u16string application_title = u"Pathmender Host";
     int busy_timeout_ms = 5000;          // how long a database call waits for another's lock

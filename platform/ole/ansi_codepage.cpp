@@ -45,9 +45,13 @@ std::optional<std::uint8_t> char_to_ansi(char16_t c) {
     return std::nullopt;
 }
 
+void ansi_decode_into(ByteView bytes, char16_t* out) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = kToChar[bytes[i]];
+}
+
 std::u16string ansi_decode(ByteView bytes) {
     std::u16string out(bytes.size(), u'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = kToChar[bytes[i]];
+    ansi_decode_into(bytes, out.data());
     return out;
 }
 

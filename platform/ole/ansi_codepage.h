@@ -17,6 +17,8 @@ char16_t ansi_to_char(std::uint8_t byte);
 std::optional<std::uint8_t> char_to_ansi(char16_t c);
 
 std::u16string ansi_decode(ByteView bytes);
+// bytes.size() characters into out.
+void ansi_decode_into(ByteView bytes, char16_t* out);
 // A character the code page cannot hold (a surrogate pair counts as one) becomes '?'; ok (if
 // given) says whether all fitted.
 Bytes ansi_encode(std::u16string_view text, bool* ok = nullptr);

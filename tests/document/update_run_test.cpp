@@ -3,6 +3,9 @@
 #include "com/bstr.h"
 #include "com/error.h"
 #include "com/utf.h"
+#include "hostapp/db/write_back_grouping.h"
+
+#include <chrono>
 
 namespace {
 
@@ -131,6 +134,25 @@ TEST_F(UpdateRun, EveryTableIsVisitedInTheTablesOrder) {
         if (i == 8) continue;
         EXPECT_EQ(link_of(kTables[i], i + 100), i < 8 ? u"\\\\NewServer\\Media\\a.xls" : u"\\\\OldServer\\Media\\a.xls") << i;
     }
+}
+
+// With write-backs grouped, each table's walk ends with its write-backs committed: when the page
+// says how the run went, every record it counts is in the file for anyone to read.
+TEST_F(UpdateRun, GroupedWriteBacksAreDurableBeforeThePageSaysAnything) {
+    WriteBackGrouping grouping;
+    grouping.most_records = 1000;
+    grouping.longest = std::chrono::hours(1);
+    configure_host([&](HostEnvironment& environment) { environment.hooks.grouping = &grouping; });
+    make_network_file("NewServer/Media/a.xls");
+    for (int i = 0; i < 11; ++i) database().insert(kTables[i], i + 1, link_to(u"\\\\OldServer\\Media\\a.xls"));
+    std::vector<std::u16string> seen_at_message;
+    windows.recorder.on_message = [&](std::size_t) {
+        MediaDatabase other = MediaDatabase::open(database_file);
+        for (int i = 0; i < 11; ++i) seen_at_message.push_back(source_doc_of(*other.read(kTables[i], i + 1)));
+    };
+    press_update(*open_page(), u"\\\\OldServer");
+    EXPECT_EQ(messages(), std::vector<std::u16string>{u"Media links have been updated"});
+    EXPECT_EQ(seen_at_message, std::vector<std::u16string>(11, u"\\\\NewServer\\Media\\a.xls"));
 }
 
 TEST_F(UpdateRun, ASecondRunReportsOnlyItsOwnCounts) {

@@ -4,11 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <map>
 
 #include "com/error.h"
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
+#include "hostapp/db/write_back_grouping.h"
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
 #include "testkit/media_database.h"
@@ -215,6 +217,54 @@ TEST_F(HostDataTest, WriteBacksSurviveAProcessThatDies) {
     EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 1), bytes_of("written one"));
     EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 2), bytes_of("written two"));
     EXPECT_EQ(database.read(u"AP7VENDORMEDIA", 3), bytes_of("third"));
+}
+
+// Grouped write-backs commit together: another connection sees none of an open group, then all of
+// it once it is full, due, made durable, or a later write-back of it fails (which leaves the
+// group's earlier ones committed).
+TEST_F(HostDataTest, GroupedWriteBacksCommitTogetherAndAFailureKeepsTheEarlierOnes) {
+    {
+        MediaDatabase database = MediaDatabase::open(database_file);
+        for (int id = 4; id <= 6; ++id) database.insert(u"AP7VENDORMEDIA", id, bytes_of("old"));
+    }
+    WriteBackGrouping grouping;
+    grouping.most_records = 3;
+    grouping.longest = std::chrono::hours(1);
+    configure_host([&](HostEnvironment& environment) { environment.hooks.grouping = &grouping; });
+    ComPtr<IHostDataObject> data = open_data_object(host_session());
+    MediaDatabase other = MediaDatabase::open(database_file);
+    const auto seen = [&](std::int32_t id) { return utf8(ansi_text(*other.read(u"AP7VENDORMEDIA", id))); };
+
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 1, u"new 1");
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 2, u"new 2");
+    EXPECT_EQ(seen(1), "first");
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 3, u"new 3");  // the group is full
+    EXPECT_EQ(seen(1) + seen(2) + seen(3), "new 1new 2new 3");
+
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 4, u"new 4");
+    std::int32_t missing = 99;
+    SHORT result = 77;
+    EXPECT_EQ(write_back(data.get(), u"AP7VENDORMEDIA", u"Object", u"MEDIAID", Variant::ref(&missing), u"x", &result),
+              hresult_from_error_number(kDatabaseError));
+    EXPECT_EQ(seen(4), "new 4");
+
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 5, u"new 5");
+    EXPECT_EQ(seen(5), "old");
+    grouping.make_durable();
+    EXPECT_EQ(seen(5), "new 5");
+
+    // A group that is due is committed at the walk's next step, and at the walk's end.
+    grouping.longest = std::chrono::milliseconds(0);
+    ComPtr<IHostRecordset> walk = open_media_records(data.get(), u"AP7VENDORMEDIA");
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 1, u"newer 1");
+    EXPECT_EQ(seen(1), "newer 1") << "due at once: committed with the write-back itself";
+    grouping.longest = std::chrono::hours(1);
+    check(walk->MoveNext());
+    update_media_object(data.get(), u"AP7VENDORMEDIA", 2, u"newer 2");
+    EXPECT_EQ(seen(2), "new 2");
+    while (!at_end(walk.get())) check(walk->MoveNext());
+    check(walk->Close());
+    EXPECT_EQ(seen(2), "newer 2");
 }
 
 // While a walk stands on a record, a write-back into its table names that record exactly: a text
