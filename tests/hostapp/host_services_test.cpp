@@ -1,5 +1,9 @@
 // File, OLE, string and path services, reached through their class identifiers.
 #include <gtest/gtest.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <set>
@@ -13,6 +17,7 @@
 #include "hostapp/services/host_file_services.h"
 #include "hostapp/services/host_string_services.h"
 #include "support/host_fixture.h"
+#include "support/scoped.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -98,6 +103,43 @@ TEST_F(HostServicesTest, TempFileNameNeedsAnExistingFolderAndAPlainExtension) {
         EXPECT_EQ(hr, hresult_from_error_number(c.error)) << utf8(c.location) << " " << utf8(c.extension);
         EXPECT_EQ(path, nullptr);
     }
+}
+
+// The host's temporary files: $TMPDIR when given; else a memory file system that is the user's
+// alone, never one that others may enter or change; else /tmp.
+TEST_F(HostServicesTest, TemporaryFilesGoToAPrivateMemoryFolderUnlessTmpdirSaysOtherwise) {
+    struct statfs shm;
+    if (::statfs("/dev/shm", &shm) != 0 || static_cast<unsigned long>(shm.f_type) != TMPFS_MAGIC)
+        GTEST_SKIP() << "no memory file system at /dev/shm";
+    const std::filesystem::path runtime = "/dev/shm/pm-test-runtime-" + std::to_string(::getpid());
+    std::filesystem::create_directory(runtime);
+    struct Case {
+        const char* tmpdir;
+        std::filesystem::perms runtime_mode;
+        bool runtime_chosen;
+    } cases[] = {
+        {"/somewhere/chosen", std::filesystem::perms::owner_all, false},
+        {nullptr, std::filesystem::perms::owner_all, true},
+        {nullptr, std::filesystem::perms::owner_all | std::filesystem::perms::others_all, false},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::permissions(runtime, c.runtime_mode);
+        ScopedVariable tmpdir("TMPDIR", c.tmpdir);
+        ScopedVariable xdg("XDG_RUNTIME_DIR", runtime.c_str());
+        const std::filesystem::path chosen = default_host_environment().temp_folder;
+        if (c.tmpdir) {
+            EXPECT_EQ(chosen, c.tmpdir);
+            continue;
+        }
+        if (c.runtime_chosen) EXPECT_EQ(chosen, runtime);
+        else EXPECT_NE(chosen, runtime);
+        struct stat status;
+        ASSERT_EQ(::lstat(chosen.c_str(), &status), 0) << chosen;
+        if (chosen != "/tmp") {
+            EXPECT_EQ(status.st_mode & 077, 0u) << chosen;
+        }
+    }
+    std::filesystem::remove(runtime);
 }
 
 TEST_F(HostServicesTest, PageFolderIsTheOnlyKnownFolder) {
