@@ -2,9 +2,10 @@
 // read-only connection for every record set that reads.
 //
 // The file runs in write-ahead-log mode. A reading record set keeps one snapshot from its first
-// row to its close, so write-backs never disturb a walk; the writer commits each write-back on
-// its own connection at once, even while a walk over the same table is still open (in a single
-// connection an update made while a select is stepping would not commit until the select ends).
+// row to its close, so write-backs never disturb a walk; the writer commits each write-back (or,
+// when the hooks group them, each group) on its own connection, even while a walk over the same
+// table is still open (in a single connection an update made while a select is stepping would not
+// commit until the select ends).
 #pragma once
 
 #include <chrono>
