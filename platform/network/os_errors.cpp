@@ -41,7 +41,11 @@ RuntimeError run_time_error_for_os_error(int err, bool is_folder) {
 
 void raise_os_error(int err, bool is_folder) { raise_standard_error(run_time_error_for_os_error(err, is_folder)); }
 
+// Errors of the standard library's file functions carry errno values in the generic or system category.
+RuntimeError run_time_error_for_os_error(const std::error_code& error, bool is_folder) {
+    return run_time_error_for_os_error(error.value(), is_folder);
+}
+
 void raise_os_error(const std::error_code& error, bool is_folder) {
-    // Errors of the standard library's file functions carry errno values in the generic or system category.
-    raise_os_error(error.value(), is_folder);
+    raise_standard_error(run_time_error_for_os_error(error, is_folder));
 }

@@ -79,7 +79,11 @@ DWORD system_error_for_errno(int err) {
 
 }  // namespace
 
+RuntimeError run_time_error_for_os_error(const std::error_code& error, bool is_folder) {
+    if (error.category() == std::system_category()) return run_time_error_for_os_error(error.value(), is_folder);
+    return run_time_error_for_os_error(int(system_error_for_errno(error.value())), is_folder);
+}
+
 void raise_os_error(const std::error_code& error, bool is_folder) {
-    if (error.category() == std::system_category()) raise_os_error(error.value(), is_folder);
-    raise_os_error(int(system_error_for_errno(error.value())), is_folder);
+    raise_standard_error(run_time_error_for_os_error(error, is_folder));
 }

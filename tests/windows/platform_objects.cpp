@@ -4,45 +4,24 @@
 // declared for them. The folder's layout and what is asked of it are the Linux tests' rows. Run on
 // Windows, or under Wine, in a scratch folder it makes itself; one line per check, the exit status
 // is non-zero when any check failed.
+#include "member_names.h"
 #include "windows_checks.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "com/enum_variant.h"
 #include "platform/file_system_object.h"
 #include "platform/support/file_system_cases.h"
 #include "platform/wsh_network_object.h"
 
 namespace {
 
+using checks::member_names;
 using checks::Ref;
 using checks::Text;
 
 void report(bool ok, const std::string& check, HRESULT hr) { checks::report(ok, check, checks::hex(hr)); }
-
-// The members an enumeration hands out, each asked for I; the names of those that answer.
-template <class I>
-std::vector<std::wstring> member_names(IUnknown* enumeration, HRESULT& hr) {
-    std::vector<std::wstring> names;
-    Ref<IEnumVARIANT> members;
-    hr = enumeration->QueryInterface(uuidof<IEnumVARIANT>(), members.put_void());
-    if (FAILED(hr)) return names;
-    VARIANT item;
-    VariantInit(&item);
-    while (members->Next(1, &item, nullptr) == S_OK) {
-        Ref<I> member;
-        if (item.vt == VT_DISPATCH && item.pdispVal)
-            hr = item.pdispVal->QueryInterface(uuidof<I>(), member.put_void());
-        Text name;
-        if (member.p) member->get_Name(name.put());
-        names.emplace_back(name.text ? name.text : L"?");
-        VariantClear(&item);
-    }
-    std::sort(names.begin(), names.end());  // the system lists in the file system's order
-    return names;
-}
 
 // The names expected of a listing, sorted.
 template <std::size_t N>

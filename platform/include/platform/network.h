@@ -26,6 +26,9 @@ struct NetworkConnection {
 // with a colon, or "-" for none; REMOTE a UNC share name. Blank lines and lines starting with '#'
 // are skipped. A malformed line raises error 5 naming the file and the line. The default file
 // missing means no connections; a file that was named explicitly must exist (error 53).
+// In the stand-in network object for Wine (the Windows build's WshNetworkStandIn.dll) the file
+// without an argument is the one the prefix's registry names (tools/wine-network), and nothing
+// else of this header but these two and NetworkConnection is there.
 std::vector<NetworkConnection> read_network_connections();
 std::vector<NetworkConnection> read_network_connections(const std::filesystem::path& file);
 
