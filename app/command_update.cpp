@@ -41,6 +41,10 @@ public:
         messages.push_back({std::u16string(prompt), style});
         return ConsoleWindowSystem::message_box(prompt, style, caption);
     }
+    std::vector<PageMessage> messages;
+    std::optional<std::string> not_durable;  // why write-backs the page counted were not written
+
+private:
     // Commits the write-backs not yet committed; a failure is kept, the first one.
     void make_durable() {
         if (!grouping_) return;
@@ -50,10 +54,7 @@ public:
             if (!not_durable) not_durable = current_error_text();
         }
     }
-    std::vector<PageMessage> messages;
-    std::optional<std::string> not_durable;  // why write-backs the page counted were not written
 
-private:
     ProgressReport& progress_;
     WriteBackGrouping* grouping_;
 };
@@ -166,7 +167,6 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     {
         forms::WindowSystemInstalled installed(transcript);
         press_update(PreparedHost(request, hooks), request);
-        transcript.make_durable();
     }
     // Write-backs the page counted that could not be committed make the run a failed one.
     if (transcript.not_durable) {

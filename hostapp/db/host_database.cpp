@@ -264,7 +264,6 @@ void HostDatabase::update_statements_go_first() {
     rollback_.finalize();
     savepoint_.finalize();
     release_.finalize();
-    rollback_to_.finalize();
     updates_.clear();
 }
 
@@ -338,7 +337,8 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
         raise_database_error(u"\"" + std::u16string(table) + u"\" is not a media table of the host database.");
     // The walk's own record, by its key as the walk handed it out, or none.
     const std::u16string key_written = key_text(key);
-    if (!in_hand_->may_write(*media_table, same_sql_name(key_field, u"MEDIAID") ? key_written : u"")) {
+    if (!in_hand_->may_write(*media_table, same_sql_name(key_field, u"MEDIAID") ? std::optional(key_written)
+                                                                                 : std::nullopt)) {
         raise_database_error(u"The write-back names " + std::u16string(key_field) + u" " + key_written + u" of " +
                              std::u16string(*media_table) + u", not the record being read (MEDIAID " +
                              in_hand_->one_in_hand(*media_table).value_or(u"?") + u"); nothing was written.");
@@ -412,7 +412,6 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
     // Grouped: each write-back in a savepoint of the group's transaction.
     if (!savepoint_) savepoint_ = writer_.prepare("SAVEPOINT write_back");
     if (!release_) release_ = writer_.prepare("RELEASE write_back");
-    if (!rollback_to_) rollback_to_ = writer_.prepare("ROLLBACK TO write_back");
     if (group_size_ == 0) {
         {
             TransactionGuard guard(db);

@@ -77,7 +77,7 @@ private:
     std::shared_ptr<RecordsInHand> in_hand_ = std::make_shared<RecordsInHand>();
     // The open group of write-backs, when they are grouped.
     WriteBackGrouping* grouping_ = nullptr;
-    SqliteStatement savepoint_, release_, rollback_to_;
+    SqliteStatement savepoint_, release_;
     std::size_t group_size_ = 0;  // 0: no group open
     std::chrono::steady_clock::time_point group_began_;
 };

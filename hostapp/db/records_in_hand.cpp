@@ -8,7 +8,7 @@ void RecordsInHand::stand_on(const void* reader, std::u16string_view table, std:
 
 void RecordsInHand::leave(const void* reader) { by_reader_.erase(reader); }
 
-bool RecordsInHand::may_write(std::u16string_view table, std::u16string_view key) const {
+bool RecordsInHand::may_write(std::u16string_view table, std::optional<std::u16string_view> key) const {
     bool walked = false;
     for (const auto& [reader, in_hand] : by_reader_) {
         if (!same_sql_name(in_hand.table, table)) continue;

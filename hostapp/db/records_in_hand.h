@@ -17,9 +17,9 @@ public:
     // The record set reader stands on no record any more (past its last, closed or gone).
     void leave(const void* reader);
 
-    // Whether a write-back into table may name key: it is a record in hand of table, or no walk
-    // over table stands on any record.
-    bool may_write(std::u16string_view table, std::u16string_view key) const;
+    // Whether a write-back into table may name key (none: it names the record by another column):
+    // it is a record in hand of table, or no walk over table stands on any record.
+    bool may_write(std::u16string_view table, std::optional<std::u16string_view> key) const;
     // A key in hand of table, for a message.
     std::optional<std::u16string> one_in_hand(std::u16string_view table) const;
 
