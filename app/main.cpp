@@ -7,8 +7,10 @@
 #include <CLI/CLI.hpp>
 
 #include "app/commands.h"
+#include "app/process_memory.h"
 
 int main(int argc, char** argv) {
+    keep_freed_memory_for_reuse();
     CLI::App app{"Pathmender: the stand-in host of the Update Linked Media plug-in", "pathmender"};
     app.require_subcommand(1);
     app.set_version_flag("--version", PATHMENDER_VERSION);

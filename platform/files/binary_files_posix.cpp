@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <limits>
 
 #include "com/error.h"
 #include "com/utf.h"
@@ -40,39 +42,39 @@ BinaryFile::~BinaryFile() {
 }
 
 void BinaryFile::read(std::span<std::uint8_t> bytes) {
-    if (std::int64_t(bytes.size()) > length() - position()) raise_standard_error(RuntimeError::InputPastEndOfFile);
+    // The file's end is found by reading up to it: a short read leaves the position where it was.
+    if (bytes.empty() && position_ > length()) raise_standard_error(RuntimeError::InputPastEndOfFile);
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t got = ::read(file_, bytes.data() + done, bytes.size() - done);
+        ssize_t got = ::pread(file_, bytes.data() + done, bytes.size() - done, off_t(position_ + std::int64_t(done)));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) raise_os_error(errno);
-        if (got == 0) raise_standard_error(RuntimeError::InputPastEndOfFile);  // cut short under us
+        if (got == 0) raise_standard_error(RuntimeError::InputPastEndOfFile);
         done += std::size_t(got);
     }
+    position_ += std::int64_t(done);
 }
 
 void BinaryFile::write(std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = ::write(file_, bytes.data() + done, bytes.size() - done);
+    // What was written stays written, and the position moves past it, even when the rest fails.
+    while (!bytes.empty()) {
+        ssize_t put = ::pwrite(file_, bytes.data(), bytes.size(), off_t(position_));
         if (put < 0 && errno == EINTR) continue;
         // A file that may grow no further is as full as a full disk.
         if (put < 0) raise_os_error(errno == EFBIG ? ENOSPC : errno);
         // A write that takes nothing and gives no reason: the device is full.
         if (put == 0) raise_os_error(ENOSPC);
-        done += std::size_t(put);
+        position_ += put;
+        bytes = bytes.subspan(std::size_t(put));
     }
 }
 
-std::int64_t BinaryFile::position() const {
-    off_t at = ::lseek(file_, 0, SEEK_CUR);
-    if (at < 0) raise_os_error(errno);
-    return at;
-}
+std::int64_t BinaryFile::position() const { return position_; }
 
 void BinaryFile::seek(std::int64_t offset) {
     if (offset < 0) raise_standard_error(RuntimeError::InvalidProcedureCall);
-    if (::lseek(file_, off_t(offset), SEEK_SET) < 0) raise_os_error(errno);
+    if (offset > std::numeric_limits<off_t>::max()) raise_os_error(EINVAL);
+    position_ = offset;
 }
 
 std::int64_t BinaryFile::length() const {
@@ -124,19 +126,30 @@ std::int64_t FileLen(std::u16string_view path) {
 
 void Kill(std::u16string_view path) {
     std::string name = system_path(path);
-    struct stat target {};
-    if (::lstat(name.c_str(), &target) != 0) raise_path_error(errno, name);
-    if (S_ISDIR(target.st_mode)) raise_standard_error(RuntimeError::FileNotFound);  // Kill deletes files only
     {
         auto& t = file_table();
         std::lock_guard guard(t.lock);
-        for (const auto& file : t.files) {
-            if (!file) continue;
-            struct stat open;
-            if (::fstat(file->file_, &open) == 0 && open.st_dev == target.st_dev &&
-                open.st_ino == target.st_ino)
-                raise_standard_error(RuntimeError::FileAlreadyOpen);
+        // Only a file that may be open needs looking at first; with none open, the name goes.
+        const bool any_open = std::any_of(t.files.begin(), t.files.end(), [](const auto& file) { return bool(file); });
+        if (any_open) {
+            struct stat target {};
+            if (::lstat(name.c_str(), &target) != 0) raise_path_error(errno, name);
+            if (S_ISDIR(target.st_mode)) raise_standard_error(RuntimeError::FileNotFound);  // Kill deletes files only
+            for (const auto& file : t.files) {
+                if (!file) continue;
+                struct stat open;
+                if (::fstat(file->file_, &open) == 0 && open.st_dev == target.st_dev &&
+                    open.st_ino == target.st_ino)
+                    raise_standard_error(RuntimeError::FileAlreadyOpen);
+            }
         }
     }
-    if (::unlink(name.c_str()) != 0) raise_os_error(errno);
+    if (::unlink(name.c_str()) == 0) return;
+    const int error = errno;
+    // Kill deletes files only: a folder is not found as a file (Linux says EISDIR, POSIX EPERM).
+    struct stat target {};
+    if ((error == EISDIR || error == EPERM) && ::lstat(name.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
+        raise_standard_error(RuntimeError::FileNotFound);
+    if (error == ENOENT || error == ENOTDIR) raise_path_error(error, name);
+    raise_os_error(error);
 }

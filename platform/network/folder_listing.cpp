@@ -7,6 +7,10 @@
 #include <climits>
 
 #include <dirent.h>
+#include <sys/syscall.h>
+#if defined(__linux__)
+#include <linux/openat2.h>
+#endif
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -134,6 +138,30 @@ std::optional<NetworkItemKind> network_entry_kind(const std::filesystem::path& f
     struct stat info;
     if (stat_member(folder, disk_name, info) != 0) return std::nullopt;
     return kind_of_mode(info.st_mode, folder / disk_name, share);
+}
+
+std::optional<NetworkItemKind> exact_path_kind(const std::filesystem::path& root, const std::filesystem::path& relative) {
+#if defined(__linux__) && defined(SYS_openat2)
+    if (root.native().size() + relative.native().size() >= PATH_MAX) return std::nullopt;
+    const int at = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (at < 0) return std::nullopt;
+    open_how how{};
+    how.flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const int found = int(::syscall(SYS_openat2, at, relative.c_str(), &how, sizeof how));
+    ::close(at);
+    if (found < 0) return std::nullopt;
+    struct stat info;
+    const int status = ::fstat(found, &info);
+    ::close(found);
+    if (status != 0) return std::nullopt;
+    if (S_ISDIR(info.st_mode)) return NetworkItemKind::folder;
+    if (S_ISREG(info.st_mode)) return NetworkItemKind::file;
+#else
+    (void)root;
+    (void)relative;
+#endif
+    return std::nullopt;
 }
 
 std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path& folder,

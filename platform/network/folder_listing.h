@@ -27,3 +27,8 @@ std::vector<NetworkFolderEntry> list_network_folder(const std::filesystem::path&
 std::optional<NetworkItemKind> network_entry_kind(const std::filesystem::path& folder,
                                                   const std::filesystem::path& disk_name,
                                                   const std::optional<std::filesystem::path>& share);
+
+// What relative names below root when every component is spelled exactly as on disk and none is
+// a link: one look-up for the whole path. Nothing when that is not so (or the system cannot say),
+// and the caller looks the components up one by one.
+std::optional<NetworkItemKind> exact_path_kind(const std::filesystem::path& root, const std::filesystem::path& relative);

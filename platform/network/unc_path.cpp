@@ -33,6 +33,9 @@ std::optional<std::vector<std::u16string_view>> split_unc(std::u16string_view un
     return components;
 }
 
+// From this many components on, one look-up of the whole path costs less than one a component.
+constexpr std::size_t kComponentsWorthOneLookUp = 4;
+
 struct Found {
     std::filesystem::path disk_name;
     std::u16string name;
@@ -64,6 +67,18 @@ std::optional<ResolvedUncPath> resolve_unc_path(std::u16string_view unc) {
     bool folder_wanted = false;
     auto components = split_unc(unc, folder_wanted);
     if (!components) return std::nullopt;
+
+    // A path of several folders spelled as on disk (most that a run asks for) is one look-up.
+    if (components->size() >= kComponentsWorthOneLookUp) {
+        std::filesystem::path relative;
+        for (std::u16string_view component : *components) relative /= utf8(component);
+        if (auto kind = exact_path_kind(root, relative); kind && (!folder_wanted || *kind == NetworkItemKind::folder)) {
+            ResolvedUncPath resolved{root / relative, root / utf8((*components)[0]) / utf8((*components)[1]),
+                                     std::u16string(unc.substr(0, folder_wanted ? unc.size() - 1 : unc.size())),
+                                     std::u16string(components->back()), *kind};
+            return resolved;
+        }
+    }
 
     ResolvedUncPath resolved{root, {}, u"\\", {}, NetworkItemKind::folder};
     std::optional<std::filesystem::path> share;

@@ -20,6 +20,7 @@ protected:
     void SetUp() override {
         tree.file("NewServer/Data/inside.txt");
         tree.folder("NewServer/Data/Sub");
+        tree.file("NewServer/Data/Sub/Deeper/deep.txt");
         tree.file("NewServer/Other/b.txt");
         tree.file("secret-at-root", "secret");
         std::ofstream(tree.outside() / "outside-secret") << "secret";
@@ -30,6 +31,8 @@ protected:
         std::filesystem::create_symlink("/etc/passwd", tree.root() / "NewServer/Data/passwd");
         std::filesystem::create_symlink("../../secret-at-root", tree.root() / "NewServer/Data/UpAndOut");
         std::filesystem::create_directory_symlink(tree.root() / "NewServer/Other", tree.root() / "NewServer/Data/OtherShare");
+        std::filesystem::create_symlink("../../inside.txt", tree.root() / "NewServer/Data/Sub/Deeper/inside-link");
+        std::filesystem::create_directory_symlink("..", tree.root() / "NewServer/Data/Sub/Deeper/up");
         check(CreateFileSystemObject(fso.put()));
     }
 
@@ -92,6 +95,8 @@ TEST_F(HostilePaths, NothingResolvesOutsideTheNetworkFolderOrItsShare) {
         u"\\\\NewServer\\Data\\UpAndOut",
         u"\\\\NewServer\\Data\\OtherShare\\b.txt",
         u"\\\\NewServer\\Data\\inside.txt\\..",
+        u"\\\\NewServer\\Data\\Sub\\Deeper\\up\\Deeper\\deep.txt",
+        u"\\\\NewServer\\Data\\Sub\\Deeper\\deep.txt\\",
         std::u16string(u"\\\\NewServer\\Data\\inside.txt\0.jpg", 32),
         std::u16string(u"\\\\NewServer\\Data\0\\..\\..\\secret-at-root", 37),
         u"\\\\NewServer\\Data\\inside\x01.txt",
@@ -108,6 +113,12 @@ TEST_F(HostilePaths, NothingResolvesOutsideTheNetworkFolderOrItsShare) {
     // What lies inside is still found, so the refusals above are not a broken resolver.
     EXPECT_TRUE(file_exists(u"\\\\NewServer\\Data\\inside.txt"));
     EXPECT_TRUE(folder_exists(u"\\\\newserver\\data\\sub\\"));
+    // Deeper paths, spelled as on disk or not, and a link to a file that stays in its share.
+    EXPECT_TRUE(file_exists(u"\\\\NewServer\\Data\\Sub\\Deeper\\deep.txt"));
+    EXPECT_TRUE(file_exists(u"\\\\NewServer\\Data\\sub\\DEEPER\\deep.txt"));
+    EXPECT_TRUE(file_exists(u"\\\\NewServer\\Data\\Sub\\Deeper\\inside-link"));
+    EXPECT_TRUE(folder_exists(u"\\\\NewServer\\Data\\Sub\\Deeper\\"));
+    EXPECT_FALSE(folder_exists(u"\\\\NewServer\\Data\\Sub\\Deeper\\deep.txt"));
 }
 
 TEST_F(HostilePaths, PathsOfThe32767CharacterLimitNameNothingAndBreakNothing) {

@@ -58,6 +58,9 @@ private:
     friend void Kill(std::u16string_view path);  // refuses to delete a file that is open
     NativeFile file_;
     std::u16string path_;
+    // Where the next read or write goes, kept here where the system's own offset is not used
+    // (POSIX: every transfer is one positioned call, and asking for the position costs none).
+    std::int64_t position_ = 0;
 };
 
 // The lowest number not in use; 67 "Too many files" when all are taken.
