@@ -1,0 +1,60 @@
+// One ODBC statement: prepared once, its parameters bound as integers or bytes, run, its rows
+// fetched. Failures raise OdbcError naming the statement's text.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hostapp/db/odbc_handle.h"
+
+class OdbcStatement {
+public:
+    // A statement on connection (an ODBC connection handle), for execute_direct.
+    explicit OdbcStatement(void* connection);
+    // Prepares sql on connection.
+    OdbcStatement(void* connection, std::u16string_view sql);
+    OdbcStatement(OdbcStatement&&) noexcept;
+    OdbcStatement& operator=(OdbcStatement&&) noexcept;
+    ~OdbcStatement();
+
+    // Parameters count from 1. Each keeps its own copy of the value until bound again or the
+    // statement goes.
+    void bind_int64(int index, std::int64_t value);
+    void bind_null_int64(int index);
+    // Bytes of any length, sent whole as a variable-length binary value (varbinary, bytea, BLOB).
+    void bind_bytes(int index, std::span<const std::uint8_t> bytes);
+    void bind_null_bytes(int index);
+
+    // Runs the prepared statement with the values bound, closing the rows of its last run first.
+    void execute();
+    // Prepares nothing: runs sql as it is.
+    void execute_direct(std::u16string_view sql);
+    // The rows the last run changed (inserted, updated, deleted).
+    std::int64_t row_count() const;
+
+    // True while a row is available.
+    bool fetch();
+    // Columns count from 1; each is read once per row, in order. Nothing for NULL.
+    std::optional<std::int64_t> get_int64(int column);
+    // The whole value of a bytes column of any binary type, read in pieces.
+    std::optional<std::vector<std::uint8_t>> get_bytes(int column);
+    // Lets go of the rows of the last run.
+    void close_cursor();
+
+private:
+    struct Parameter;
+    Parameter& parameter(int index);
+    void bind_null(int index, short c_type, short sql_type);
+    [[noreturn]] void fail(std::u16string_view what) const;
+
+    OdbcHandle statement_;
+    std::u16string sql_;
+    // Bound by address: each parameter stays where it is until the statement goes.
+    std::map<int, std::unique_ptr<Parameter>> parameters_;
+};
