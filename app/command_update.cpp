@@ -22,7 +22,7 @@
 #include "app/run_report.h"
 #include "app/update_outcome.h"
 #include "com/utf.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "platform/forms/console_window_system.h"
 #include "platform/network.h"
 

@@ -1,7 +1,7 @@
 #include "app/journal_file.h"
 
 #include "app/commands.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 
 void add_journal_options(CLI::App& command, JournalOptions& options) {
     command.add_option("--db", options.database, "The host database (SQLite)")->required();

@@ -10,7 +10,7 @@
 
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/db/media_tables.h"
 #include "hostapp/db/sqlite_connection.h"
 #include "platform/ole/ansi_codepage.h"

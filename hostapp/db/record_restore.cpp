@@ -4,7 +4,7 @@
 
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/db/media_tables.h"
 
 namespace {

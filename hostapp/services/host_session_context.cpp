@@ -6,6 +6,7 @@
 #include "com/error.h"
 #include "hostapp/services/host_data_object.h"
 #include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_backend.h"
 
 namespace {
 
@@ -49,7 +50,9 @@ try {
     if (bstr_view(key) != media_data_object_key())
         raise_error(RuntimeError::InvalidProcedureCall, u"CreateDataObject: \"" + std::u16string(bstr_view(key)) +
                                                             u"\" is not the key of a data object of this host.");
-    auto database = std::make_shared<HostDatabase>(database_, environment_->busy_timeout_ms, environment_->hooks);
+    auto database = std::make_shared<HostDatabase>(
+        std::make_unique<SqliteBackend>(database_, environment_->busy_timeout_ms, environment_->hooks.write_backs),
+        environment_->hooks);
     *data = make_com<HostDataObject>(std::move(database)).detach();
     return S_OK;
 } catch (...) {

@@ -6,6 +6,7 @@
 #include "com/error.h"
 #include "com/utf.h"
 #include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_backend.h"
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
 
@@ -38,7 +39,9 @@ try {
     }
     try {
         // Opened once here, so that a file that is no host database is reported now.
-        HostDatabase opened_once(file, environment_->busy_timeout_ms, environment_->hooks);
+        HostDatabase opened_once(
+            std::make_unique<SqliteBackend>(file, environment_->busy_timeout_ms, environment_->hooks.write_backs),
+            environment_->hooks);
     } catch (const ComError& e) {
         last_error_ = u"the database file " + utf16(file.string()) + u" cannot be opened: " + e.description;
         return S_OK;
