@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "com/variant.h"
+#include "hostapp/db/records_in_hand.h"
 #include "hostapp/db/row_source.h"
 #include "hostapp/db/sqlite_value.h"
 
@@ -21,6 +22,9 @@ struct WriteBackRequest {
     const VARIANT& key;
     const VARIANT& value;
     bool journaled = false;          // the journal wants the key as stored and the value before
+    // When given, the write is made only while the column still holds these bytes (the ones the
+    // walk standing on the record read); otherwise whatever it holds.
+    const ObjectRead* only_over = nullptr;
 };
 
 // What a write-back did.
@@ -38,6 +42,13 @@ public:
 
     // Whether write-backs can be made (a database that cannot be written is still opened, for reading).
     virtual bool writable() const = 0;
+    // Whether a write-back into a record a walk stands on is made only while the record still
+    // holds the Object bytes the walk read: so on a database that others may change during a run.
+    virtual bool writes_only_over_what_was_read() const { return false; }
+
+    // A table or column name as this database's statements spell it; a name it cannot spell
+    // raises the host's database error.
+    virtual std::u16string name_sql(std::u16string_view name) const = 0;
 
     // The rows of a query that only reads, on a reading connection of its own.
     virtual std::unique_ptr<RowSource> open_rows(std::u16string_view sql) const = 0;

@@ -28,7 +28,9 @@ private:
 }  // namespace
 
 HostDatabase::HostDatabase(std::unique_ptr<DatabaseBackend> backend, HostHooks hooks)
-    : backend_(std::move(backend)), hooks_(hooks) {
+    : backend_(std::move(backend)),
+      hooks_(hooks),
+      in_hand_(std::make_shared<RecordsInHand>(backend_->writes_only_over_what_was_read())) {
     if (backend_->writable() && hooks_.write_backs == WriteBacks::commit) {
         grouping_ = hooks_.grouping;
         if (grouping_) grouping_->attach(this);
@@ -106,7 +108,9 @@ std::vector<std::uint8_t> HostDatabase::write_field(std::u16string_view table, s
     }
     check_column_name(field);
     check_column_name(key_field);
-    const WriteBackRequest request{*media_table, field, key_field, key, value, journal() != nullptr};
+    WriteBackRequest request{*media_table, field, key_field, key, value, journal() != nullptr};
+    if (same_sql_name(field, u"Object") && same_sql_name(key_field, u"MEDIAID"))
+        request.only_over = in_hand_->object_read(*media_table, key_written);
 
     if (!grouping_) {
         TransactionGuard guard(*backend_);

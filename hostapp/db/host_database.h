@@ -27,6 +27,8 @@ public:
     HostDatabase& operator=(const HostDatabase&) = delete;
 
     const HostHooks& hooks() const { return hooks_; }
+    // A table or column name as the database's statements spell it.
+    std::u16string name_sql(std::u16string_view name) const { return backend_->name_sql(name); }
 
     // The rows of a query that only reads, on a connection of its own.
     std::unique_ptr<RowSource> open_rows(std::u16string_view sql) const { return backend_->open_rows(sql); }
@@ -59,7 +61,7 @@ private:
 
     std::unique_ptr<DatabaseBackend> backend_;
     HostHooks hooks_;
-    std::shared_ptr<RecordsInHand> in_hand_ = std::make_shared<RecordsInHand>();
+    std::shared_ptr<RecordsInHand> in_hand_;
     // The open group of write-backs, when they are grouped.
     WriteBackGrouping* grouping_ = nullptr;
     std::size_t group_size_ = 0;  // 0: no group open

@@ -166,6 +166,8 @@ SqliteStatement& SqliteBackend::kept_statement(const std::string& text) {
     return kept->second;
 }
 
+std::u16string SqliteBackend::name_sql(std::u16string_view name) const { return utf16(quote_identifier(utf8(name))); }
+
 std::unique_ptr<RowSource> SqliteBackend::open_rows(std::u16string_view sql) const {
     SqliteConnection reader = SqliteConnection::open_host_view(file_, busy_timeout_ms_);
     configure_host_connection(reader);

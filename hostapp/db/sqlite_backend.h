@@ -29,6 +29,8 @@ public:
     SqliteBackend& operator=(const SqliteBackend&) = delete;
 
     bool writable() const override { return !read_only_; }
+    // Quoted: any name without control characters.
+    std::u16string name_sql(std::u16string_view name) const override;
     std::unique_ptr<RowSource> open_rows(std::u16string_view sql) const override;
 
     void begin() override;

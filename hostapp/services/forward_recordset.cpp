@@ -66,11 +66,10 @@ void ForwardRecordset::advance() {
     // the page's 1), so that a write-back can be told to be for this record.
     std::u16string media_id;
     if (rows_->kind(media_->media_id) != ColumnKind::null) media_id = value_at(media_->media_id).to_text();
-    if (in_hand_) in_hand_->stand_on(this, media_->table, media_id);
-    if (!watcher_) return;
-    std::span<const std::uint8_t> object;
+    std::optional<std::span<const std::uint8_t>> object;  // none: NULL
     if (rows_->kind(media_->object) != ColumnKind::null) object = rows_->bytes(media_->object);
-    watcher_->record_read({media_->table, media_id, object});
+    if (in_hand_) in_hand_->stand_on(this, media_->table, media_id, object);
+    if (watcher_) watcher_->record_read({media_->table, media_id, object.value_or(std::span<const std::uint8_t>())});
 }
 
 Variant ForwardRecordset::value_at(int column) const {

@@ -6,6 +6,7 @@
 #include "com/error.h"
 #include "hostapp/services/host_data_object.h"
 #include "hostapp/db/host_database.h"
+#include "hostapp/db/odbc_backend.h"
 #include "hostapp/db/sqlite_backend.h"
 
 namespace {
@@ -13,6 +14,14 @@ namespace {
 LONG next_session_id() {
     static std::atomic<LONG> counter{0};
     return ++counter;
+}
+
+// The session's database: on the environment's server, else in the file.
+std::shared_ptr<HostDatabase> open_host_database(const HostEnvironment& environment, const std::filesystem::path& file) {
+    std::unique_ptr<DatabaseBackend> backend;
+    if (!environment.connection.empty()) backend = std::make_unique<OdbcBackend>(environment.connection);
+    else backend = std::make_unique<SqliteBackend>(file, environment.busy_timeout_ms, environment.hooks.write_backs);
+    return std::make_shared<HostDatabase>(std::move(backend), environment.hooks);
 }
 
 std::u16string media_data_object_key() {
@@ -50,10 +59,7 @@ try {
     if (bstr_view(key) != media_data_object_key())
         raise_error(RuntimeError::InvalidProcedureCall, u"CreateDataObject: \"" + std::u16string(bstr_view(key)) +
                                                             u"\" is not the key of a data object of this host.");
-    auto database = std::make_shared<HostDatabase>(
-        std::make_unique<SqliteBackend>(database_, environment_->busy_timeout_ms, environment_->hooks.write_backs),
-        environment_->hooks);
-    *data = make_com<HostDataObject>(std::move(database)).detach();
+    *data = make_com<HostDataObject>(open_host_database(*environment_, database_)).detach();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
