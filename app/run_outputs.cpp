@@ -19,9 +19,11 @@ bool same_file(const fs::path& a, const fs::path& b) {
 
 std::optional<std::string> clashing_output(const RunOutputs& outputs) {
     // What no output may replace, and what each is to the user.
-    std::vector<std::pair<fs::path, std::string>> kept{{outputs.database, "the database"}};
+    std::vector<std::pair<fs::path, std::string>> kept;
+    if (!outputs.database.empty()) kept.push_back({outputs.database, "the database"});
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        kept.push_back({outputs.database.string() + suffix, "the database's file " + outputs.database.string() + suffix});
+        if (!outputs.database.empty())
+            kept.push_back({outputs.database.string() + suffix, "the database's file " + outputs.database.string() + suffix});
         kept.push_back({outputs.journal.string() + suffix, "the undo journal's file " + outputs.journal.string() + suffix});
     }
 

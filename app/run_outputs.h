@@ -12,7 +12,7 @@
 bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
 
 struct RunOutputs {
-    std::filesystem::path database;
+    std::filesystem::path database;              // empty: on a server
     std::filesystem::path journal;               // the undo journal the run keeps or would keep
     std::optional<std::filesystem::path> report; // --report
 };

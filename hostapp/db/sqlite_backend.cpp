@@ -169,10 +169,7 @@ SqliteStatement& SqliteBackend::kept_statement(const std::string& text) {
 std::u16string SqliteBackend::name_sql(std::u16string_view name) const { return utf16(quote_identifier(utf8(name))); }
 
 std::unique_ptr<RowSource> SqliteBackend::open_rows(std::u16string_view sql) const {
-    SqliteConnection reader = SqliteConnection::open_host_view(file_, busy_timeout_ms_);
-    configure_host_connection(reader);
-    reader.execute("PRAGMA query_only = 1");
-    return std::make_unique<SqliteRowSource>(std::move(reader), utf8(sql));
+    return open_sqlite_rows(file_, busy_timeout_ms_, sql);
 }
 
 void SqliteBackend::begin() {

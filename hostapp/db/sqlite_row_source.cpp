@@ -6,6 +6,7 @@
 
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
+#include "hostapp/db/sqlite_host_file.h"
 
 SqliteRowSource::SqliteRowSource(SqliteConnection connection, std::string_view sql)
     : connection_(std::move(connection)), statement_(connection_.prepare(sql)) {
@@ -38,3 +39,10 @@ double SqliteRowSource::real(int column) const { return statement_.column_double
 std::span<const std::uint8_t> SqliteRowSource::bytes(int column) const { return statement_.column_bytes(column); }
 
 void SqliteRowSource::close() { statement_.finalize(); }
+
+std::unique_ptr<RowSource> open_sqlite_rows(const std::filesystem::path& file, int busy_timeout_ms, std::u16string_view sql) {
+    SqliteConnection reader = SqliteConnection::open_host_view(file, busy_timeout_ms);
+    configure_host_connection(reader);
+    reader.execute("PRAGMA query_only = 1");
+    return std::make_unique<SqliteRowSource>(std::move(reader), utf8(sql));
+}

@@ -3,6 +3,8 @@
 // close.
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <string_view>
 
 #include "hostapp/db/row_source.h"
@@ -29,3 +31,6 @@ private:
     SqliteStatement statement_;
     std::optional<MediaColumns> media_;
 };
+
+// The rows of sql on a read-only connection of its own to the host database file.
+std::unique_ptr<RowSource> open_sqlite_rows(const std::filesystem::path& file, int busy_timeout_ms, std::u16string_view sql);

@@ -6,8 +6,8 @@
 #include "com/error.h"
 #include "hostapp/services/host_data_object.h"
 #include "hostapp/db/host_database.h"
-#include "hostapp/db/odbc_backend.h"
-#include "hostapp/db/sqlite_backend.h"
+#include "hostapp/db/database_backend.h"
+#include "hostapp/db/database_location.h"
 
 namespace {
 
@@ -18,10 +18,10 @@ LONG next_session_id() {
 
 // The session's database: on the environment's server, else in the file.
 std::shared_ptr<HostDatabase> open_host_database(const HostEnvironment& environment, const std::filesystem::path& file) {
-    std::unique_ptr<DatabaseBackend> backend;
-    if (!environment.connection.empty()) backend = std::make_unique<OdbcBackend>(environment.connection);
-    else backend = std::make_unique<SqliteBackend>(file, environment.busy_timeout_ms, environment.hooks.write_backs);
-    return std::make_shared<HostDatabase>(std::move(backend), environment.hooks);
+    const DatabaseLocation location = environment.connection.empty() ? DatabaseLocation::of_file(file)
+                                                                     : DatabaseLocation::on_server(environment.connection);
+    return std::make_shared<HostDatabase>(
+        open_database_backend(location, environment.busy_timeout_ms, environment.hooks.write_backs), environment.hooks);
 }
 
 std::u16string media_data_object_key() {
