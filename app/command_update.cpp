@@ -140,7 +140,8 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     };
     // A preview writes no journal, but fails where the run would fail to keep one.
     if (extras.dry_run && !extras.no_journal) {
-        if (auto why = journal_cannot_be_made(journal_file)) throw journal_refused(*why);
+        if (auto why = journal_cannot_be_made(journal_file, database.is_on_server() && extras.journal.empty()))
+            throw journal_refused(*why);
     }
     if (!extras.dry_run && !extras.no_journal) {
         try {

@@ -22,4 +22,5 @@ std::optional<std::string> clashing_output(const RunOutputs& outputs);
 
 // Why the undo journal in file could not be made or written, as far as can be told without
 // writing anything (for a preview); nothing when it could.
-std::optional<std::string> journal_cannot_be_made(const std::filesystem::path& file);
+// folder_made: the journal's folder is made when missing, so the nearest folder there must take it.
+std::optional<std::string> journal_cannot_be_made(const std::filesystem::path& file, bool folder_made = false);

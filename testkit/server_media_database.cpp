@@ -2,6 +2,7 @@
 
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
+#include "hostapp/db/odbc_host_database.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ ServerMediaDatabase ServerMediaDatabase::create(std::u16string_view connection_s
 }
 
 ServerMediaDatabase ServerMediaDatabase::open(std::u16string_view connection_string) {
-    return ServerMediaDatabase(OdbcConnection(connection_string));
+    return ServerMediaDatabase(connect_host_database(connection_string));
 }
 
 void ServerMediaDatabase::insert_row(std::u16string_view table, std::int64_t media_id,

@@ -20,7 +20,7 @@ public:
     // Makes the schema dbo afresh (dropping one that is there, with all it holds) with the eleven
     // media tables, empty; bytes_type is the Object column's type (bytea on PostgreSQL).
     static ServerMediaDatabase create(std::u16string_view connection_string, std::u16string_view bytes_type = u"bytea");
-    // On the database as it is.
+    // On the database as it is (an SQLite file as the host sees it: see connect_host_database).
     static ServerMediaDatabase open(std::u16string_view connection_string);
 
     void insert(std::u16string_view table, std::int64_t media_id, std::span<const std::uint8_t> object,

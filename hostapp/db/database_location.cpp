@@ -23,7 +23,7 @@ std::string DatabaseLocation::identity() const {
 
 void check_host_database(const DatabaseLocation& location) {
     if (!location.is_on_server()) return check_host_database_file(location.file);
-    OdbcConnection connection(location.connection);
+    OdbcConnection connection = connect_host_database(location.connection);
     check_host_database(connection, location.connection);
 }
 

@@ -73,7 +73,7 @@ SqliteValue stored_number(const VARIANT& value) {
 }  // namespace
 
 OdbcBackend::OdbcBackend(std::u16string connection_string)
-    : connection_string_(std::move(connection_string)), writer_(connection_string_) {
+    : connection_string_(std::move(connection_string)), writer_(connect_host_database(connection_string_)) {
     check_host_database(writer_, connection_string_);
     transact_sql_ = writer_.dbms_name().find(u"SQL Server") != std::u16string::npos;
     // Every statement from now on belongs to a transaction that begin opens and commit or rollback ends.
@@ -151,7 +151,7 @@ StoredWriteBack OdbcBackend::write(const WriteBackRequest& request) {
 
     std::u16string sql = u"UPDATE " + table + u" SET " + column + u" = ? WHERE " + key_column + u" = ?";
     const ObjectRead* over = request.only_over;
-    if (over) sql += u" AND " + column + (over->bytes ? u" = ?" : u" IS NULL");
+    if (over) sql += u" AND " + (over->bytes ? same_bytes_sql(writer_, column) : column + u" IS NULL");
     OdbcStatement& update = kept_statement(sql);
     done.written = bind_value(update, 1, request.value);
     update.bind_int64(2, key);

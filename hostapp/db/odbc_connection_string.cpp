@@ -92,3 +92,35 @@ std::u16string server_and_database_of(std::u16string_view text) {
     });
     return out.empty() ? redacted_connection_string(text) : out;
 }
+
+std::optional<std::u16string> connection_attribute(std::u16string_view text, std::u16string_view key) {
+    std::optional<std::u16string> found;
+    for_each_piece(text, [&](const Piece& piece) {
+        if (!piece.valued || found || !same_sql_name(piece.key, key)) return;
+        std::u16string_view value = trimmed(piece.value);
+        if (value.size() >= 2 && value.front() == u'{' && value.back() == u'}') {
+            std::u16string unbraced;
+            for (std::size_t at = 1; at + 1 < value.size(); ++at) {
+                unbraced.push_back(value[at]);
+                if (value[at] == u'}' && at + 2 < value.size() && value[at + 1] == u'}') ++at;
+            }
+            found = std::move(unbraced);
+        } else {
+            found = std::u16string(value);
+        }
+    });
+    return found;
+}
+
+std::u16string with_attribute(std::u16string_view text, std::u16string_view key, std::u16string_view value) {
+    std::u16string out;
+    for_each_piece(text, [&](const Piece& piece) {
+        if (piece.valued && same_sql_name(piece.key, key)) return;
+        out += piece.head;
+        if (!piece.valued) return;
+        out += piece.value;
+        out.push_back(u';');
+    });
+    if (!out.empty() && out.back() != u';') out.push_back(u';');
+    return out + std::u16string(key) + u"=" + std::u16string(value) + u";";
+}

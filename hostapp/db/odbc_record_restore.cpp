@@ -25,7 +25,8 @@ bool holds(const StoredBytes& now, const SqliteValue& before) {
 
 class OdbcRecordRestorer final : public RecordRestorer {
 public:
-    explicit OdbcRecordRestorer(std::u16string_view connection_string) : connection_(connection_string) {
+    explicit OdbcRecordRestorer(std::u16string_view connection_string)
+        : connection_(connect_host_database(connection_string)) {
         connection_.set_autocommit(false);
     }
     Restored restore(const JournalEntry& entry) override;
@@ -77,7 +78,7 @@ Restored OdbcRecordRestorer::put_back(const JournalEntry& entry, std::int64_t ke
         return holds(now, entry.before) ? Restored::already : Restored::changed;
 
     OdbcStatement update = connection_.prepare(u"UPDATE " + table_sql + u" SET " + column + u" = ?" + where + u" AND " +
-                                               column + (now ? u" = ?" : u" IS NULL"));
+                                               (now ? same_bytes_sql(connection_, column) : column + u" IS NULL"));
     if (entry.before.type() == SQLITE_NULL) update.bind_null_bytes(1);
     else update.bind_bytes(1, entry.before.bytes());
     update.bind_int64(2, key);

@@ -4,6 +4,7 @@
 
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
+#include "hostapp/db/odbc_host_database.h"
 #include "platform/ole/ansi_codepage.h"
 
 namespace {
@@ -56,7 +57,7 @@ std::optional<MediaColumns> media_columns_of(const std::vector<OdbcColumn>& colu
 
 OdbcRowSource::OdbcRowSource(std::u16string_view connection_string, std::u16string_view sql) {
     if (!is_select(sql)) raise_database_error(u"A forward record set only reads; the query would write.");
-    connection_.emplace(connection_string);
+    connection_.emplace(connect_host_database(connection_string));
     connection_->hint_read_only();
     connection_->read_one_snapshot();
     connection_->set_autocommit(false);

@@ -16,10 +16,11 @@ LONG next_session_id() {
     return ++counter;
 }
 
-// The session's database: on the environment's server, else in the file.
+// The session's database: the file, or, without one, the environment's database on a server.
 std::shared_ptr<HostDatabase> open_host_database(const HostEnvironment& environment, const std::filesystem::path& file) {
-    const DatabaseLocation location = environment.connection.empty() ? DatabaseLocation::of_file(file)
-                                                                     : DatabaseLocation::on_server(environment.connection);
+    const DatabaseLocation location = file.empty() && !environment.connection.empty()
+                                          ? DatabaseLocation::on_server(environment.connection)
+                                          : DatabaseLocation::of_file(file);
     return std::make_shared<HostDatabase>(
         open_database_backend(location, environment.busy_timeout_ms, environment.hooks.write_backs), environment.hooks);
 }
