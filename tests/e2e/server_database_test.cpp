@@ -48,6 +48,7 @@ protected:
             connection_ = u"Driver=SQLite3;Database=" + utf16(database_file.string()) + u";";
             server_.emplace(ServerMediaDatabase::open(connection_));
         }
+        connection_file_ = root / "connection.txt";
         std::ofstream(connection_file_) << utf8(connection_) << "\n";
         fs::permissions(connection_file_, fs::perms::owner_read | fs::perms::owner_write);
     }
@@ -84,7 +85,7 @@ protected:
 
     PostgresCluster* cluster_ = nullptr;
     std::u16string connection_;
-    fs::path connection_file_ = root / "connection.txt";
+    fs::path connection_file_;
     std::optional<ServerMediaDatabase> server_;
 };
 
