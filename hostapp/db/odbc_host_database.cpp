@@ -62,6 +62,16 @@ void check_host_database(OdbcConnection& connection, std::u16string_view connect
         raise_database_error(u"The database (" + redacted_connection_string(connection_string) +
                              u") is not a host database: it lacks the media table" +
                              (missing.find(u',') == std::u16string::npos ? u" " : u"s ") + missing + u".");
+    // An object is bytes: a column that holds numbers or text would only hand out what its type
+    // makes of them.
+    for (std::u16string_view table : kMediaTables) {
+        OdbcStatement object = connection.prepare(u"SELECT Object FROM dbo." + std::u16string(table) + u" WHERE 1 = 0");
+        object.execute();
+        if (object.column(1).type != OdbcValueType::bytes)
+            raise_database_error(u"The column Object of dbo." + std::u16string(table) +
+                                 u" holds no bytes: a host database keeps its objects in a binary column (bytea, "
+                                 u"varbinary, image or BLOB).");
+    }
 }
 
 std::int64_t count_media_records(std::u16string_view connection_string) {
