@@ -4,6 +4,7 @@
 
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
+#include "hostapp/db/odbc_connection_string.h"
 #include "hostapp/db/odbc_host_database.h"
 #include "platform/ole/ansi_codepage.h"
 
@@ -58,6 +59,14 @@ std::optional<MediaColumns> media_columns_of(const std::vector<OdbcColumn>& colu
 OdbcRowSource::OdbcRowSource(std::u16string_view connection_string, std::u16string_view sql) {
     if (!is_select(sql)) raise_database_error(u"A forward record set only reads; the query would write.");
     connection_.emplace(connect_host_database(connection_string));
+    // The PostgreSQL driver holds a whole result in memory unless it reads it through a cursor, a
+    // few rows at a time: memory would grow with the table.
+    if (connection_->dbms_name().find(u"PostgreSQL") != std::u16string::npos &&
+        !connection_attribute(connection_string, u"UseDeclareFetch")) {
+        connection_.reset();
+        connection_.emplace(connect_host_database(
+            with_attribute(with_attribute(connection_string, u"UseDeclareFetch", u"1"), u"Fetch", u"32")));
+    }
     connection_->hint_read_only();
     connection_->read_one_snapshot();
     connection_->set_autocommit(false);
