@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "com/utf.h"
 #include "e2e/support/program_fixture.h"
+#include "hostapp/db/media_tables.h"
 #include "hostapp/db/odbc_connection.h"
 #include "support/postgres_server.h"
 #include "testkit/server_media_database.h"
@@ -161,10 +163,17 @@ TEST_P(ServerDatabase, UndoPutsBackWhatTheRunChangedFromAJournalOfTheUsersOwn) {
     ChildResult runs = run(on_server({"runs"}), options());
     EXPECT_EQ(runs.status, 0) << runs.err;
     EXPECT_EQ(runs.lines().size(), 1u) << runs.out;
+    // Someone changes one of the run's records: undo leaves it alone and says so.
+    const Bytes theirs = link_to(u"\\\\Elsewhere\\Theirs\\c.xls");
+    server().replace(u"GL7PROJECTMEDIA", 2, theirs);
     ChildResult undo = run(on_server({"undo"}), options());
-    EXPECT_EQ(undo.status, 0) << undo.err;
-    EXPECT_NE(undo.err.find("restored=2 already=0 left_alone=0"), std::string::npos) << undo.err;
-    EXPECT_EQ(server().all_records(), before);
+    EXPECT_EQ(undo.status, 3) << undo.err;
+    EXPECT_NE(undo.err.find("restored=1 already=0 left_alone=1"), std::string::npos) << undo.err;
+    EXPECT_EQ(undo.lines(), std::vector<std::string>{"left alone: GL7PROJECTMEDIA MEDIAID 2: changed since the run"});
+    EXPECT_EQ(server().read(u"AP7VENDORMEDIA", 1), before.at({u"AP7VENDORMEDIA", 1}));
+    EXPECT_EQ(server().read(u"GL7PROJECTMEDIA", 2), theirs);
+    ChildResult again = run(on_server({"undo", "--run", "1"}), options());
+    EXPECT_NE(again.err.find("restored=0 already=1 left_alone=1"), std::string::npos) << again.err;
 }
 
 TEST_P(ServerDatabase, ABadObjectEndsTheRunKeepingEarlierWritesAndTheReportAccountsForTheRest) {
@@ -317,6 +326,47 @@ TEST_P(SharedServer, AServerThatStopsMidRunEndsItAndARerunFinishesTheWork) {
     ChildResult rerun = update("\\\\OldServer");
     EXPECT_EQ(rerun.status, 0) << rerun.err;
     for (const auto& [key, object] : after.all_records()) EXPECT_EQ(source_doc_of(*object), u"\\\\NewServer\\Media\\a.xls");
+}
+
+TEST_P(SharedServer, RecordsAreOldOrWhollyRelinkedAfterKillsAtAnyMoment) {
+    constexpr int kRecords = 660, kKills = 6;
+    const Bytes old = link_to(u"\\\\OldServer\\Media\\a.xls");
+    const auto fill = [&] {
+        server_.reset();
+        server_.emplace(ServerMediaDatabase::create(connection_));
+        server().connection().set_autocommit(false);
+        for (int i = 0; i < kRecords; ++i) server().insert(kMediaTables[i % kMediaTables.size()], i + 1, old);
+        server().connection().commit();
+        server().connection().set_autocommit(true);
+    };
+    make_network_file("NewServer/Media/a.xls");
+
+    // How long a whole run takes here: kills land anywhere within it.
+    fill();
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(update("\\\\OldServer", {"--no-journal"}).status, 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    fill();
+
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<long> delay_ms(0, std::max(20L, long(whole.count())));
+    for (int kill = 0; kill < kKills; ++kill) {
+        const long delay = delay_ms(random);
+        SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
+        ChildProgram child(update_arguments("\\\\OldServer"), root, options());
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        child.kill_now();
+        child.wait();
+        for (const auto& [key, object] : server().all_records()) {
+            ASSERT_TRUE(object);
+            if (*object != old) {
+                ASSERT_EQ(source_doc_of(*object), u"\\\\NewServer\\Media\\a.xls") << utf8(key.first);
+            }
+        }
+    }
+    ChildResult rerun = update("\\\\OldServer");
+    EXPECT_EQ(rerun.status, 0) << rerun.err;
+    for (const auto& [key, object] : server().all_records()) EXPECT_EQ(source_doc_of(*object), u"\\\\NewServer\\Media\\a.xls");
 }
 
 }  // namespace
