@@ -36,12 +36,14 @@ void add_runs_command(CLI::App& app) {
     auto* runs = app.add_subcommand("runs", "List the runs of the undo journal, the newest first");
     add_journal_options(*runs, *options);
     runs->callback([options] {
-        UndoJournal journal = open_journal(*options);
+        // The journal is the program's own: listing it needs no server.
+        const DatabaseLocation database = checked_database(*options, false);
+        UndoJournal journal = open_journal(*options, database);
         try {
             const std::optional<JournalHolder> holder = journal.live_holder();
             for (const JournalRun& run : journal.runs()) std::cout << run_line(run, holder) << "\n";
         } catch (...) {
-            fail_journal(*options, current_error_text());
+            fail_journal(journal.file(), current_error_text());
         }
     });
 }

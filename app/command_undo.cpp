@@ -23,10 +23,18 @@ std::string key_text(const SqliteValue& key) {
     return {bytes.begin(), bytes.end()};
 }
 
+// Whether the journal's database (its identity) is this one: the same file however it is reached,
+// or the same server and database.
+bool same_database(const std::string& journaled, const DatabaseLocation& database) {
+    if (database.is_on_server()) return journaled == database.identity();
+    std::error_code ec;
+    return fs::equivalent(fs::path(journaled), database.file, ec);
+}
+
 // Stops the walk over the journal's entries between two records.
 struct UndoInterrupted {};
 
-int undo_run(UndoJournal& journal, const JournalRun& run, const std::string& database) {
+int undo_run(UndoJournal& journal, const JournalRun& run, const DatabaseLocation& database) {
     InterruptionHandling interruption;
     std::int64_t restored = 0, already = 0, left_alone = 0;
     const auto counts = [&] {
@@ -39,10 +47,11 @@ int undo_run(UndoJournal& journal, const JournalRun& run, const std::string& dat
         return 4;
     };
     try {
-        RecordRestorer restorer(database, default_host_environment().busy_timeout_ms);
+        const std::unique_ptr<RecordRestorer> restorer =
+            open_record_restorer(database, default_host_environment().busy_timeout_ms);
         journal.each_write_back(run.id, [&](const JournalEntry& entry) {
             if (interruption.requested()) throw UndoInterrupted{};
-            const Restored result = restorer.restore(entry);
+            const Restored result = restorer->restore(entry);
             switch (result) {
             case Restored::restored: ++restored; return;
             case Restored::already: ++already; return;
@@ -87,14 +96,15 @@ void add_undo_command(CLI::App& app) {
     undo->add_flag("--same-database", options->same_database,
                    "The database is the one the run changed, though it has moved since (with its journal)");
     undo->callback([options] {
-        UndoJournal journal = open_journal(options->journal);
+        const DatabaseLocation database = checked_database(options->journal, true);
+        UndoJournal journal = open_journal(options->journal, database);
         std::optional<JournalRun> run;
         try {
             journal.hold("undo");
         } catch (const JournalInUse& e) {
             fail_command(e.what());
         } catch (...) {
-            fail_journal(options->journal, current_error_text());
+            fail_journal(journal.file(), current_error_text());
         }
         try {
             if (options->run) {
@@ -115,16 +125,15 @@ void add_undo_command(CLI::App& app) {
             // A journal given with --journal may be another database's: its hashes would only
             // protect the records by chance, so such a run is refused unless the user says the
             // database moved.
-            std::error_code ec;
             if (options->same_database)
                 std::cerr << "undo: run " << run->id << " changed " << run->database << "; taken to be "
-                          << options->journal.database << " (--same-database)\n";
-            else if (!fs::equivalent(fs::path(run->database), fs::path(options->journal.database), ec))
+                          << database.shown() << " (--same-database)\n";
+            else if (!same_database(run->database, database))
                 fail_command("run " + std::to_string(run->id) + " of the journal " + journal.file().string() +
-                             " changed " + run->database + ", not " + options->journal.database +
+                             " changed " + run->database + ", not " + database.shown() +
                              " (--same-database undoes it there, if the database has moved)");
             journal.hold("undo", run->id);
-            const int status = undo_run(journal, *run, options->journal.database);
+            const int status = undo_run(journal, *run, database);
             if (status != 0) throw CLI::RuntimeError(status);
         } catch (const CLI::RuntimeError&) {
             throw;

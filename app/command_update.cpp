@@ -14,6 +14,7 @@
 #include "app/chosen_drive.h"
 #include "app/commands.h"
 #include "app/interruption.h"
+#include "app/journal_file.h"
 #include "app/page_script.h"
 #include "app/progress_report.h"
 #include "app/run_account.h"
@@ -22,7 +23,7 @@
 #include "app/run_report.h"
 #include "app/update_outcome.h"
 #include "com/utf.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "platform/forms/console_window_system.h"
 #include "platform/network.h"
 
@@ -83,14 +84,15 @@ void say_where_it_stopped(const RunAccount& account) {
 struct RunExtras {
     bool dry_run = false;
     std::string report;   // empty: none
-    std::string journal;  // empty: beside the database
+    std::string journal;  // empty: the database's own (default_journal_file)
     bool no_journal = false;
 };
 
 int run_update(const PageRequest& request, ProgressStyle style, const RunExtras& extras) {
-    const fs::path journal_file = extras.journal.empty() ? UndoJournal::beside(request.database) : fs::path(extras.journal);
+    const DatabaseLocation database = request.location();
+    const fs::path journal_file = extras.journal.empty() ? default_journal_file(database) : fs::path(extras.journal);
     // An output that would replace the database, its files or the journal is refused before anything opens.
-    if (auto why = clashing_output({request.database, journal_file,
+    if (auto why = clashing_output({database.file, journal_file,
                                     extras.report.empty() ? std::nullopt : std::optional<fs::path>(extras.report)}))
         throw PageScriptError(2, *why);
     check_page_request(request);
@@ -114,7 +116,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     const int busy_timeout_ms = default_host_environment().busy_timeout_ms;
     std::int64_t total = 0;
     try {
-        total = count_media_records(request.database, busy_timeout_ms);
+        total = count_media_records(database, busy_timeout_ms);
     } catch (...) {
         throw PageScriptError(1, current_error_text());
     }
@@ -138,12 +140,18 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
     };
     // A preview writes no journal, but fails where the run would fail to keep one.
     if (extras.dry_run && !extras.no_journal) {
-        if (auto why = journal_cannot_be_made(journal_file)) throw journal_refused(*why);
+        if (auto why = journal_cannot_be_made(journal_file, database.is_on_server() && extras.journal.empty()))
+            throw journal_refused(*why);
     }
     if (!extras.dry_run && !extras.no_journal) {
         try {
-            journal = std::make_unique<RunJournal>(journal_file, request.database);
-            journal->begin({request.database, request.previous_server, drive ? drive->local_name : u"", request.exact});
+            // A server's journal is kept in the user's own folder, made private to them.
+            if (database.is_on_server() && extras.journal.empty()) {
+                say("the undo journal of this database is " + journal_file.string());
+                make_private_folder(journal_file.parent_path());
+            }
+            journal = std::make_unique<RunJournal>(journal_file, database.file);
+            journal->begin({database.identity(), request.previous_server, drive ? drive->local_name : u"", request.exact});
         } catch (const JournalInUse& e) {
             throw PageScriptError(1, e.what());
         } catch (...) {
@@ -193,7 +201,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
         std::optional<std::u16string> stopped_by;
         if (end == UpdateEnd::error) stopped_by = transcript.messages.empty() ? u"" : transcript.messages.back().text;
         try {
-            report->finish(*account, stopped_by, request.database, busy_timeout_ms);
+            report->finish(*account, stopped_by, database, busy_timeout_ms);
         } catch (const std::exception& e) {
             say(e.what());
             output_lost = true;
@@ -216,13 +224,14 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
 
 void add_update_command(CLI::App& app) {
     struct Options {
-        std::string database, network, drives, previous, drive;
+        DatabaseOptions database;
+        std::string network, drives, previous, drive;
         bool exact = false, progress = false, quiet = false;
         RunExtras extras;
     };
     auto options = std::make_shared<Options>();
     auto* update = app.add_subcommand("update", "Run the page once: type the previous server, pick a drive, press Update");
-    update->add_option("--db", options->database, "The host database (SQLite)")->required();
+    add_database_options(*update, options->database);
     update->add_option("--network", options->network, "The network folder: <server>/<share>/...")->required();
     update->add_option("--drives", options->drives, "The workstation's connections (default: NETWORK/drives.txt)");
     update->add_option("--previous", options->previous, "The previous server name, typed exactly as given")->required();
@@ -234,11 +243,18 @@ void add_update_command(CLI::App& app) {
                      "A preview: the run goes as a real one, but nothing is written (no journal either)");
     update->add_option("--report", options->extras.report, "A CSV report of every record the run reads");
     auto* journal = update->add_option("--journal", options->extras.journal,
-                                       "The undo journal (default: DB.pathmender-journal)");
+                                       "The undo journal (default: DB.pathmender-journal; a server's, in ~/.local/state/pathmender)");
     update->add_flag("--no-journal", options->extras.no_journal, "Keep no undo journal")->excludes(journal);
     update->callback([options] {
         PageRequest request;
-        request.database = options->database;
+        try {
+            const DatabaseLocation database = database_location(options->database);
+            request.database = database.file;
+            request.connection = database.connection;
+        } catch (const BadDatabaseOption& e) {
+            std::cerr << "pathmender: " << e.what() << "\n";
+            throw CLI::RuntimeError(2);  // bad arguments
+        }
         request.network = options->network;
         request.drives = options->drives;
         request.previous_server = utf16(options->previous);

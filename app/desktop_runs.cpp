@@ -21,7 +21,7 @@ void DesktopRuns::table_chosen(std::u16string_view table) {
         const auto* drives = page_->get<forms::ComboBox>("cboMapped");
         const int picked = drives->ListIndex();
         const std::u16string previous = page_->get<forms::TextBox>("txtPrevious")->Text();
-        journal_.begin({database_, previous,
+        journal_.begin({DatabaseLocation::of_file(database_).identity(), previous,
                         picked < 0 ? std::u16string() : entry_local_name(drives->List(picked)),
                         page_->get<forms::CheckBox>("chkExactMatch")->Value == 1});
         account_.emplace(previous);

@@ -2,11 +2,14 @@
 // (command_*.cpp); this file only puts them together.
 #include <algorithm>
 #include <iostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "app/commands.h"
+#include "app/database_options.h"
 #include "app/process_memory.h"
 
 int main(int argc, char** argv) {
@@ -44,8 +47,13 @@ int main(int argc, char** argv) {
         std::cerr << " (pathmender --help says more)\n";
         return 2;
     }
+    // The commands read copies of the arguments; the program's own show no password to a process listing.
+    std::vector<std::string> arguments(argv, argv + argc);
+    std::vector<char*> copies;
+    for (std::string& argument : arguments) copies.push_back(argument.data());
+    hide_connection_passwords(argc, argv);
     try {
-        app.parse(argc, argv);
+        app.parse(argc, copies.data());
     } catch (const CLI::RuntimeError& e) {
         return e.get_exit_code();  // the command has said why
     } catch (const CLI::CallForHelp& e) {

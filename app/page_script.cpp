@@ -5,7 +5,7 @@
 #include "com/error.h"
 #include "com/registry.h"
 #include "com/utf.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/services/host_application.h"
 #include "hostapp/services/host_session_context.h"
 #include "platform/case_insensitive.h"
@@ -27,7 +27,8 @@ int find_entry(const forms::ComboBox& drives, std::u16string_view local) {
 
 HostEnvironmentRef environment_for(const PageRequest& request, HostHooks hooks) {
     HostEnvironment environment = default_host_environment();
-    environment.database = fs::absolute(request.database);
+    if (request.connection.empty()) environment.database = fs::absolute(request.database);
+    environment.connection = request.connection;
     environment.hooks = hooks;
     return std::make_shared<const HostEnvironment>(std::move(environment));
 }
@@ -42,7 +43,7 @@ void check_page_request(const PageRequest& request) {
         throw PageScriptError(2, "no connections file " + request.drives.string());
     // A file that is not a host database is refused before anything opens it, so none is made of it.
     try {
-        check_host_database_file(request.database);
+        check_host_database(request.location());
     } catch (...) {
         throw PageScriptError(1, current_text());
     }

@@ -10,17 +10,23 @@
 #include <stdexcept>
 #include <string>
 
+#include "hostapp/db/database_location.h"
 #include "hostapp/services/host_classes.h"
 #include "hostapp/services/host_environment.h"
 #include "hostapp/shell/plugin_loader.h"
 
 struct PageRequest {
     std::filesystem::path database;
+    std::u16string connection;             // on a server: its ODBC connection string, in place of database
     std::filesystem::path network;
     std::filesystem::path drives;          // empty: <network>/drives.txt
     std::u16string previous_server;        // typed exactly as given
     std::optional<std::u16string> drive;   // the local name of the entry to pick; none: the first
     bool exact = false;                    // tick "Use previous directory structure..."
+
+    DatabaseLocation location() const {
+        return connection.empty() ? DatabaseLocation::of_file(database) : DatabaseLocation::on_server(connection);
+    }
 };
 
 // Why a scripted run could not happen, with the program's exit status for it.

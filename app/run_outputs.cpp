@@ -19,9 +19,11 @@ bool same_file(const fs::path& a, const fs::path& b) {
 
 std::optional<std::string> clashing_output(const RunOutputs& outputs) {
     // What no output may replace, and what each is to the user.
-    std::vector<std::pair<fs::path, std::string>> kept{{outputs.database, "the database"}};
+    std::vector<std::pair<fs::path, std::string>> kept;
+    if (!outputs.database.empty()) kept.push_back({outputs.database, "the database"});
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        kept.push_back({outputs.database.string() + suffix, "the database's file " + outputs.database.string() + suffix});
+        if (!outputs.database.empty())
+            kept.push_back({outputs.database.string() + suffix, "the database's file " + outputs.database.string() + suffix});
         kept.push_back({outputs.journal.string() + suffix, "the undo journal's file " + outputs.journal.string() + suffix});
     }
 
@@ -36,10 +38,12 @@ std::optional<std::string> clashing_output(const RunOutputs& outputs) {
     return clash(*outputs.report, "the report");
 }
 
-std::optional<std::string> journal_cannot_be_made(const fs::path& file) {
+std::optional<std::string> journal_cannot_be_made(const fs::path& file, bool folder_made) {
     // The file itself when it is there, and its folder in any case: SQLite makes its log beside it.
-    const fs::path folder = fs::absolute(file).parent_path();
+    fs::path folder = fs::absolute(file).parent_path();
     std::error_code ec;
+    while (folder_made && !fs::exists(folder, ec) && folder.has_parent_path() && folder.parent_path() != folder)
+        folder = folder.parent_path();
     if (fs::exists(fs::symlink_status(file, ec)) && ::access(file.c_str(), R_OK | W_OK) != 0)
         return "the journal " + file.string() + " cannot be written: " + std::strerror(errno);
     if (::access(folder.c_str(), W_OK | X_OK) != 0)

@@ -12,7 +12,7 @@
 bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
 
 struct RunOutputs {
-    std::filesystem::path database;
+    std::filesystem::path database;              // empty: on a server
     std::filesystem::path journal;               // the undo journal the run keeps or would keep
     std::optional<std::filesystem::path> report; // --report
 };
@@ -22,4 +22,5 @@ std::optional<std::string> clashing_output(const RunOutputs& outputs);
 
 // Why the undo journal in file could not be made or written, as far as can be told without
 // writing anything (for a preview); nothing when it could.
-std::optional<std::string> journal_cannot_be_made(const std::filesystem::path& file);
+// folder_made: the journal's folder is made when missing, so the nearest folder there must take it.
+std::optional<std::string> journal_cannot_be_made(const std::filesystem::path& file, bool folder_made = false);

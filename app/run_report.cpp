@@ -10,7 +10,7 @@
 
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/db/media_tables.h"
 #include "hostapp/db/sqlite_connection.h"
 #include "platform/ole/ansi_codepage.h"
@@ -151,40 +151,41 @@ void RunReport::settled(const AccountedRecord& record) {
                         : u"");
 }
 
-void RunReport::rows_not_reached(const fs::path& database, int busy_timeout_ms) {
-    SqliteConnection connection = SqliteConnection::open_host_view(database, busy_timeout_ms);
-    configure_host_connection(connection);
-    connection.execute("PRAGMA query_only = 1");
+void RunReport::rows_not_reached(const DatabaseLocation& database, int busy_timeout_ms) {
     // The tables in the order the run walks them, each in the order it hands its records out:
     // past the records the run read, every one is a record it did not reach.
     for (std::u16string_view table : kMediaTables) {
         std::int64_t skip = read_in_table_[std::u16string(table)];
-        const std::string from = " FROM dbo." + quote_identifier(utf8(table));
+        const std::u16string from = u" FROM dbo." + std::u16string(table);
         // A table whose objects cannot be read (the very fault that may have stopped the run) still
         // has its records accounted for, by their keys; one without even those has none to give.
-        SqliteStatement select;
+        std::unique_ptr<RowSource> select;
         bool with_objects = true;
         try {
-            select = connection.prepare("SELECT MEDIAID, Object" + from);
+            select = open_rows_at(database, busy_timeout_ms, u"SELECT MEDIAID, Object" + from);
         } catch (const ComError&) {
             with_objects = false;
             try {
-                select = connection.prepare("SELECT MEDIAID" + from);
+                select = open_rows_at(database, busy_timeout_ms, u"SELECT MEDIAID" + from);
             } catch (const ComError&) {
                 continue;
             }
         }
-        while (select.step()) {
+        while (select->step()) {
             if (skip > 0) {
                 --skip;
                 continue;
             }
             AccountedRecord record;
             record.table = table;
-            if (select.column_type(0) == SQLITE_INTEGER) record.media_id = utf16(std::to_string(select.column_int64(0)));
-            else if (select.column_type(0) != SQLITE_NULL) record.media_id = pathmender::ole::ansi_decode(select.column_bytes(0));
+            switch (select->kind(0)) {
+            case ColumnKind::integer: record.media_id = utf16(std::to_string(select->integer(0))); break;
+            case ColumnKind::bytes: record.media_id = pathmender::ole::ansi_decode(select->bytes(0)); break;
+            case ColumnKind::real: record.media_id = utf16(std::to_string(select->real(0))); break;
+            case ColumnKind::null: break;
+            }
             if (with_objects) {
-                StoredObjectView object = view_stored_object(select.column_bytes(1));
+                StoredObjectView object = view_stored_object(select->bytes(1));
                 record.kind = object.kind;
                 record.source = std::move(object.link);
             } else {
@@ -196,7 +197,7 @@ void RunReport::rows_not_reached(const fs::path& database, int busy_timeout_ms) 
 }
 
 void RunReport::finish(const RunAccount& account, const std::optional<std::u16string>& stopped_by,
-                       const fs::path& database, int busy_timeout_ms) {
+                       const DatabaseLocation& database, int busy_timeout_ms) {
     if (stopped_by) {
         if (const std::optional<AccountedRecord>& in_hand = account.record_in_hand()) row(*in_hand, "error", *stopped_by);
         rows_not_reached(database, busy_timeout_ms);

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "app/run_account.h"
+#include "hostapp/db/database_location.h"
 #include "app/share_names.h"
 
 struct ReportSetting {
@@ -46,14 +47,14 @@ public:
     // in hand is the error row and the records after it are read from database as not reached. The
     // report gets its name. Raises std::runtime_error when it could not be written.
     void finish(const RunAccount& account, const std::optional<std::u16string>& stopped_by,
-                const std::filesystem::path& database, int busy_timeout_ms);
+                const DatabaseLocation& database, int busy_timeout_ms);
 
     const std::filesystem::path& target() const { return target_; }
 
 private:
     void row(const AccountedRecord& record, std::string_view outcome, std::u16string_view error = {});
     void line(std::initializer_list<std::string_view> fields);
-    void rows_not_reached(const std::filesystem::path& database, int busy_timeout_ms);
+    void rows_not_reached(const DatabaseLocation& database, int busy_timeout_ms);
 
     std::filesystem::path target_, temporary_;
     ReportSetting setting_;

@@ -23,7 +23,7 @@
 #include "bench/corpus.h"
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/db/media_tables.h"
 #include "hostapp/db/sqlite_connection.h"
 

@@ -2,6 +2,7 @@
 // floor program, the limit of the work (the floor program's --limit, without and with a journal of
 // the old bytes: "limit", "limit-journaled") and `pathmender update` in search and in exact mode
 // (without an undo journal), and in search mode with the undo journal and a report ("journaled"),
+// and, when asked for, search mode on the same records in a private PostgreSQL server ("postgres"),
 // checks every record against the manifest, and prints wall time, records per second and peak
 // memory of each run, and each mode's ratio to its limit.
 #include <CLI/CLI.hpp>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <fstream>
 #include <iomanip>
@@ -20,6 +22,7 @@
 #include <optional>
 
 #include "bench/corpus.h"
+#include "bench/server_copy.h"
 #include "com/utf.h"
 #include "testkit/media_database.h"
 #include "testkit/object_builder.h"
@@ -108,12 +111,13 @@ void fresh_database(const bench::CorpusLayout& corpus, const fs::path& copy) {
 }
 
 // The records whose link differs from the manifest's expectation for the mode.
-std::int64_t mismatches(const fs::path& database, const std::vector<bench::ManifestRecord>& manifest, bool exact) {
-    MediaDatabase db = MediaDatabase::open(database);
+using RecordReader = std::function<std::optional<std::vector<std::uint8_t>>(const std::u16string&, std::int64_t)>;
+
+std::int64_t mismatches(const RecordReader& read, const std::vector<bench::ManifestRecord>& manifest, bool exact) {
     std::int64_t wrong = 0;
     for (const bench::ManifestRecord& r : manifest) {
         if (r.fate == bench::Fate::embedded) continue;
-        auto bytes = db.read(utf16(r.table), r.media_id);
+        auto bytes = read(utf16(r.table), r.media_id);
         std::string now;
         if (bytes) {
             try {
@@ -152,7 +156,7 @@ int main(int argc, char** argv) {
     app.add_option("--dir", work, "Work folder: corpora are kept there and reused")->capture_default_str();
     app.add_option("--modes", modes,
                    "Runs, in order: limit, limit-journaled, floor, search, exact, journaled (search mode with "
-                   "the undo journal and a report)")
+                   "the undo journal and a report), postgres (search mode on a PostgreSQL server; not by default)")
         ->delimiter(',')
         ->capture_default_str();
     app.add_option("--repeat", repeat, "Rounds of all the modes; the table ends with each mode's median")
@@ -200,6 +204,8 @@ int main(int argc, char** argv) {
         };
         std::vector<Row> rows;
         const fs::path database = run_dir / "host.db";
+        std::optional<BenchServer> server;
+        if (std::find(modes.begin(), modes.end(), "postgres") != modes.end()) server.emplace();
         // Rounds interleave the modes, so that a slow spell of the machine does not fall on one mode,
         // and each round starts one mode further on, so that no mode always follows the same one.
         for (int round = 1; round <= repeat; ++round) {
@@ -207,6 +213,11 @@ int main(int argc, char** argv) {
             std::rotate(order.begin(), order.begin() + (round - 1) % order.size(), order.end());
             for (const std::string& mode : order) {
                 fresh_database(corpus, database);
+                if (mode == "postgres") {
+                    std::cerr << "filling the server...\n";
+                    server->fill_from(corpus.database());
+                    ::sync();
+                }
                 Child child{{}, environment, run_dir / (mode + ".out"), run_dir / (mode + ".err")};
                 if (mode == "floor" || mode.starts_with("limit")) {
                     child.argv = {(bin / "pm_bench_floor").string(), "--corpus", corpus.folder.string(), "--db",
@@ -214,6 +225,10 @@ int main(int argc, char** argv) {
                     if (mode != "floor") child.argv.push_back("--limit");
                     if (mode == "limit-journaled")
                         child.argv.insert(child.argv.end(), {"--journal", database.string() + ".limit-journal"});
+                } else if (mode == "postgres") {
+                    child.argv = {(bin / "pathmender").string(), "update", "--connection", server->connection_string(),
+                                  "--network", corpus.network().string(), "--previous", bench::kPreviousServer,
+                                  "--drive", bench::kDrive, "--no-journal"};
                 } else if (mode == "search" || mode == "exact" || mode == "journaled") {
                     child.argv = {(bin / "pathmender").string(), "update", "--db", database.string(), "--network",
                                   corpus.network().string(), "--previous", bench::kPreviousServer, "--drive",
@@ -229,7 +244,14 @@ int main(int argc, char** argv) {
                 if (row.measure.status != 0)
                     row.note = "exit " + std::to_string(row.measure.status) + ": " + last_line(child.err);
                 if (verify && mode != "floor" && !mode.starts_with("limit")) {
-                    std::int64_t wrong = mismatches(database, manifest, mode == "exact");
+                    MediaDatabase db = MediaDatabase::open(database);
+                    const RecordReader read = mode == "postgres" ? RecordReader([&](const std::u16string& table, std::int64_t id) {
+                        return server->read(table, id);
+                    })
+                                                                 : RecordReader([&](const std::u16string& table, std::int64_t id) {
+                                                                       return db.read(table, id);
+                                                                   });
+                    std::int64_t wrong = mismatches(read, manifest, mode == "exact");
                     row.note += wrong ? "; " + std::to_string(wrong) + " records differ from the manifest"
                                       : "; records as expected";
                 }
@@ -278,6 +300,7 @@ int main(int argc, char** argv) {
                 std::cout << label << median[a].wall_seconds / median[b].wall_seconds << "\n";
         };
         ratio("search / limit: ", "search", "limit");
+        ratio("postgres / search: ", "postgres", "search");
         ratio("journaled / limit-journaled: ", "journaled", "limit-journaled");
         ratio("search / floor: ", "search", "floor");
         ratio("exact / floor:  ", "exact", "floor");

@@ -64,6 +64,28 @@ void OdbcConnection::set_autocommit(bool on) {
     autocommit_ = on;
 }
 
+void OdbcConnection::read_one_snapshot() {
+    for (SQLULEN level : {SQLULEN(SQL_TXN_REPEATABLE_READ), SQLULEN(SQL_TXN_SERIALIZABLE)}) {
+        SQLRETURN rc = SQLSetConnectAttrW(connection_.get(), SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(level), 0);
+        if (odbc_succeeded(rc)) return;
+        if (level == SQL_TXN_SERIALIZABLE)
+            raise_odbc_error(SQL_HANDLE_DBC, connection_.get(), u"The database cannot keep one snapshot for a reader");
+    }
+}
+
+void OdbcConnection::hint_read_only() noexcept {
+    SQLSetConnectAttrW(connection_.get(), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+}
+
+std::u16string OdbcConnection::dbms_name() const {
+    SQLWCHAR name[128] = {};
+    SQLSMALLINT length = 0;  // in bytes
+    if (!odbc_succeeded(SQLGetInfoW(connection_.get(), SQL_DBMS_NAME, name, SQLSMALLINT(sizeof name), &length)))
+        raise_odbc_error(SQL_HANDLE_DBC, connection_.get(), u"The driver does not name its database");
+    return odbc_string(name, std::min<std::size_t>(std::size_t(std::max<SQLSMALLINT>(length, 0)) / sizeof(SQLWCHAR),
+                                                   std::size(name) - 1));
+}
+
 void OdbcConnection::commit() { end_transaction(SQL_COMMIT); }
 void OdbcConnection::rollback() { end_transaction(SQL_ROLLBACK); }
 

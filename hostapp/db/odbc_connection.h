@@ -26,6 +26,13 @@ public:
 
     // Off: every statement belongs to a transaction that lasts until commit or rollback.
     void set_autocommit(bool on);
+    // The transactions to come read one snapshot (repeatable read, or serializable where the
+    // driver offers nothing less); set while no transaction is open.
+    void read_one_snapshot();
+    // Tells the driver that the connection only reads, where it takes the hint.
+    void hint_read_only() noexcept;
+    // The database's product name, as the driver gives it ("PostgreSQL", "Microsoft SQL Server").
+    std::u16string dbms_name() const;
     void commit();
     void rollback();
 

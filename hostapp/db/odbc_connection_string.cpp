@@ -36,27 +36,91 @@ std::size_t value_end(std::u16string_view text, std::size_t begin) {
     return semicolon == std::u16string_view::npos ? text.size() : semicolon;
 }
 
-}  // namespace
+// The pieces of a connection string, in order. head is a piece up to and with its '=' (a piece
+// without a value: all of it, with its ';'); key is its name without blanks; more says whether
+// a ';' and more follow a value.
+struct Piece {
+    std::u16string_view head, key, value;
+    bool valued = false, more = false;
+};
 
-std::u16string redacted_connection_string(std::u16string_view text) {
-    std::u16string out;
+template <typename Visit>
+void for_each_piece(std::u16string_view text, Visit visit) {
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t equals = text.find(u'=', at);
         std::size_t semicolon = text.find(u';', at);
         if (equals == std::u16string_view::npos || (semicolon != std::u16string_view::npos && semicolon < equals)) {
-            // A piece without a value is kept as it stands.
             std::size_t end = semicolon == std::u16string_view::npos ? text.size() : semicolon + 1;
-            out += text.substr(at, end - at);
+            visit(Piece{text.substr(at, end - at), {}, {}, false, false});
             at = end;
             continue;
         }
         const std::size_t end = value_end(text, equals + 1);
-        out += text.substr(at, equals + 1 - at);
-        out += is_password_key(text.substr(at, equals - at)) ? std::u16string_view(u"***")
-                                                             : text.substr(equals + 1, end - equals - 1);
-        if (end < text.size()) out.push_back(u';');
+        visit(Piece{text.substr(at, equals + 1 - at), trimmed(text.substr(at, equals - at)),
+                    text.substr(equals + 1, end - equals - 1), true, end < text.size()});
         at = end + 1;
     }
+}
+
+}  // namespace
+
+std::u16string redacted_connection_string(std::u16string_view text) {
+    std::u16string out;
+    for_each_piece(text, [&](const Piece& piece) {
+        out += piece.head;
+        if (!piece.valued) return;
+        out += is_password_key(piece.key) ? std::u16string_view(u"***") : piece.value;
+        if (piece.more) out.push_back(u';');
+    });
     return out;
+}
+
+std::u16string server_and_database_of(std::u16string_view text) {
+    static constexpr std::u16string_view kNaming[] = {u"DSN",  u"Server",   u"Servername", u"Host",
+                                                      u"Port", u"Database", u"DBQ"};
+    std::u16string out;
+    for_each_piece(text, [&](const Piece& piece) {
+        if (!piece.valued) return;
+        for (std::u16string_view naming : kNaming)
+            if (same_sql_name(piece.key, naming)) {
+                if (!out.empty()) out.push_back(u';');
+                out += naming;
+                out.push_back(u'=');
+                out += trimmed(piece.value);
+            }
+    });
+    return out.empty() ? redacted_connection_string(text) : out;
+}
+
+std::optional<std::u16string> connection_attribute(std::u16string_view text, std::u16string_view key) {
+    std::optional<std::u16string> found;
+    for_each_piece(text, [&](const Piece& piece) {
+        if (!piece.valued || found || !same_sql_name(piece.key, key)) return;
+        std::u16string_view value = trimmed(piece.value);
+        if (value.size() >= 2 && value.front() == u'{' && value.back() == u'}') {
+            std::u16string unbraced;
+            for (std::size_t at = 1; at + 1 < value.size(); ++at) {
+                unbraced.push_back(value[at]);
+                if (value[at] == u'}' && at + 2 < value.size() && value[at + 1] == u'}') ++at;
+            }
+            found = std::move(unbraced);
+        } else {
+            found = std::u16string(value);
+        }
+    });
+    return found;
+}
+
+std::u16string with_attribute(std::u16string_view text, std::u16string_view key, std::u16string_view value) {
+    std::u16string out;
+    for_each_piece(text, [&](const Piece& piece) {
+        if (piece.valued && same_sql_name(piece.key, key)) return;
+        out += piece.head;
+        if (!piece.valued) return;
+        out += piece.value;
+        out.push_back(u';');
+    });
+    if (!out.empty() && out.back() != u';') out.push_back(u';');
+    return out + std::u16string(key) + u"=" + std::u16string(value) + u";";
 }

@@ -13,8 +13,28 @@ struct OdbcStatement::Parameter {
 
 namespace {
 
-// How much of a bytes value one SQLGetData call reads.
+// How much of a bytes value, and of a text, one SQLGetData call reads.
 constexpr std::size_t kChunkBytes = 256 * 1024;
+constexpr std::size_t kChunkChars = 64 * 1024;
+
+OdbcValueType value_type(SQLSMALLINT sql_type, SQLSMALLINT scale) {
+    switch (sql_type) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT: return OdbcValueType::integer;
+    case SQL_NUMERIC:
+    case SQL_DECIMAL: return scale == 0 ? OdbcValueType::integer : OdbcValueType::real;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE: return OdbcValueType::real;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY: return OdbcValueType::bytes;
+    default: return OdbcValueType::text;
+    }
+}
 
 }  // namespace
 
@@ -109,6 +129,70 @@ std::optional<std::int64_t> OdbcStatement::get_int64(int column) {
     SQLRETURN rc = SQLGetData(statement_.get(), SQLUSMALLINT(column), SQL_C_SBIGINT, &value, sizeof value, &indicator);
     if (!odbc_succeeded(rc)) fail(u"cannot read an integer column");
     if (indicator == SQL_NULL_DATA) return std::nullopt;
+    return value;
+}
+
+int OdbcStatement::column_count() const {
+    SQLSMALLINT count = 0;
+    if (!odbc_succeeded(SQLNumResultCols(statement_.get(), &count))) fail(u"cannot count its result columns");
+    return count;
+}
+
+std::u16string OdbcStatement::column_text_attribute(int column, unsigned short field) const {
+    std::vector<SQLWCHAR> text(256);
+    SQLSMALLINT length = 0;  // in bytes
+    SQLRETURN rc = SQLColAttributeW(statement_.get(), SQLUSMALLINT(column), field, text.data(),
+                                    SQLSMALLINT(text.size() * sizeof(SQLWCHAR)), &length, nullptr);
+    if (rc == SQL_SUCCESS_WITH_INFO && std::size_t(length) >= text.size() * sizeof(SQLWCHAR)) {
+        text.resize(std::size_t(length) / sizeof(SQLWCHAR) + 1);
+        rc = SQLColAttributeW(statement_.get(), SQLUSMALLINT(column), field, text.data(),
+                              SQLSMALLINT(text.size() * sizeof(SQLWCHAR)), &length, nullptr);
+    }
+    // A driver that cannot say leaves the attribute empty.
+    if (!odbc_succeeded(rc) || length <= 0) return {};
+    const std::size_t chars = std::min(std::size_t(length) / sizeof(SQLWCHAR), text.size() - 1);
+    return odbc_string(text.data(), chars);
+}
+
+OdbcColumn OdbcStatement::column(int column) const {
+    std::vector<SQLWCHAR> name(256);
+    SQLSMALLINT name_length = 0, type = 0, scale = 0, nullable = 0;
+    SQLULEN size = 0;
+    SQLRETURN rc = SQLDescribeColW(statement_.get(), SQLUSMALLINT(column), name.data(), SQLSMALLINT(name.size()),
+                                   &name_length, &type, &size, &scale, &nullable);
+    if (!odbc_succeeded(rc)) fail(u"cannot describe a result column");
+    OdbcColumn described;
+    described.name = odbc_string(name.data(), std::min<std::size_t>(std::size_t(std::max<SQLSMALLINT>(name_length, 0)),
+                                                                    name.size() - 1));
+    described.type = value_type(type, scale);
+    described.base_table = column_text_attribute(column, SQL_DESC_BASE_TABLE_NAME);
+    described.base_column = column_text_attribute(column, SQL_DESC_BASE_COLUMN_NAME);
+    return described;
+}
+
+std::optional<double> OdbcStatement::get_double(int column) {
+    double value = 0;
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(statement_.get(), SQLUSMALLINT(column), SQL_C_DOUBLE, &value, sizeof value, &indicator);
+    if (!odbc_succeeded(rc)) fail(u"cannot read a number column");
+    if (indicator == SQL_NULL_DATA) return std::nullopt;
+    return value;
+}
+
+std::optional<std::u16string> OdbcStatement::get_text(int column) {
+    std::u16string value;
+    std::vector<SQLWCHAR> piece(kChunkChars + 1);  // each piece comes with a terminating zero
+    const SQLLEN piece_bytes = SQLLEN(piece.size() * sizeof(SQLWCHAR));
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(statement_.get(), SQLUSMALLINT(column), SQL_C_WCHAR, piece.data(), piece_bytes, &indicator);
+        if (rc == SQL_NO_DATA) break;
+        if (!odbc_succeeded(rc)) fail(u"cannot read a text column");
+        if (indicator == SQL_NULL_DATA) return std::nullopt;
+        const bool whole_piece = indicator == SQL_NO_TOTAL || indicator > piece_bytes - SQLLEN(sizeof(SQLWCHAR));
+        value += odbc_string(piece.data(), whole_piece ? kChunkChars : std::size_t(indicator) / sizeof(SQLWCHAR));
+        if (!whole_piece) break;
+    }
     return value;
 }
 

@@ -13,6 +13,22 @@
 
 #include "hostapp/db/odbc_handle.h"
 
+// What a result column holds, as the host reads it.
+enum class OdbcValueType {
+    integer,  // exact whole numbers: bit, tinyint ... bigint, numeric and decimal without a scale
+    real,     // floating point, numeric and decimal with a scale
+    bytes,    // binary of any length
+    text,     // characters, and everything else (dates, identifiers), read as text
+};
+
+struct OdbcColumn {
+    std::u16string name;  // as the result names it
+    // Where the driver says the column comes from; empty when it does not say (an expression, or
+    // a driver that does not tell).
+    std::u16string base_table, base_column;
+    OdbcValueType type = OdbcValueType::text;
+};
+
 class OdbcStatement {
 public:
     // A statement on connection (an ODBC connection handle), for execute_direct.
@@ -40,8 +56,15 @@ public:
 
     // True while a row is available.
     bool fetch();
+    // The result's columns, counted from 1; after a run.
+    int column_count() const;
+    OdbcColumn column(int column) const;
+
     // Columns count from 1; each is read once per row, in order. Nothing for NULL.
     std::optional<std::int64_t> get_int64(int column);
+    std::optional<double> get_double(int column);
+    // The whole text of a column, read in pieces.
+    std::optional<std::u16string> get_text(int column);
     // The whole value of a bytes column of any binary type, read in pieces.
     std::optional<std::vector<std::uint8_t>> get_bytes(int column);
     // Lets go of the rows of the last run.
@@ -52,6 +75,7 @@ private:
     Parameter& parameter(int index);
     void bind_null(int index, short c_type, short sql_type);
     [[noreturn]] void fail(std::u16string_view what) const;
+    std::u16string column_text_attribute(int column, unsigned short field) const;
 
     OdbcHandle statement_;
     std::u16string sql_;

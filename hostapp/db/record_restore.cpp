@@ -4,8 +4,9 @@
 
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
-#include "hostapp/db/host_database.h"
+#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/db/media_tables.h"
+#include "hostapp/db/odbc_record_restore.h"
 
 namespace {
 
@@ -34,15 +35,27 @@ private:
     SqliteConnection& connection_;
 };
 
+class SqliteRecordRestorer final : public RecordRestorer {
+public:
+    SqliteRecordRestorer(const std::filesystem::path& database, int busy_timeout_ms)
+        : connection_(SqliteConnection::open_host_view(database, busy_timeout_ms)) {
+        configure_host_connection(connection_);
+        connection_.execute("PRAGMA dbo.synchronous = FULL");
+    }
+    Restored restore(const JournalEntry& entry) override;
+
+private:
+    SqliteConnection connection_;
+};
+
 }  // namespace
 
-RecordRestorer::RecordRestorer(const std::filesystem::path& database, int busy_timeout_ms)
-    : connection_(SqliteConnection::open_host_view(database, busy_timeout_ms)) {
-    configure_host_connection(connection_);
-    connection_.execute("PRAGMA dbo.synchronous = FULL");
+std::unique_ptr<RecordRestorer> open_record_restorer(const DatabaseLocation& database, int busy_timeout_ms) {
+    if (database.is_on_server()) return open_server_record_restorer(database.connection);
+    return std::make_unique<SqliteRecordRestorer>(database.file, busy_timeout_ms);
 }
 
-Restored RecordRestorer::restore(const JournalEntry& entry) {
+Restored SqliteRecordRestorer::restore(const JournalEntry& entry) {
     const std::optional<std::u16string_view> table = find_media_table(entry.table);
     if (!table) raise_database_error(u"\"" + entry.table + u"\" is not a media table of the host database.");
     const std::string table_sql = "dbo." + quote_identifier(utf8(*table));

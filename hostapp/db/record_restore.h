@@ -2,9 +2,9 @@
 // committed and synced transaction, and only where the record still holds what was written.
 #pragma once
 
-#include <filesystem>
+#include <memory>
 
-#include "hostapp/db/sqlite_connection.h"
+#include "hostapp/db/database_location.h"
 #include "hostapp/db/undo_journal.h"
 
 enum class Restored {
@@ -16,11 +16,9 @@ enum class Restored {
 
 class RecordRestorer {
 public:
-    // On an existing host database file (see check_host_database_file), in its own journal mode.
-    RecordRestorer(const std::filesystem::path& database, int busy_timeout_ms);
-
-    Restored restore(const JournalEntry& entry);
-
-private:
-    SqliteConnection connection_;
+    virtual ~RecordRestorer() = default;
+    virtual Restored restore(const JournalEntry& entry) = 0;
 };
+
+// On an existing host database (see check_host_database); a file stays in its own journal mode.
+std::unique_ptr<RecordRestorer> open_record_restorer(const DatabaseLocation& database, int busy_timeout_ms);

@@ -11,6 +11,59 @@ SqliteValue::SqliteValue(const sqlite3_value* value) {
     if (!value_) throw std::bad_alloc();
 }
 
+namespace {
+
+// "SELECT ?1" on a database of its own, one for each thread: a value bound to it comes back as
+// SQLite holds it.
+class ValueMaker {
+public:
+    ValueMaker() {
+        if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+            sqlite3_prepare_v2(db_, "SELECT ?1", -1, &select_, nullptr) != SQLITE_OK)
+            throw std::bad_alloc();
+    }
+    ~ValueMaker() {
+        sqlite3_finalize(select_);
+        sqlite3_close_v2(db_);
+    }
+    ValueMaker(const ValueMaker&) = delete;
+    ValueMaker& operator=(const ValueMaker&) = delete;
+
+    template <class Bind>
+    SqliteValue make(Bind bind) {
+        if (bind(select_) != SQLITE_OK || sqlite3_step(select_) != SQLITE_ROW) {
+            sqlite3_reset(select_);
+            throw std::bad_alloc();
+        }
+        SqliteValue value(sqlite3_column_value(select_, 0));
+        sqlite3_reset(select_);
+        sqlite3_clear_bindings(select_);
+        return value;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
+
+ValueMaker& value_maker() {
+    thread_local ValueMaker maker;
+    return maker;
+}
+
+}  // namespace
+
+SqliteValue SqliteValue::integer(std::int64_t value) {
+    return value_maker().make([&](sqlite3_stmt* s) { return sqlite3_bind_int64(s, 1, value); });
+}
+
+SqliteValue SqliteValue::blob(std::span<const std::uint8_t> bytes) {
+    static const std::uint8_t nothing = 0;  // a zero-length blob stays a blob, not NULL
+    return value_maker().make([&](sqlite3_stmt* s) {
+        return sqlite3_bind_blob64(s, 1, bytes.empty() ? &nothing : bytes.data(), bytes.size(), SQLITE_STATIC);
+    });
+}
+
 SqliteValue& SqliteValue::operator=(SqliteValue&& o) noexcept {
     if (this != &o) {
         sqlite3_value_free(value_);

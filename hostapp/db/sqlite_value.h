@@ -13,6 +13,9 @@ public:
     SqliteValue() = default;  // NULL
     // A copy of value (null: NULL).
     explicit SqliteValue(const sqlite3_value* value);
+    // An INTEGER and a BLOB as SQLite itself would hold them, for values that come from elsewhere.
+    static SqliteValue integer(std::int64_t value);
+    static SqliteValue blob(std::span<const std::uint8_t> bytes);
     SqliteValue(SqliteValue&& o) noexcept : value_(std::exchange(o.value_, nullptr)) {}
     SqliteValue& operator=(SqliteValue&& o) noexcept;
     SqliteValue(const SqliteValue&) = delete;

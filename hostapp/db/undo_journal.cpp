@@ -76,9 +76,10 @@ std::u16string u16_of(const SqliteStatement& statement, int column) { return utf
 }
 
 // Makes file, empty (SQLite makes a journal of an empty file), with no more permission than
-// like_file has and never through a link; a file that appeared meanwhile is refused.
+// like_file has (none given: 0600) and never through a link; a file that appeared meanwhile is refused.
 void make_private_file(const fs::path& file, const fs::path& like_file) {
-    mode_t mode = 0666;
+    // Without a file to be like (a database on a server), the journal is its user's alone.
+    mode_t mode = like_file.empty() ? 0600 : 0666;
     struct stat like;
     if (!like_file.empty() && ::stat(like_file.c_str(), &like) == 0) mode &= like.st_mode;
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
@@ -234,9 +235,7 @@ std::optional<JournalHolder> UndoJournal::live_holder() {
 std::int64_t UndoJournal::begin_run(const RunStart& start) {
     SqliteStatement insert = connection_.prepare(
         "INSERT INTO runs (database, started, previous_server, drive, exact) VALUES (?1, ?2, ?3, ?4, ?5)");
-    std::error_code ec;
-    const fs::path database = fs::absolute(start.database, ec);
-    insert.bind_text(1, (ec ? start.database : database).string());
+    insert.bind_text(1, start.database);
     insert.bind_text(2, journal_time_now());
     insert.bind_text(3, utf8(start.previous_server));
     insert.bind_text(4, utf8(start.drive));

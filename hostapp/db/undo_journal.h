@@ -31,7 +31,7 @@
 #include "hostapp/db/write_back_journal.h"
 
 struct RunStart {
-    std::filesystem::path database;
+    std::string database;  // the database's identity (DatabaseLocation::identity)
     std::u16string previous_server;  // as typed
     std::u16string drive;            // the local name of the drive searched
     bool exact = false;

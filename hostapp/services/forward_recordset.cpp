@@ -1,7 +1,5 @@
 #include "hostapp/services/forward_recordset.h"
 
-#include <sqlite3.h>
-
 #include <cmath>
 #include <limits>
 #include <new>
@@ -40,11 +38,8 @@ Variant ansi_text_value(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-ForwardRecordset::ForwardRecordset(SqliteConnection connection, std::string_view sql,
-                                   const std::shared_ptr<HostDatabase>& database)
-    : connection_(std::move(connection)), statement_(connection_.prepare(sql)), database_(database) {
-    if (!statement_.read_only()) raise_database_error(u"A forward record set only reads; the query would write.");
-    media_ = media_columns_of(statement_);
+ForwardRecordset::ForwardRecordset(std::unique_ptr<RowSource> rows, const std::shared_ptr<HostDatabase>& database)
+    : rows_(std::move(rows)), media_(rows_->media_columns()), database_(database) {
     if (database) {
         interrupted_ = database->hooks().interrupted;
         if (media_) {
@@ -59,24 +54,8 @@ ForwardRecordset::~ForwardRecordset() {
     if (in_hand_) in_hand_->leave(this);
 }
 
-std::optional<ForwardRecordset::MediaColumns> ForwardRecordset::media_columns_of(const SqliteStatement& statement) {
-    std::optional<std::u16string_view> table;
-    int media_id = -1, object = -1;
-    for (int i = 0; i < statement.column_count(); ++i) {
-        std::optional<std::u16string_view> from = find_media_table(utf16(statement.column_table(i)));
-        if (!from || (table && *table != *from)) continue;
-        const std::string origin = statement.column_origin(i);
-        if (same_sql_name(origin, "MEDIAID")) media_id = i;
-        else if (same_sql_name(origin, "Object")) object = i;
-        else continue;
-        table = from;
-    }
-    if (media_id < 0 || object < 0) return std::nullopt;
-    return MediaColumns{std::u16string(*table), media_id, object};
-}
-
 void ForwardRecordset::advance() {
-    on_row_ = statement_.step();
+    on_row_ = rows_->step();
     if (!media_) return;
     if (!on_row_) {
         if (in_hand_) in_hand_->leave(this);
@@ -86,32 +65,31 @@ void ForwardRecordset::advance() {
     // The key as the page reads it and writes it back, whatever its storage class (a REAL 1.0 is
     // the page's 1), so that a write-back can be told to be for this record.
     std::u16string media_id;
-    if (statement_.column_type(media_->media_id) != SQLITE_NULL) media_id = value_at(media_->media_id).to_text();
-    if (in_hand_) in_hand_->stand_on(this, media_->table, media_id);
-    if (!watcher_) return;
-    std::span<const std::uint8_t> object;
-    if (statement_.column_type(media_->object) != SQLITE_NULL) object = statement_.column_bytes(media_->object);
-    watcher_->record_read({media_->table, media_id, object});
+    if (rows_->kind(media_->media_id) != ColumnKind::null) media_id = value_at(media_->media_id).to_text();
+    std::optional<std::span<const std::uint8_t>> object;  // none: NULL
+    if (rows_->kind(media_->object) != ColumnKind::null) object = rows_->bytes(media_->object);
+    if (in_hand_) in_hand_->stand_on(this, media_->table, media_id, object);
+    if (watcher_) watcher_->record_read({media_->table, media_id, object.value_or(std::span<const std::uint8_t>())});
 }
 
 Variant ForwardRecordset::value_at(int column) const {
-    switch (statement_.column_type(column)) {
-    case SQLITE_NULL: return Variant::null();
-    case SQLITE_INTEGER: return integer_value(statement_.column_int64(column));
-    case SQLITE_FLOAT: return Variant(statement_.column_double(column));
-    default:
-        // Blobs and texts alike hold the host's text as bytes of the ANSI code page.
-        return ansi_text_value(statement_.column_bytes(column));
+    switch (rows_->kind(column)) {
+    case ColumnKind::null: return Variant::null();
+    case ColumnKind::integer: return integer_value(rows_->integer(column));
+    case ColumnKind::real: return Variant(rows_->real(column));
+    case ColumnKind::bytes: break;
     }
+    // Blobs and texts alike hold the host's text as bytes of the ANSI code page.
+    return ansi_text_value(rows_->bytes(column));
 }
 
 int ForwardRecordset::column_index(const VARIANT& column) const {
-    int count = statement_.column_count();
+    int count = rows_->column_count();
     if (column.vt == VT_BSTR) {
-        std::string name = utf8(bstr_view(column.bstrVal));
+        const std::u16string_view name = bstr_view(column.bstrVal);
         for (int i = 0; i < count; ++i)
-            if (same_sql_name(statement_.column_name(i), name)) return i;
-        raise_database_error(u"The record set has no field \"" + utf16(name) + u"\".");
+            if (same_sql_name(rows_->column_name(i), name)) return i;
+        raise_database_error(u"The record set has no field \"" + std::u16string(name) + u"\".");
     }
     if (column.vt == VT_EMPTY || column.vt == VT_NULL || column.vt == VT_ERROR)
         raise_database_error(u"The field position is missing.");
@@ -169,7 +147,7 @@ try {
     on_row_ = false;
     if (in_hand_) in_hand_->leave(this);
     // Ends the read at once: the snapshot is let go without waiting for the last reference.
-    statement_.finalize();
+    rows_->close();
     // A walk over a table ends with its write-backs durable: what the page says next counts them.
     if (media_) {
         if (auto database = database_.lock()) database->make_durable();

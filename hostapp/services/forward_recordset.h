@@ -1,27 +1,25 @@
-// A forward-only record set over one query, on a connection of its own: it steps the statement
-// row by row (it never holds more than the current row) and reads one snapshot of the database
-// from its first row to its close.
+// A forward-only record set over one query, read through a row source on a connection of its own:
+// it steps row by row (it never holds more than the current row) and reads one snapshot of the
+// database from its first row to its close.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "com/object.h"
 #include "com/variant.h"
 #include "contracts/host_services.h"
 #include "hostapp/db/host_database.h"
-#include "hostapp/db/sqlite_connection.h"
+#include "hostapp/db/row_source.h"
 
 class ForwardRecordset final : public ComObject<ForwardRecordset, IHostRecordset> {
 public:
-    // Runs the query, which must only read, and stands on its first row. Of database, when given:
-    // the hooks' watcher hears of every media record stepped onto, and once the run is interrupted
-    // reading fails; its records in hand are told which media record this stands on; and its
-    // group of write-backs is committed once due, at each step.
-    ForwardRecordset(SqliteConnection connection, std::string_view sql,
-                     const std::shared_ptr<HostDatabase>& database = nullptr);
+    // Stands on the first row of rows. Of database, when given: the hooks' watcher hears of every
+    // media record stepped onto, and once the run is interrupted reading fails; its records in
+    // hand are told which media record this stands on; and its group of write-backs is committed
+    // once due, at each step.
+    explicit ForwardRecordset(std::unique_ptr<RowSource> rows, const std::shared_ptr<HostDatabase>& database = nullptr);
     ~ForwardRecordset() override;
 
     HRESULT STDMETHODCALLTYPE get_FieldValue(VARIANT column, VARIANT* value) override;
@@ -38,20 +36,11 @@ private:
     // The current row's value in column as the page reads it.
     Variant value_at(int column) const;
 
-    // Where the MEDIAID and Object of a media table are, when the query reads both.
-    struct MediaColumns {
-        std::u16string table;
-        int media_id;
-        int object;
-    };
-    static std::optional<MediaColumns> media_columns_of(const SqliteStatement& statement);
-
-    // The statement goes before the connection it belongs to.
-    SqliteConnection connection_;
-    SqliteStatement statement_;
+    std::unique_ptr<RowSource> rows_;
     bool on_row_ = false;
     bool closed_ = false;
-    std::optional<MediaColumns> media_;
+    // Where the MEDIAID and Object of a media table are, when the query reads both.
+    const std::optional<MediaColumns>& media_;
     RunWatcher* watcher_ = nullptr;
     const std::atomic<bool>* interrupted_ = nullptr;
     std::shared_ptr<RecordsInHand> in_hand_;

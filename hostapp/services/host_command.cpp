@@ -9,7 +9,7 @@ try {
     if (!source) return E_POINTER;
     *source = nullptr;
     std::u16string key = u"RecordSource" + utf16(std::to_string(next_number_++));
-    ComPtr<HostRecordSource> created = make_com<HostRecordSource>(key, watcher_);
+    ComPtr<HostRecordSource> created = make_com<HostRecordSource>(key, database_);
     sources_.emplace(key, created);
     *source = created.detach();
     return S_OK;

@@ -10,8 +10,8 @@
 
 class HostCommand final : public ComObject<HostCommand, IHostCommand> {
 public:
-    // watcher, if any, hears of the media tables its record sources are set to.
-    explicit HostCommand(RunWatcher* watcher = nullptr) : watcher_(watcher) {}
+    // Record sources of queries on database.
+    explicit HostCommand(std::shared_ptr<const HostDatabase> database) : database_(std::move(database)) {}
 
     HRESULT STDMETHODCALLTYPE CreateRecordSource(VARIANT optional, IHostRecordSource** source) override;
     HRESULT STDMETHODCALLTYPE ReleaseRecordSource(VARIANT key) override;
@@ -19,7 +19,7 @@ public:
     std::size_t open_sources() const { return sources_.size(); }
 
 private:
-    RunWatcher* watcher_;
+    std::shared_ptr<const HostDatabase> database_;
     std::map<std::u16string, ComPtr<HostRecordSource>> sources_;
     unsigned long next_number_ = 1;
 };

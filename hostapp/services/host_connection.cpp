@@ -13,7 +13,7 @@ try {
     std::u16string_view sql = bstr_view(query);
     if (options == kRecordsetForward) {
         if (sql.empty()) raise_database_error(u"The query is empty.");
-        *recordset = make_com<ForwardRecordset>(database_->open_reader(), utf8(sql), database_).detach();
+        *recordset = make_com<ForwardRecordset>(database_->open_rows(sql), database_).detach();
     } else if (options == kRecordsetWriteBack) {
         if (!sql.empty()) raise_database_error(u"A record set opened for write-back takes no query.");
         *recordset = make_com<WriteBackRecordset>(database_).detach();

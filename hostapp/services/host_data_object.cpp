@@ -3,7 +3,7 @@
 #include "com/error.h"
 
 HostDataObject::HostDataObject(std::shared_ptr<HostDatabase> database)
-    : connection_(make_com<HostConnection>(database)), command_(make_com<HostCommand>(database->hooks().watcher)) {}
+    : connection_(make_com<HostConnection>(database)), command_(make_com<HostCommand>(database)) {}
 
 HRESULT STDMETHODCALLTYPE HostDataObject::get_Connection(IHostConnection** connection)
 try {

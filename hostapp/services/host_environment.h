@@ -14,6 +14,8 @@ inline constexpr char kDefaultDatabaseVariable[] = "PATHMENDER_DB";
 
 struct HostEnvironment {
     std::filesystem::path database;      // empty: none; the default is $PATHMENDER_DB
+    // An ODBC connection string: the database is on a server, and a session's is this one, not a file.
+    std::u16string connection;
     // The default: $TMPDIR; else a memory file system private to the user; else /tmp.
     std::filesystem::path temp_folder;
     std::filesystem::path page_folder;   // the default is the folder of the running program

@@ -4,11 +4,11 @@
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
 #include "hostapp/db/media_tables.h"
-#include "hostapp/db/sqlite_connection.h"
 
 namespace {
 
-// Names go into the query quoted; only characters that cannot stand in a name are refused.
+// Names go into the query as the database spells them; characters that can stand in no name are
+// refused at once.
 void check_name(std::u16string_view name, std::u16string_view what) {
     bool usable = !name.empty();
     for (char16_t c : name) usable = usable && c >= 0x20;
@@ -23,14 +23,14 @@ try {
     *sql = nullptr;
     if (table_.empty()) raise_database_error(u"The record source has no table.");
     if (fields_.empty()) raise_database_error(u"The record source has no fields.");
-    std::string text = "SELECT ";
+    std::u16string text = u"SELECT ";
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        if (i) text += ", ";
-        text += quote_identifier(utf8(fields_[i].name));
-        if (!fields_[i].alias.empty()) text += " AS " + quote_identifier(utf8(fields_[i].alias));
+        if (i) text += u", ";
+        text += database_->name_sql(fields_[i].name);
+        if (!fields_[i].alias.empty()) text += u" AS " + database_->name_sql(fields_[i].alias);
     }
-    text += " FROM dbo." + quote_identifier(utf8(table_));
-    *sql = make_bstr(utf16(text));
+    text += u" FROM dbo." + database_->name_sql(table_);
+    *sql = make_bstr(text);
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
@@ -56,7 +56,7 @@ try {
     if (!media_table)
         raise_database_error(u"\"" + std::u16string(bstr_view(table)) + u"\" is not a media table of the host database.");
     table_ = std::u16string(*media_table);
-    if (watcher_) watcher_->table_chosen(table_);
+    if (RunWatcher* watcher = database_->hooks().watcher) watcher->table_chosen(table_);
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

@@ -6,13 +6,16 @@
 
 #include "com/object.h"
 #include "contracts/host_services.h"
-#include "hostapp/db/run_watcher.h"
+#include <memory>
+
+#include "hostapp/db/host_database.h"
 
 class HostRecordSource final : public ComObject<HostRecordSource, IHostRecordSource> {
 public:
-    // watcher, if any, hears of each media table the source is set to.
-    explicit HostRecordSource(std::u16string key, RunWatcher* watcher = nullptr)
-        : key_(std::move(key)), watcher_(watcher) {}
+    // A source of a query on database, whose statements spell its names; the hooks' watcher, if
+    // any, hears of each media table the source is set to.
+    HostRecordSource(std::u16string key, std::shared_ptr<const HostDatabase> database)
+        : key_(std::move(key)), database_(std::move(database)) {}
 
     HRESULT STDMETHODCALLTYPE get_SQL(BSTR* sql) override;
     HRESULT STDMETHODCALLTYPE AddField(BSTR name, BSTR alias, VARIANT optional) override;
@@ -26,7 +29,7 @@ private:
     };
 
     std::u16string key_;
-    RunWatcher* watcher_;
+    std::shared_ptr<const HostDatabase> database_;
     std::vector<Field> fields_;
     std::u16string table_;  // a media table as the host spells it; empty until set
 };

@@ -6,12 +6,23 @@
 #include "com/error.h"
 #include "hostapp/services/host_data_object.h"
 #include "hostapp/db/host_database.h"
+#include "hostapp/db/database_backend.h"
+#include "hostapp/db/database_location.h"
 
 namespace {
 
 LONG next_session_id() {
     static std::atomic<LONG> counter{0};
     return ++counter;
+}
+
+// The session's database: the file, or, without one, the environment's database on a server.
+std::shared_ptr<HostDatabase> open_host_database(const HostEnvironment& environment, const std::filesystem::path& file) {
+    const DatabaseLocation location = file.empty() && !environment.connection.empty()
+                                          ? DatabaseLocation::on_server(environment.connection)
+                                          : DatabaseLocation::of_file(file);
+    return std::make_shared<HostDatabase>(
+        open_database_backend(location, environment.busy_timeout_ms, environment.hooks.write_backs), environment.hooks);
 }
 
 std::u16string media_data_object_key() {
@@ -49,8 +60,7 @@ try {
     if (bstr_view(key) != media_data_object_key())
         raise_error(RuntimeError::InvalidProcedureCall, u"CreateDataObject: \"" + std::u16string(bstr_view(key)) +
                                                             u"\" is not the key of a data object of this host.");
-    auto database = std::make_shared<HostDatabase>(database_, environment_->busy_timeout_ms, environment_->hooks);
-    *data = make_com<HostDataObject>(std::move(database)).detach();
+    *data = make_com<HostDataObject>(open_host_database(*environment_, database_)).detach();
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();

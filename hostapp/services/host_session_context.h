@@ -1,4 +1,5 @@
-// ISessionContext: one session of the host on one database file.
+// ISessionContext: one session of the host on one database: a file, or the environment's database
+// on a server.
 #pragma once
 
 #include <filesystem>

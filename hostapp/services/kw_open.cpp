@@ -6,6 +6,8 @@
 #include "com/error.h"
 #include "com/utf.h"
 #include "hostapp/db/host_database.h"
+#include "hostapp/db/database_backend.h"
+#include "hostapp/db/database_location.h"
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
 
@@ -24,6 +26,8 @@ try {
     std::filesystem::path file;
     if (!bstr_view(database).empty()) {
         file = utf8(bstr_view(database));
+    } else if (!environment_->connection.empty()) {
+        return open_on_server(opened);
     } else {
         if (environment_->database.empty()) {
             last_error_ = utf16(kDefaultDatabaseVariable) + u" is not set";
@@ -38,7 +42,9 @@ try {
     }
     try {
         // Opened once here, so that a file that is no host database is reported now.
-        HostDatabase opened_once(file, environment_->busy_timeout_ms, environment_->hooks);
+        HostDatabase opened_once(open_database_backend(DatabaseLocation::of_file(file), environment_->busy_timeout_ms,
+                                                       environment_->hooks.write_backs),
+                                 environment_->hooks);
     } catch (const ComError& e) {
         last_error_ = u"the database file " + utf16(file.string()) + u" cannot be opened: " + e.description;
         return S_OK;
@@ -48,6 +54,22 @@ try {
     return S_OK;
 } catch (...) {
     return hresult_from_current_exception();
+}
+
+HRESULT KWOpen::open_on_server(VARIANT_BOOL* opened) {
+    const DatabaseLocation location = DatabaseLocation::on_server(environment_->connection);
+    try {
+        // Connected once here, so that a server that refuses, or a database that is no host database, is reported now.
+        HostDatabase opened_once(
+            open_database_backend(location, environment_->busy_timeout_ms, environment_->hooks.write_backs),
+            environment_->hooks);
+    } catch (const ComError& e) {
+        last_error_ = u"the database " + utf16(location.shown()) + u" cannot be opened: " + e.description;
+        return S_OK;
+    }
+    session_ = make_com<HostSessionContext>(std::filesystem::path(), environment_);
+    *opened = VARIANT_TRUE;
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE KWOpen::get_SessionContext(ISessionContext** context)

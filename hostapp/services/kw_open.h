@@ -20,6 +20,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_LastError(BSTR* text) override;
 
 private:
+    // Initialize without a database file, on the environment's database on a server.
+    HRESULT open_on_server(VARIANT_BOOL* opened);
     HostEnvironmentRef environment_;
     ComPtr<ISessionContext> session_;
     std::u16string last_error_;

@@ -37,3 +37,26 @@ TEST(OdbcConnectionStringTest, PasswordsAreTakenOut) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the undo journal keeps to know a database again, and the attributes the host reads.
+TEST(OdbcConnectionStringTest, TheServerAndDatabaseNameADatabaseWithoutItsLogin) {
+    const struct {
+        std::u16string_view text, named;
+    } cases[] = {
+        {u"Driver={PostgreSQL Unicode};Servername=/tmp/s;Port=5432;Database=host;Username=u;Password=p",
+         u"Servername=/tmp/s;Port=5432;Database=host"},
+        {u"DSN=accounts;UID=sa;PWD=secret", u"DSN=accounts"},
+        {u"driver=SQLite3;database= /srv/host.db ;", u"Database=/srv/host.db"},
+        {u"Driver=x;UID=u;PWD=p", u"Driver=x;UID=u;PWD=***"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(utf8(server_and_database_of(c.text)), utf8(c.named)) << utf8(c.text);
+
+    EXPECT_EQ(connection_attribute(u"Driver=SQLite3;DATABASE={/a;b}}c.db}", u"Database"), u"/a;b}c.db");
+    EXPECT_EQ(connection_attribute(u"Driver=SQLite3", u"Database"), std::nullopt);
+    EXPECT_EQ(utf8(with_attribute(u"Driver=SQLite3;Database=/a.db;Timeout=5", u"Database", u":memory:")),
+              "Driver=SQLite3;Timeout=5;Database=:memory:;");
+}
+
+}  // namespace
