@@ -83,3 +83,19 @@ ServerMediaDatabase::all_records() {
     }
     return records;
 }
+
+void ServerMediaDatabase::in_transaction(const std::function<void()>& work) {
+    connection_.set_autocommit(false);
+    try {
+        work();
+        connection_.commit();
+    } catch (...) {
+        try {
+            connection_.rollback();
+        } catch (...) {
+        }
+        connection_.set_autocommit(true);
+        throw;
+    }
+    connection_.set_autocommit(true);
+}

@@ -34,6 +34,9 @@ public:
     // Every record of the eleven tables: (table, MEDIAID) to its Object (nothing for NULL).
     std::map<std::pair<std::u16string, std::int64_t>, std::optional<std::vector<std::uint8_t>>> all_records();
 
+    // Runs work (many inserts, say) as one transaction: all of it is stored, or none.
+    void in_transaction(const std::function<void()>& work);
+
     OdbcConnection& connection() { return connection_; }
 
 private:

@@ -124,12 +124,7 @@ bool OdbcStatement::fetch() {
 }
 
 std::optional<std::int64_t> OdbcStatement::get_int64(int column) {
-    SQLBIGINT value = 0;
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(statement_.get(), SQLUSMALLINT(column), SQL_C_SBIGINT, &value, sizeof value, &indicator);
-    if (!odbc_succeeded(rc)) fail(u"cannot read an integer column");
-    if (indicator == SQL_NULL_DATA) return std::nullopt;
-    return value;
+    return get_fixed<SQLBIGINT>(column, SQL_C_SBIGINT, u"cannot read an integer column");
 }
 
 int OdbcStatement::column_count() const {
@@ -171,12 +166,7 @@ OdbcColumn OdbcStatement::column(int column) const {
 }
 
 std::optional<double> OdbcStatement::get_double(int column) {
-    double value = 0;
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(statement_.get(), SQLUSMALLINT(column), SQL_C_DOUBLE, &value, sizeof value, &indicator);
-    if (!odbc_succeeded(rc)) fail(u"cannot read a number column");
-    if (indicator == SQL_NULL_DATA) return std::nullopt;
-    return value;
+    return get_fixed<double>(column, SQL_C_DOUBLE, u"cannot read a number column");
 }
 
 std::optional<std::u16string> OdbcStatement::get_text(int column) {
@@ -223,4 +213,13 @@ std::optional<std::vector<std::uint8_t>> OdbcStatement::get_bytes(int column) {
 void OdbcStatement::close_cursor() {
     // Closing a statement without rows is no error.
     SQLFreeStmt(statement_.get(), SQL_CLOSE);
+}
+
+const long long OdbcStatement::kNullIndicator = SQL_NULL_DATA;
+
+bool OdbcStatement::fixed_value(int column, short c_type, void* value, std::size_t size, long long* indicator) {
+    SQLLEN got = 0;
+    const SQLRETURN rc = SQLGetData(statement_.get(), SQLUSMALLINT(column), c_type, value, SQLLEN(size), &got);
+    *indicator = got;
+    return odbc_succeeded(rc);
 }

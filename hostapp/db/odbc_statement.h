@@ -71,6 +71,17 @@ public:
     void close_cursor();
 
 private:
+    // A value of fixed size, read as the C type c_type; nothing for NULL.
+    template <typename Value>
+    std::optional<Value> get_fixed(int column, short c_type, std::u16string_view what) {
+        Value value{};
+        long long indicator = 0;
+        if (!fixed_value(column, c_type, &value, sizeof value, &indicator)) fail(what);
+        if (indicator == kNullIndicator) return std::nullopt;
+        return value;
+    }
+    bool fixed_value(int column, short c_type, void* value, std::size_t size, long long* indicator);
+    static const long long kNullIndicator;
     struct Parameter;
     Parameter& parameter(int index);
     void bind_null(int index, short c_type, short sql_type);

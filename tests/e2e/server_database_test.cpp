@@ -1,30 +1,25 @@
-// pathmender on a host database on a server, through ODBC: the same runs as on a file, against
-// PostgreSQL through psqlODBC (the test program's private cluster) and against an SQLite file
-// through the SQLite ODBC driver; and what only a server brings: other users changing records
-// mid-run, a server that goes away, logins and passwords.
+// pathmender on a host database on a server, through ODBC (PostgreSQL through psqlODBC, and an
+// SQLite file through the SQLite ODBC driver): what differs from a file (the undo journal in the
+// user's own folder, reports read back through the server, failures to connect), and what only a
+// server brings: other users changing records mid-run, a server that goes away, kills at any
+// moment, logins and passwords. The update command's own cases run on every database too.
 #include <sys/stat.h>
 
 #include <chrono>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "com/utf.h"
-#include "e2e/support/program_fixture.h"
+#include "e2e/support/every_database.h"
+#include "hostapp/db/media_tables.h"
 #include "hostapp/db/odbc_connection.h"
-#include "support/postgres_server.h"
-#include "testkit/server_media_database.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-enum class Server { postgres, sqlite };
-
-std::string server_name(const testing::TestParamInfo<Server>& info) {
-    return info.param == Server::postgres ? "PostgreSQL" : "SQLiteThroughOdbc";
-}
 
 std::string message(const char* text) { return std::string(kCaption) + text; }
 
@@ -35,45 +30,13 @@ std::string file_text(const fs::path& file) {
     return text.str();
 }
 
-class ServerDatabase : public ProgramFixture, public testing::WithParamInterface<Server> {
+class ServerDatabase : public OnEveryDatabase {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        if (GetParam() == Server::postgres) {
-            PM_REQUIRE_POSTGRES(cluster_);
-            connection_ = cluster_->login().odbc_connection_string();
-            server_.emplace(ServerMediaDatabase::create(connection_));
-        } else {
-            // The test's own host database file, in write-ahead-log mode as made.
-            connection_ = u"Driver=SQLite3;Database=" + utf16(database_file.string()) + u";";
-            server_.emplace(ServerMediaDatabase::open(connection_));
-        }
-        connection_file_ = root / "connection.txt";
-        std::ofstream(connection_file_) << utf8(connection_) << "\n";
-        fs::permissions(connection_file_, fs::perms::owner_read | fs::perms::owner_write);
-    }
-
-    ServerMediaDatabase& server() { return *server_; }
-    bool on_postgres() const { return GetParam() == Server::postgres; }
-
-    // The journal's folder is the test's own.
-    ChildOptions options() const {
-        ChildOptions options = in_temp();
-        options.environment["XDG_STATE_HOME"] = (root / "state").string();
-        return options;
-    }
+    bool on_postgres() const { return GetParam() == DatabaseKind::postgres; }
     std::vector<std::string> on_server(std::vector<std::string> arguments) const {
-        arguments.insert(arguments.begin() + 1, {"--connection-file", connection_file_.string()});
-        return arguments;
+        return on_database(std::move(arguments));
     }
-    std::vector<std::string> update_arguments(const std::string& previous, const std::vector<std::string>& more = {}) const {
-        std::vector<std::string> arguments{"update", "--network", network.string(), "--previous", previous};
-        arguments.insert(arguments.end(), more.begin(), more.end());
-        return on_server(arguments);
-    }
-    ChildResult update(const std::string& previous, const std::vector<std::string>& more = {}) const {
-        return run(update_arguments(previous, more), options());
-    }
+    ChildOptions options() const { return OnEveryDatabase::options(); }
 
     // Two links to \\OldServer (a.xls on the new server, b.xls not), and an embedded object.
     void three_records() {
@@ -82,49 +45,10 @@ protected:
         server().insert(u"PY7EVENTMEDIA", 3, read_corpus(kEmbeddedPaint));
         make_network_file("NewServer/Media/a.xls");
     }
-
-    PostgresCluster* cluster_ = nullptr;
-    std::u16string connection_;
-    fs::path connection_file_;
-    std::optional<ServerMediaDatabase> server_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Servers, ServerDatabase, testing::Values(Server::postgres, Server::sqlite), server_name);
-
-TEST_P(ServerDatabase, ARunSaysWhatARunOnAFileSaysAndWritesTheSameLinks) {
-    struct Case {
-        const char* name;
-        bool b_there;
-        const char* summary;
-        int status;
-        const char* counts;
-    } cases[] = {
-        {"every link found", true, "Media links have been updated", 0, "records=3 selected=2 relinked=2 not_found=0"},
-        {"one not found", false, "Media links have been updated.  Some linked media files could not be located.",
-         kSomeNotFound, "records=3 selected=2 relinked=1 not_found=1"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TearDown();
-        SetUp();
-        three_records();
-        if (c.b_there) make_network_file("NewServer/Media/deeper/b.xls");
-        const Records before = server().all_records();
-
-        ChildResult r = update("\\\\oldserver");
-        EXPECT_EQ(r.status, c.status) << r.err;
-        EXPECT_EQ(r.lines(), std::vector<std::string>{message(c.summary)});
-        EXPECT_NE(r.err.find(std::string("summary: ") + c.counts + " elapsed="), std::string::npos) << r.err;
-        EXPECT_TRUE(relinked_copy(*before.at({u"AP7VENDORMEDIA", 1}), *server().read(u"AP7VENDORMEDIA", 1),
-                                  u"\\\\NewServer\\Media\\a.xls"));
-        if (c.b_there)
-            EXPECT_TRUE(relinked_copy(*before.at({u"GL7PROJECTMEDIA", 2}), *server().read(u"GL7PROJECTMEDIA", 2),
-                                      u"\\\\NewServer\\Media\\deeper\\b.xls"));
-        else
-            EXPECT_EQ(server().read(u"GL7PROJECTMEDIA", 2), before.at({u"GL7PROJECTMEDIA", 2}));
-        EXPECT_EQ(server().read(u"PY7EVENTMEDIA", 3), before.at({u"PY7EVENTMEDIA", 3}));
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Servers, ServerDatabase, testing::Values(DatabaseKind::postgres, DatabaseKind::sqlite_odbc),
+                         database_kind_name);
 
 TEST_P(ServerDatabase, APreviewLeavesEveryRecordAsItWas) {
     three_records();
@@ -161,10 +85,17 @@ TEST_P(ServerDatabase, UndoPutsBackWhatTheRunChangedFromAJournalOfTheUsersOwn) {
     ChildResult runs = run(on_server({"runs"}), options());
     EXPECT_EQ(runs.status, 0) << runs.err;
     EXPECT_EQ(runs.lines().size(), 1u) << runs.out;
+    // Someone changes one of the run's records: undo leaves it alone and says so.
+    const Bytes theirs = link_to(u"\\\\Elsewhere\\Theirs\\c.xls");
+    server().replace(u"GL7PROJECTMEDIA", 2, theirs);
     ChildResult undo = run(on_server({"undo"}), options());
-    EXPECT_EQ(undo.status, 0) << undo.err;
-    EXPECT_NE(undo.err.find("restored=2 already=0 left_alone=0"), std::string::npos) << undo.err;
-    EXPECT_EQ(server().all_records(), before);
+    EXPECT_EQ(undo.status, 3) << undo.err;
+    EXPECT_NE(undo.err.find("restored=1 already=0 left_alone=1"), std::string::npos) << undo.err;
+    EXPECT_EQ(undo.lines(), std::vector<std::string>{"left alone: GL7PROJECTMEDIA MEDIAID 2: changed since the run"});
+    EXPECT_EQ(server().read(u"AP7VENDORMEDIA", 1), before.at({u"AP7VENDORMEDIA", 1}));
+    EXPECT_EQ(server().read(u"GL7PROJECTMEDIA", 2), theirs);
+    ChildResult again = run(on_server({"undo", "--run", "1"}), options());
+    EXPECT_NE(again.err.find("restored=0 already=1 left_alone=1"), std::string::npos) << again.err;
 }
 
 TEST_P(ServerDatabase, ABadObjectEndsTheRunKeepingEarlierWritesAndTheReportAccountsForTheRest) {
@@ -266,7 +197,7 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Servers, SharedServer, testing::Values(Server::postgres), server_name);
+INSTANTIATE_TEST_SUITE_P(Servers, SharedServer, testing::Values(DatabaseKind::postgres), database_kind_name);
 
 TEST_P(SharedServer, ARecordChangedByAnotherUserMidRunIsNeverOverwritten) {
     records_to_update();
@@ -317,6 +248,47 @@ TEST_P(SharedServer, AServerThatStopsMidRunEndsItAndARerunFinishesTheWork) {
     ChildResult rerun = update("\\\\OldServer");
     EXPECT_EQ(rerun.status, 0) << rerun.err;
     for (const auto& [key, object] : after.all_records()) EXPECT_EQ(source_doc_of(*object), u"\\\\NewServer\\Media\\a.xls");
+}
+
+TEST_P(SharedServer, RecordsAreOldOrWhollyRelinkedAfterKillsAtAnyMoment) {
+    constexpr int kRecords = 660, kKills = 6;
+    const Bytes old = link_to(u"\\\\OldServer\\Media\\a.xls");
+    const auto fill = [&] {
+        server_.reset();
+        server_.emplace(ServerMediaDatabase::create(connection_));
+        server().connection().set_autocommit(false);
+        for (int i = 0; i < kRecords; ++i) server().insert(kMediaTables[i % kMediaTables.size()], i + 1, old);
+        server().connection().commit();
+        server().connection().set_autocommit(true);
+    };
+    make_network_file("NewServer/Media/a.xls");
+
+    // How long a whole run takes here: kills land anywhere within it.
+    fill();
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(update("\\\\OldServer", {"--no-journal"}).status, 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    fill();
+
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<long> delay_ms(0, std::max(20L, long(whole.count())));
+    for (int kill = 0; kill < kKills; ++kill) {
+        const long delay = delay_ms(random);
+        SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
+        ChildProgram child(update_arguments("\\\\OldServer"), root, options());
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        child.kill_now();
+        child.wait();
+        for (const auto& [key, object] : server().all_records()) {
+            ASSERT_TRUE(object);
+            if (*object != old) {
+                ASSERT_EQ(source_doc_of(*object), u"\\\\NewServer\\Media\\a.xls") << utf8(key.first);
+            }
+        }
+    }
+    ChildResult rerun = update("\\\\OldServer");
+    EXPECT_EQ(rerun.status, 0) << rerun.err;
+    for (const auto& [key, object] : server().all_records()) EXPECT_EQ(source_doc_of(*object), u"\\\\NewServer\\Media\\a.xls");
 }
 
 }  // namespace
