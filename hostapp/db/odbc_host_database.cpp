@@ -55,6 +55,9 @@ void check_host_database(OdbcConnection& connection, std::u16string_view connect
         if (std::optional<std::u16string> name = tables.get_text(1))
             if (std::optional<std::u16string_view> table = find_media_table(*name)) present.insert(*table);
     }
+    if (present.empty())
+        raise_database_error(u"The database (" + redacted_connection_string(connection_string) +
+                             u") is not a host database: it has no media tables under the schema dbo.");
     std::u16string missing;
     for (std::u16string_view table : kMediaTables)
         if (!present.contains(table)) missing += (missing.empty() ? u"dbo." : u", dbo.") + std::u16string(table);

@@ -136,6 +136,10 @@ TEST_P(ServerDatabase, ConnectionsThatFailSayWhyInOneLineWithoutThePassword) {
         PostgresLogin wrong = cluster_->login();
         wrong.password = "not-the-password";
         cases.push_back({"a refused login", wrong.odbc_connection_string(), "Password=***", kNotBroughtUp});
+        PostgresLogin elsewhere = cluster_->login();
+        elsewhere.database = "template1";
+        cases.push_back({"a database without the schema dbo", elsewhere.odbc_connection_string(),
+                         "is not a host database: it has no media tables under the schema dbo.", kNotBroughtUp});
         cases.push_back({"a database without a media table", connection_,
                          "is not a host database: it lacks the media table dbo.GL7PROJECTMEDIA", kNotBroughtUp,
                          u"DROP TABLE dbo.GL7PROJECTMEDIA"});
