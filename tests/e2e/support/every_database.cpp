@@ -1,6 +1,7 @@
 #include "e2e/support/every_database.h"
 
 #include <fstream>
+#include <type_traits>
 
 #include "com/utf.h"
 
@@ -8,9 +9,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FileRecords final : public RecordStore {
+// The records of a host database file (MediaDatabase) or of one on a server (ServerMediaDatabase).
+template <typename Database>
+class RecordsOf final : public RecordStore {
 public:
-    explicit FileRecords(MediaDatabase& database) : database_(database) {}
+    explicit RecordsOf(Database& database) : database_(database) {}
     void insert(std::u16string_view table, std::int64_t media_id, std::span<const std::uint8_t> object,
                 std::optional<std::int64_t> parent_id) override {
         database_.insert(table, media_id, object, parent_id);
@@ -21,31 +24,14 @@ public:
     std::optional<std::vector<std::uint8_t>> read(std::u16string_view table, std::int64_t media_id) override {
         return database_.read(table, media_id);
     }
-    Records all_records() override { return read_all_records(database_.connection()); }
+    Records all_records() override {
+        if constexpr (std::is_same_v<Database, MediaDatabase>) return read_all_records(database_.connection());
+        else return database_.all_records();
+    }
     void in_transaction(const std::function<void()>& work) override { database_.in_transaction(work); }
 
 private:
-    MediaDatabase& database_;
-};
-
-class ServerRecords final : public RecordStore {
-public:
-    explicit ServerRecords(ServerMediaDatabase& database) : database_(database) {}
-    void insert(std::u16string_view table, std::int64_t media_id, std::span<const std::uint8_t> object,
-                std::optional<std::int64_t> parent_id) override {
-        database_.insert(table, media_id, object, parent_id);
-    }
-    void insert_null_object(std::u16string_view table, std::int64_t media_id) override {
-        database_.insert_null_object(table, media_id);
-    }
-    std::optional<std::vector<std::uint8_t>> read(std::u16string_view table, std::int64_t media_id) override {
-        return database_.read(table, media_id);
-    }
-    Records all_records() override { return database_.all_records(); }
-    void in_transaction(const std::function<void()>& work) override { database_.in_transaction(work); }
-
-private:
-    ServerMediaDatabase& database_;
+    Database& database_;
 };
 
 }  // namespace
@@ -62,7 +48,7 @@ std::string database_kind_name(const testing::TestParamInfo<DatabaseKind>& info)
 void OnEveryDatabase::SetUp() {
     ProgramFixture::SetUp();
     switch (GetParam()) {
-    case DatabaseKind::file: store_ = std::make_unique<FileRecords>(HostFixture::database()); return;
+    case DatabaseKind::file: store_ = std::make_unique<RecordsOf<MediaDatabase>>(HostFixture::database()); return;
     case DatabaseKind::postgres:
         PM_REQUIRE_POSTGRES(cluster_);
         connection_ = cluster_->login().odbc_connection_string();
@@ -74,7 +60,7 @@ void OnEveryDatabase::SetUp() {
         server_.emplace(ServerMediaDatabase::open(connection_));
         break;
     }
-    store_ = std::make_unique<ServerRecords>(*server_);
+    store_ = std::make_unique<RecordsOf<ServerMediaDatabase>>(*server_);
     connection_file_ = root / "connection.txt";
     std::ofstream(connection_file_) << utf8(connection_) << "\n";
     fs::permissions(connection_file_, fs::perms::owner_read | fs::perms::owner_write);
