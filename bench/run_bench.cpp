@@ -2,7 +2,8 @@
 // floor program, the limit of the work (the floor program's --limit, without and with a journal of
 // the old bytes: "limit", "limit-journaled") and `pathmender update` in search and in exact mode
 // (without an undo journal), and in search mode with the undo journal and a report ("journaled"),
-// and, when asked for, search mode on the same records in a private PostgreSQL server ("postgres"),
+// and, when asked for, search mode on the same records in a private PostgreSQL server ("postgres")
+// and on the same file through the SQLite ODBC driver ("sqlite-odbc"),
 // checks every record against the manifest, and prints wall time, records per second and peak
 // memory of each run, and each mode's ratio to its limit.
 #include <CLI/CLI.hpp>
@@ -156,7 +157,8 @@ int main(int argc, char** argv) {
     app.add_option("--dir", work, "Work folder: corpora are kept there and reused")->capture_default_str();
     app.add_option("--modes", modes,
                    "Runs, in order: limit, limit-journaled, floor, search, exact, journaled (search mode with "
-                   "the undo journal and a report), postgres (search mode on a PostgreSQL server; not by default)")
+                   "the undo journal and a report), postgres (search mode on a PostgreSQL server), sqlite-odbc (search "
+                   "mode on the file through the SQLite ODBC driver); the last two not by default")
         ->delimiter(',')
         ->capture_default_str();
     app.add_option("--repeat", repeat, "Rounds of all the modes; the table ends with each mode's median")
@@ -229,6 +231,12 @@ int main(int argc, char** argv) {
                     child.argv = {(bin / "pathmender").string(), "update", "--connection", server->connection_string(),
                                   "--network", corpus.network().string(), "--previous", bench::kPreviousServer,
                                   "--drive", bench::kDrive, "--no-journal"};
+                } else if (mode == "sqlite-odbc") {
+                    // The driver's connections share the file only in write-ahead-log mode.
+                    MediaDatabase::open(database).connection().execute("PRAGMA journal_mode = WAL");
+                    child.argv = {(bin / "pathmender").string(), "update", "--connection",
+                                  "Driver=SQLite3;Database=" + database.string(), "--network", corpus.network().string(),
+                                  "--previous", bench::kPreviousServer, "--drive", bench::kDrive, "--no-journal"};
                 } else if (mode == "search" || mode == "exact" || mode == "journaled") {
                     child.argv = {(bin / "pathmender").string(), "update", "--db", database.string(), "--network",
                                   corpus.network().string(), "--previous", bench::kPreviousServer, "--drive",
@@ -268,14 +276,14 @@ int main(int argc, char** argv) {
         }
 
         auto print_row = [&](const std::string& mode, const Measure& m, const std::string& note) {
-            std::cout << std::left << std::setw(8) << mode << std::right << std::fixed << std::setprecision(1)
+            std::cout << std::left << std::setw(12) << mode << std::right << std::fixed << std::setprecision(1)
                       << std::setw(10) << m.wall_seconds << std::setw(12) << std::setprecision(0)
                       << double(size.records) / m.wall_seconds << std::setw(10) << std::setprecision(1)
                       << double(m.peak_kb) / 1024 << std::setw(9) << m.user_seconds << std::setw(9)
                       << m.system_seconds << "  " << note << "\n";
         };
         std::cout << "corpus: " << size.records << " records, " << size.files << " files, seed " << size.seed << "\n";
-        std::cout << std::left << std::setw(8) << "run" << std::right << std::setw(10) << "wall s" << std::setw(12)
+        std::cout << std::left << std::setw(12) << "run" << std::right << std::setw(10) << "wall s" << std::setw(12)
                   << "records/s" << std::setw(10) << "peak MB" << std::setw(9) << "user s" << std::setw(9) << "sys s"
                   << "  outcome\n";
         for (const Row& row : rows) print_row(row.mode, row.measure, row.note);
@@ -301,6 +309,7 @@ int main(int argc, char** argv) {
         };
         ratio("search / limit: ", "search", "limit");
         ratio("postgres / search: ", "postgres", "search");
+        ratio("sqlite-odbc / search: ", "sqlite-odbc", "search");
         ratio("journaled / limit-journaled: ", "journaled", "limit-journaled");
         ratio("search / floor: ", "search", "floor");
         ratio("exact / floor:  ", "exact", "floor");

@@ -59,17 +59,23 @@ std::optional<MediaColumns> media_columns_of(const std::vector<OdbcColumn>& colu
 OdbcRowSource::OdbcRowSource(std::u16string_view connection_string, std::u16string_view sql) {
     if (!is_select(sql)) raise_database_error(u"A forward record set only reads; the query would write.");
     connection_.emplace(connect_host_database(connection_string));
-    // The PostgreSQL driver holds a whole result in memory unless it reads it through a cursor, a
-    // few rows at a time: memory would grow with the table.
-    if (connection_->dbms_name().find(u"PostgreSQL") != std::u16string::npos &&
-        !connection_attribute(connection_string, u"UseDeclareFetch")) {
+    // Drivers that would hold a whole result in memory (memory would grow with the table) are
+    // asked to hand it out a few rows at a time.
+    const std::u16string dbms = connection_->dbms_name();
+    const bool sqlite = dbms.find(u"SQLite") != std::u16string::npos;
+    std::u16string streaming(connection_string);
+    if (dbms.find(u"PostgreSQL") != std::u16string::npos && !connection_attribute(streaming, u"UseDeclareFetch"))
+        streaming = with_attribute(with_attribute(streaming, u"UseDeclareFetch", u"1"), u"Fetch", u"32");
+    if (sqlite && !connection_attribute(streaming, u"StepAPI")) streaming = with_attribute(streaming, u"StepAPI", u"1");
+    if (streaming != connection_string) {
         connection_.reset();
-        connection_.emplace(connect_host_database(
-            with_attribute(with_attribute(connection_string, u"UseDeclareFetch", u"1"), u"Fetch", u"32")));
+        connection_.emplace(connect_host_database(streaming));
     }
     connection_->hint_read_only();
     connection_->read_one_snapshot();
-    connection_->set_autocommit(false);
+    // SQLite's driver steps a result only outside a transaction of its own; there the stepping
+    // statement itself reads one snapshot of the file until it is closed.
+    if (!sqlite) connection_->set_autocommit(false);
     statement_.emplace(connection_->prepare(sql));
     statement_->execute();
     for (int i = 1; i <= statement_->column_count(); ++i) columns_.push_back(statement_->column(i));
