@@ -130,7 +130,8 @@ void add_undo_command(CLI::App& app) {
                           << database.shown() << " (--same-database)\n";
             else if (!same_database(run->database, database))
                 fail_command("run " + std::to_string(run->id) + " of the journal " + journal.file().string() +
-                             " changed " + run->database + ", not " + database.shown() +
+                             " changed " + run->database + ", not " +
+                             (database.is_on_server() ? database.identity() : database.shown()) +
                              " (--same-database undoes it there, if the database has moved)");
             journal.hold("undo", run->id);
             const int status = undo_run(journal, *run, database);

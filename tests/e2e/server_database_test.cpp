@@ -96,6 +96,18 @@ TEST_P(ServerDatabase, UndoPutsBackWhatTheRunChangedFromAJournalOfTheUsersOwn) {
     EXPECT_EQ(server().read(u"GL7PROJECTMEDIA", 2), theirs);
     ChildResult again = run(on_server({"undo", "--run", "1"}), options());
     EXPECT_NE(again.err.find("restored=0 already=1 left_alone=1"), std::string::npos) << again.err;
+    // The journal is this database's: another one's undo refuses it, naming both.
+    if (!on_postgres()) {
+        const fs::path other = root / "other.db";
+        MediaDatabase::create(other);
+        const std::string elsewhere = "Driver=SQLite3;Database=" + other.string();
+        ChildResult refused =
+            run({"undo", "--connection", elsewhere, "--journal", journal.string(), "--run", "1"}, options());
+        EXPECT_EQ(refused.status, 1) << refused.err;
+        EXPECT_NE(refused.err.find("changed odbc:Database=" + database_file.string() + ", not odbc:Database=" + other.string()),
+                  std::string::npos)
+            << refused.err;
+    }
 }
 
 TEST_P(ServerDatabase, ABadObjectEndsTheRunKeepingEarlierWritesAndTheReportAccountsForTheRest) {
