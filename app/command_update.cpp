@@ -223,7 +223,7 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
 void add_update_command(CLI::App& app) {
     struct Options {
         DatabaseOptions database;
-        PageRequest network;  // its network folder and connections file, where the options name them
+        PageRequest paths;  // the network folder and connections file, where the options name them
         std::string previous, drive;
         bool exact = false, progress = false, quiet = false;
         RunExtras extras;
@@ -231,7 +231,7 @@ void add_update_command(CLI::App& app) {
     auto options = std::make_shared<Options>();
     auto* update = app.add_subcommand("update", "Run the page once: type the previous server, pick a drive, press Update");
     add_database_options(*update, options->database);
-    add_network_options(*update, options->network);
+    add_network_options(*update, options->paths);
     update->add_option("--previous", options->previous, "The previous server name, typed exactly as given")->required();
     update->add_option("--drive", options->drive, "The local name of the drive to search (default: the first)");
     update->add_flag("--exact", options->exact, "Use previous directory structure when searching for files");
@@ -254,8 +254,8 @@ void add_update_command(CLI::App& app) {
             std::cerr << "pathmender: " << e.what() << "\n";
             throw CLI::RuntimeError(2);  // bad arguments
         }
-        request.network = options->network.network;
-        request.drives = options->network.drives;
+        request.network = options->paths.network;
+        request.drives = options->paths.drives;
         request.previous_server = utf16(options->previous);
         if (!options->drive.empty()) request.drive = utf16(options->drive);
         request.exact = options->exact;
