@@ -12,39 +12,10 @@
 #include "hostapp/services/host_environment.h"
 #include "hostapp/services/host_session_context.h"
 #include "app/page_script.h"
+#include "app/type_library_listing.h"
 #include "hostapp/shell/plugin_loader.h"
-#include "resources/type_library.h"
 
 namespace {
-
-void print_type_library(std::span<const unsigned char> data) {
-    if (data.empty()) {
-        std::cout << "Type library: none\n";
-        return;
-    }
-    typelib::TypeLibrary library = typelib::read_type_library(data);
-    std::cout << "Type library: " << library.name << " " << to_string(library.libid) << " " << library.major << "."
-              << library.minor << " \"" << library.help_string << "\"\n";
-    for (const auto& file : library.importlibs) std::cout << "  importlib " << file << "\n";
-    for (const auto& i : library.interfaces) {
-        std::cout << "  interface " << i.name << " " << to_string(i.iid) << " : " << i.base
-                  << ((i.flags & typelib::kInterfaceDual) ? " dual" : "")
-                  << ((i.flags & typelib::kInterfaceHidden) ? " hidden" : "") << "\n";
-        for (const auto& m : i.members) {
-            std::cout << "    " << (m.kind == typelib::kInvokePropertyGet ? "get " : "") << m.name << "(";
-            for (std::size_t p = 0; p < m.parameters.size(); ++p)
-                std::cout << (p ? ", " : "") << m.parameters[p].type << " " << m.parameters[p].name;
-            std::cout << ")\n";
-        }
-    }
-    for (const auto& c : library.coclasses) {
-        std::cout << "  coclass " << c.name << " " << to_string(c.clsid)
-                  << ((c.flags & typelib::kCoclassNotCreatable) ? " noncreatable" : "") << ":";
-        for (const auto& i : c.interfaces)
-            std::cout << " " << i.interface_name << ((i.flags & typelib::kImplementsDefault) ? " (default)" : "");
-        std::cout << "\n";
-    }
-}
 
 void run_info(bool with_type_library) {
     const auto environment = std::make_shared<const HostEnvironment>(default_host_environment());
@@ -61,7 +32,7 @@ void run_info(bool with_type_library) {
                   << "URL: " << utf8(header.url) << "\n"
                   << "ProgID: " << utf8(header.prog_id) << "\n"
                   << "Module: " << plugin->module_path().string() << "\n";
-        if (with_type_library) print_type_library(module_resource(*plugin->module(), "TYPELIB", "1"));
+        if (with_type_library) print_type_library(*plugin);
         plugin->close();
     } catch (...) {
         fail_command("cannot load " + utf8(kPluginProgID) + ": " + current_error_text());

@@ -6,6 +6,7 @@
 #include "gui/desktop.h"
 #include "app/commands.h"
 #include "app/desktop_runs.h"
+#include "app/page_network.h"
 #include "app/page_script.h"
 #include "app/run_outputs.h"
 
@@ -51,8 +52,7 @@ void add_page_command(CLI::App& app) {
     auto request = std::make_shared<PageRequest>();
     auto* page = app.add_subcommand("page", "Open the page in a desktop window");
     page->add_option("--db", request->database, "The host database (SQLite)")->required();
-    page->add_option("--network", request->network, "The network folder: <server>/<share>/...")->required();
-    page->add_option("--drives", request->drives, "The workstation's connections (default: NETWORK/drives.txt)");
+    add_network_options(*page, *request);
     auto journal = std::make_shared<std::string>();
     auto no_journal = std::make_shared<bool>(false);
     auto* journal_option =

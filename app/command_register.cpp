@@ -5,7 +5,6 @@
 
 #include "com/error.h"
 #include "com/module_loader.h"
-#include "com/registry.h"
 #include "com/utf.h"
 #include "app/commands.h"
 
@@ -17,7 +16,7 @@ void run_registration(const std::string& module_argument, const char* entry_poin
     std::filesystem::path module = module_argument.empty() ? default_module_path() : std::filesystem::path(module_argument);
     register_module_file(module, entry_point);
     std::cout << done << " " << std::filesystem::absolute(module).lexically_normal().string() << " in "
-              << Registry::default_path().string() << "\n";
+              << registry_location() << "\n";
 }
 
 }  // namespace
@@ -43,11 +42,12 @@ void register_module_file(const std::filesystem::path& module, const char* entry
 void add_registration_commands(CLI::App& app) {
     auto register_module = std::make_shared<std::string>();
     auto* reg = app.add_subcommand("register", "Record the plug-in's classes and type library in the registry");
-    reg->add_option("module", *register_module, "The module file (default: Pathmender.so beside this program)");
+    const std::string module_help = "The module file (default: " + default_module_path().filename().string() + " beside this program)";
+    reg->add_option("module", *register_module, module_help);
     reg->callback([register_module] { run_registration(*register_module, "DllRegisterServer", "Registered"); });
 
     auto unregister_module = std::make_shared<std::string>();
     auto* unreg = app.add_subcommand("unregister", "Remove the plug-in's entries from the registry");
-    unreg->add_option("module", *unregister_module, "The module file (default: Pathmender.so beside this program)");
+    unreg->add_option("module", *unregister_module, module_help);
     unreg->callback([unregister_module] { run_registration(*unregister_module, "DllUnregisterServer", "Unregistered"); });
 }

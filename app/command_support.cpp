@@ -5,14 +5,6 @@
 #include "com/utf.h"
 #include "app/commands.h"
 
-std::filesystem::path program_folder() {
-    std::error_code ec;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : program.parent_path();
-}
-
-std::filesystem::path default_module_path() { return program_folder() / "Pathmender.so"; }
-
 void fail_command(const std::string& message) {
     std::cerr << "pathmender: " << message << "\n";
     throw CLI::RuntimeError(1);

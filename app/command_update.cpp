@@ -2,9 +2,6 @@
 // The page's messages go to standard output as "[caption] text"; the host's own account of the run
 // (progress, a summary line, and where a failure happened) goes to standard error. A run may be a
 // preview (nothing is written), leave a report of every record, and is journaled for undo.
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -15,12 +12,14 @@
 #include "app/commands.h"
 #include "app/interruption.h"
 #include "app/journal_file.h"
+#include "app/page_network.h"
 #include "app/page_script.h"
 #include "app/progress_report.h"
 #include "app/run_account.h"
 #include "app/run_journal.h"
 #include "app/run_outputs.h"
 #include "app/run_report.h"
+#include "app/system_files.h"
 #include "app/update_outcome.h"
 #include "com/utf.h"
 #include "hostapp/db/sqlite_host_file.h"
@@ -74,10 +73,9 @@ void say_where_it_stopped(const RunAccount& account) {
 
     const fs::path temp = default_host_environment().temp_folder;
     std::error_code ec;
-    struct statvfs space;
     if (!fs::is_directory(temp, ec)) say("the temporary folder " + temp.string() + " is missing");
-    else if (::access(temp.c_str(), W_OK | X_OK) != 0) say("the temporary folder " + temp.string() + " is not writable");
-    else if (::statvfs(temp.c_str(), &space) == 0 && space.f_bavail == 0) say("the temporary folder " + temp.string() + " is full");
+    else if (folder_not_writable(temp)) say("the temporary folder " + temp.string() + " is not writable");
+    else if (no_space_left(temp)) say("the temporary folder " + temp.string() + " is full");
 }
 
 // What a run does besides the page's work: a preview, a report, the undo journal.
@@ -225,15 +223,15 @@ int run_update(const PageRequest& request, ProgressStyle style, const RunExtras&
 void add_update_command(CLI::App& app) {
     struct Options {
         DatabaseOptions database;
-        std::string network, drives, previous, drive;
+        PageRequest paths;  // the network folder and connections file, where the options name them
+        std::string previous, drive;
         bool exact = false, progress = false, quiet = false;
         RunExtras extras;
     };
     auto options = std::make_shared<Options>();
     auto* update = app.add_subcommand("update", "Run the page once: type the previous server, pick a drive, press Update");
     add_database_options(*update, options->database);
-    update->add_option("--network", options->network, "The network folder: <server>/<share>/...")->required();
-    update->add_option("--drives", options->drives, "The workstation's connections (default: NETWORK/drives.txt)");
+    add_network_options(*update, options->paths);
     update->add_option("--previous", options->previous, "The previous server name, typed exactly as given")->required();
     update->add_option("--drive", options->drive, "The local name of the drive to search (default: the first)");
     update->add_flag("--exact", options->exact, "Use previous directory structure when searching for files");
@@ -243,7 +241,8 @@ void add_update_command(CLI::App& app) {
                      "A preview: the run goes as a real one, but nothing is written (no journal either)");
     update->add_option("--report", options->extras.report, "A CSV report of every record the run reads");
     auto* journal = update->add_option("--journal", options->extras.journal,
-                                       "The undo journal (default: DB.pathmender-journal; a server's, in ~/.local/state/pathmender)");
+                                       std::string("The undo journal (default: DB.pathmender-journal; a server's, in ") +
+                                           kStateFolderText + ")");
     update->add_flag("--no-journal", options->extras.no_journal, "Keep no undo journal")->excludes(journal);
     update->callback([options] {
         PageRequest request;
@@ -255,8 +254,8 @@ void add_update_command(CLI::App& app) {
             std::cerr << "pathmender: " << e.what() << "\n";
             throw CLI::RuntimeError(2);  // bad arguments
         }
-        request.network = options->network;
-        request.drives = options->drives;
+        request.network = options->paths.network;
+        request.drives = options->paths.drives;
         request.previous_server = utf16(options->previous);
         if (!options->drive.empty()) request.drive = utf16(options->drive);
         request.exact = options->exact;

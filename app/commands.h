@@ -31,8 +31,24 @@ void add_demo_command(CLI::App& app,
 // Shared by the commands.
 // Loads module and calls its DllRegisterServer or DllUnregisterServer (entry_point); fails the command.
 void register_module_file(const std::filesystem::path& module, const char* entry_point);
+// Where the program and the registry are (command_support_posix.cpp, command_support_windows.cpp).
 std::filesystem::path program_folder();
-std::filesystem::path default_module_path();  // <program folder>/Pathmender.so
+std::filesystem::path default_module_path();  // <program folder>/Pathmender.so (Pathmender.dll on Windows)
+// Where registrations go, for people: the registry file here, the system's registry on Windows.
+std::string registry_location();
+// The program's thread as COM needs it while it lives: on Windows a single-threaded apartment with
+// OLE, for the system's classes and the plug-in's (its classes are apartment-threaded); this
+// system's own runtime has no apartments.
+class ComApartment {
+public:
+    ComApartment();
+    ~ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool entered_ = false;
+};
 // Ends the command with exit status 1 after printing "pathmender: " and message on stderr.
 [[noreturn]] void fail_command(const std::string& message);
 // The text of a ComError or other exception in flight, for fail_command.

@@ -1,7 +1,5 @@
 #include "app/database_options.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -9,6 +7,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "app/system_files.h"
 #include "com/utf.h"
 #include "hostapp/db/odbc_connection_string.h"
 
@@ -36,11 +35,9 @@ DatabaseLocation database_location(const DatabaseOptions& options) {
     if (connection.empty()) throw BadDatabaseOption("the connection file " + file + " holds no connection string");
     if (connection.find('\n') != std::string::npos)
         throw BadDatabaseOption("the connection file " + file + " holds more than one line; a connection string is one");
-    struct stat status;
-    if (::stat(file.c_str(), &status) == 0 && (status.st_mode & 077) != 0 &&
-        redacted_connection_string(utf16(connection)) != utf16(connection))
-        std::cerr << "pathmender: the connection file " << file
-                  << " holds a password and other users may read it (chmod 600 keeps it yours)\n";
+    if (redacted_connection_string(utf16(connection)) != utf16(connection) && others_may_read(file))
+        std::cerr << "pathmender: the connection file " << file << " holds a password and other users may read it ("
+                  << kKeepItYoursHint << ")\n";
     return DatabaseLocation::on_server(utf16(connection));
 }
 

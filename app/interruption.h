@@ -1,6 +1,7 @@
-// SIGINT and SIGTERM while a run lasts: the first asks the run to end cleanly (the host fails the
-// page's next step, so the page's own error path ends it, and the program finishes its journal,
-// report and database as after any error); a second, of either, ends the program at once.
+// SIGINT and SIGTERM while a run lasts (Ctrl-C and Ctrl-Break on Windows): the first asks the run
+// to end cleanly (the host fails the page's next step, so the page's own error path ends it, and
+// the program finishes its journal, report and database as after any error); a second, of either,
+// ends the program at once. POSIX interruption_posix.cpp, Windows interruption_windows.cpp.
 #pragma once
 
 #include <atomic>

@@ -1,26 +1,18 @@
 #include "app/journal_file.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
 #include "app/commands.h"
+#include "app/system_files.h"
 #include "com/utf.h"
 #include "hostapp/db/sha256.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The user's folder for what programs keep between runs.
-fs::path state_folder() {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') return fs::path(state) / "pathmender";
-    const char* home = std::getenv("HOME");
-    return fs::path(home && *home ? home : "/tmp") / ".local" / "state" / "pathmender";
-}
 
 // A file name for a server's database: its naming attributes in characters any file system takes,
 // and a part of their hash, so that two databases whose names read alike never share a journal.
@@ -45,20 +37,21 @@ std::string journal_name(const std::string& identity) {
 void add_journal_options(CLI::App& command, JournalOptions& options) {
     add_database_options(command, options.database);
     command.add_option("--journal", options.journal,
-                       "The undo journal (default: DB.pathmender-journal; for a server, in ~/.local/state/pathmender)");
+                       std::string("The undo journal (default: DB.pathmender-journal; for a server, in ") +
+                           kStateFolderText + ")");
 }
 
 fs::path default_journal_file(const DatabaseLocation& database) {
     if (!database.is_on_server()) return UndoJournal::beside(database.file);
-    return state_folder() / journal_name(database.identity());
+    return user_state_folder() / journal_name(database.identity());
 }
 
 void make_private_folder(const fs::path& folder) {
     std::error_code ec;
     if (fs::is_directory(folder, ec)) return;
     if (!folder.parent_path().empty() && folder.parent_path() != folder) make_private_folder(folder.parent_path());
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        throw std::runtime_error("the folder " + folder.string() + " cannot be made: " + std::strerror(errno));
+    if (auto why = make_private_folder_entry(folder))
+        throw std::runtime_error("the folder " + folder.string() + " cannot be made: " + *why);
 }
 
 fs::path journal_file(const JournalOptions& options, const DatabaseLocation& database) {

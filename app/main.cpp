@@ -14,6 +14,7 @@
 
 int main(int argc, char** argv) {
     keep_freed_memory_for_reuse();
+    ComApartment apartment;
     CLI::App app{"Pathmender: the stand-in host of the Update Linked Media plug-in", "pathmender"};
     app.require_subcommand(1);
     app.set_version_flag("--version", PATHMENDER_VERSION);
@@ -22,10 +23,10 @@ int main(int argc, char** argv) {
     add_update_command(app);
     add_runs_command(app);
     add_undo_command(app);
-#ifdef PATHMENDER_WITH_GUI
+#if defined(PATHMENDER_WITH_GUI)
     add_page_command(app);
     add_demo_command(app, run_page_window);
-#else
+#elif defined(PATHMENDER_WITH_DEMO)
     add_demo_command(app, nullptr);
 #endif
 

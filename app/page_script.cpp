@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/page_network.h"
 #include "com/error.h"
 #include "com/registry.h"
 #include "com/utf.h"
@@ -10,8 +11,6 @@
 #include "hostapp/services/host_session_context.h"
 #include "platform/case_insensitive.h"
 #include "platform/forms/form.h"
-#include "platform/network.h"
-#include "platform/platform_classes.h"
 
 namespace fs = std::filesystem;
 
@@ -36,31 +35,14 @@ HostEnvironmentRef environment_for(const PageRequest& request, HostHooks hooks) 
 }  // namespace
 
 void check_page_request(const PageRequest& request) {
-    std::error_code ec;
-    if (!fs::is_directory(request.network, ec))
-        throw PageScriptError(2, "no network folder " + request.network.string());
-    if (!request.drives.empty() && !fs::is_regular_file(request.drives, ec))
-        throw PageScriptError(2, "no connections file " + request.drives.string());
+    check_network_arguments(request);
     // A file that is not a host database is refused before anything opens it, so none is made of it.
     try {
         check_host_database(request.location());
     } catch (...) {
         throw PageScriptError(1, current_text());
     }
-    // The page would only say that it found no mapped drive.
-    if (fs::directory_iterator(request.network, ec); ec)
-        throw PageScriptError(1, "the network folder " + request.network.string() +
-                                     " cannot be read: " + ec.message());
-
-    set_network_root(fs::absolute(request.network));
-    set_connections_file(request.drives.empty() ? fs::path() : fs::absolute(request.drives));
-    register_platform_classes();
-    // The page would only say that it found no mapped drive, or fail to load.
-    try {
-        read_network_connections();
-    } catch (...) {
-        throw PageScriptError(1, current_text());
-    }
+    configure_network(request);
 }
 
 std::u16string entry_local_name(std::u16string_view entry) {
@@ -78,7 +60,7 @@ std::unique_ptr<LoadedPlugin> PreparedHost::load_plugin_with_page() const {
     } catch (...) {
         const std::string why = current_text();
         CLSID clsid;
-        const bool registered = SUCCEEDED(CLSIDFromProgID(kPluginProgID, &clsid));
+        const bool registered = SUCCEEDED(CLSIDFromProgID(olechars(kPluginProgID), &clsid));
         throw PageScriptError(1, "cannot load the plug-in " + utf8(kPluginProgID) + ": " + why +
                                      (registered ? "" : " (pathmender register records it)"));
     }

@@ -1,9 +1,8 @@
 #include "app/progress_report.h"
 
-#include <unistd.h>
-
 #include <cmath>
 
+#include "app/terminal.h"
 #include "com/utf.h"
 
 namespace {
@@ -21,7 +20,7 @@ std::string clock_text(double seconds) {
 ProgressStyle progress_style(bool quiet, bool lines) {
     if (quiet) return ProgressStyle::none;
     if (lines) return ProgressStyle::lines;
-    return ::isatty(STDERR_FILENO) ? ProgressStyle::live : ProgressStyle::none;
+    return standard_error_is_terminal() ? ProgressStyle::live : ProgressStyle::none;
 }
 
 ProgressReport::ProgressReport(ProgressStyle style, std::int64_t total, std::FILE* out)

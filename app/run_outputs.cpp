@@ -1,6 +1,6 @@
 #include "app/run_outputs.h"
 
-#include <unistd.h>
+#include "app/system_files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -44,10 +44,9 @@ std::optional<std::string> journal_cannot_be_made(const fs::path& file, bool fol
     std::error_code ec;
     while (folder_made && !fs::exists(folder, ec) && folder.has_parent_path() && folder.parent_path() != folder)
         folder = folder.parent_path();
-    if (fs::exists(fs::symlink_status(file, ec)) && ::access(file.c_str(), R_OK | W_OK) != 0)
-        return "the journal " + file.string() + " cannot be written: " + std::strerror(errno);
-    if (::access(folder.c_str(), W_OK | X_OK) != 0)
-        return "the folder " + folder.string() + " cannot take the journal " + file.filename().string() + ": " +
-               std::strerror(errno);
+    if (fs::exists(fs::symlink_status(file, ec)))
+        if (auto why = file_not_writable(file)) return "the journal " + file.string() + " cannot be written: " + *why;
+    if (auto why = folder_not_writable(folder))
+        return "the folder " + folder.string() + " cannot take the journal " + file.filename().string() + ": " + *why;
     return std::nullopt;
 }

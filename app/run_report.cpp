@@ -1,13 +1,12 @@
 #include "app/run_report.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
+#include "app/system_files.h"
 #include "com/error.h"
 #include "com/utf.h"
 #include "hostapp/db/sqlite_host_file.h"
@@ -73,18 +72,10 @@ std::u16string remapped_path(std::u16string_view link, std::u16string_view previ
 RunReport::RunReport(fs::path target, ReportSetting setting)
     : target_(std::move(target)), setting_(std::move(setting)), share_names_(setting_.share) {
     std::string name = target_.string() + ".partial-XXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw std::runtime_error("the report " + target_.string() + " cannot be written: " + system_error_text());
+    std::string why;
+    out_ = create_unique_file(name, why);
+    if (!out_) throw std::runtime_error("the report " + target_.string() + " cannot be written: " + why);
     temporary_ = name;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    out_ = ::fdopen(fd, "w");
-    if (!out_) {
-        ::close(fd);
-        fs::remove(temporary_);
-        throw std::runtime_error("the report " + target_.string() + " cannot be written: " + system_error_text());
-    }
     std::setvbuf(out_, nullptr, _IOFBF, 1 << 16);
     line({kHeader});
 }
@@ -203,7 +194,7 @@ void RunReport::finish(const RunAccount& account, const std::optional<std::u16st
         rows_not_reached(database, busy_timeout_ms);
     }
     std::FILE* out = std::exchange(out_, nullptr);
-    const bool written = std::fflush(out) == 0 && !std::ferror(out) && ::fsync(::fileno(out)) == 0;
+    const bool written = sync_file(out);
     const std::string why = written ? std::string() : system_error_text();
     const bool closed = std::fclose(out) == 0;
     std::error_code ec;

@@ -37,10 +37,13 @@ private:
 // registration's absence as "Class not registered") on failure.
 std::shared_ptr<ServerModule> load_server_module(REFCLSID clsid);
 
-// Makes CoGetClassObject fall back to the registry and the modules it names.
+// Makes CoGetClassObject fall back to the registry and the modules it names (on Windows the
+// system's does so of itself: nothing to install).
 void InstallRegistryClassResolver();
 
-// Lets go of every loaded module whose DllCanUnloadNow answers S_OK.
+#ifndef _WIN32
+// Lets go of every loaded module whose DllCanUnloadNow answers S_OK (on Windows, the system's).
 void CoFreeUnusedLibraries();
+#endif
 // Whether the loader itself still holds a module of this path (for diagnostics and tests).
 bool is_module_held(const std::filesystem::path& path);

@@ -72,5 +72,8 @@ private:
 // programs registering at once do not lose each other's entries. A change that throws saves nothing.
 void update_registry(const std::filesystem::path& file, const std::function<void(Registry&)>& change);
 
-// As on the platform: the class that a ProgID names (ProgID\Clsid in the registry).
+#ifndef _WIN32
+// As on the platform: the class that a ProgID names (ProgID\Clsid in the registry). On Windows,
+// the registry and this function are the system's.
 HRESULT CLSIDFromProgID(const OLECHAR* prog_id, CLSID* clsid);
+#endif

@@ -1,6 +1,7 @@
 // What a document container needs of a document beyond its COM interfaces: the form that shows it.
 // Module-internal contract between the module and the host's document container; the form lives
-// in the shared platform library, so the pointer is valid on both sides.
+// in the shared platform library here, and on Windows in the module's copy of the platform, built
+// from the same sources as the program's; so the pointer is valid on both sides.
 #pragma once
 
 #include <cstddef>

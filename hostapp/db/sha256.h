@@ -1,4 +1,5 @@
-// SHA-256 digests, through Nettle.
+// SHA-256 digests: through Nettle here (sha256_nettle.cpp), the system's BCrypt on Windows
+// (sha256_windows.cpp).
 #pragma once
 
 #include <array>

@@ -2,14 +2,13 @@
 
 #include <sqlite3.h>
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <fstream>
 #include <system_error>
 
 #include "com/utf.h"
 #include "hostapp/db/database_error.h"
+#include "hostapp/db/file_access.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ bool in_wal_mode(const std::filesystem::path& file) {
 // make -wal and -shm files beside it that it could not remove when it closes.
 std::string host_view_uri(const std::filesystem::path& file) {
     std::error_code ec;
-    const bool read_only = ::access(file.c_str(), W_OK) != 0 && errno == EACCES;
+    const bool read_only = write_access_denied(file);
     if (read_only && !std::filesystem::exists(file.string() + "-wal", ec) && in_wal_mode(file))
         return file_uri(file, "mode=ro&immutable=1");
     return file_uri(file, "mode=rw");

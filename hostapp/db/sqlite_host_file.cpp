@@ -2,8 +2,8 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "com/utf.h"
@@ -32,10 +32,10 @@ void check_sqlite_file(const std::filesystem::path& file) {
     if (std::filesystem::file_size(file, ec) == 0)
         raise_database_error(u"The database file " + name + u" is empty.");
     char header[sizeof kSqliteHeader] = {};
-    std::FILE* in = std::fopen(file.c_str(), "rb");
+    std::ifstream in(file, std::ios::binary);
     if (!in) raise_database_error(u"The database file " + name + u" cannot be read.");
-    const std::size_t got = std::fread(header, 1, sizeof header, in);
-    std::fclose(in);
+    in.read(header, sizeof header);
+    const std::size_t got = static_cast<std::size_t>(in.gcount());
     if (got != sizeof header || std::memcmp(header, kSqliteHeader, sizeof header) != 0)
         raise_database_error(u"The file " + name + u" is not an SQLite database.");
 }

@@ -2,11 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -75,43 +70,22 @@ std::u16string u16_of(const SqliteStatement& statement, int column) { return utf
     raise_database_error(u"The undo journal " + utf16(file.string()) + u" " + std::u16string(why));
 }
 
-// Makes file, empty (SQLite makes a journal of an empty file), with no more permission than
-// like_file has (none given: 0600) and never through a link; a file that appeared meanwhile is refused.
-void make_private_file(const fs::path& file, const fs::path& like_file) {
-    // Without a file to be like (a database on a server), the journal is its user's alone.
-    mode_t mode = like_file.empty() ? 0600 : 0666;
-    struct stat like;
-    if (!like_file.empty() && ::stat(like_file.c_str(), &like) == 0) mode &= like.st_mode;
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd < 0) refuse(file, u"cannot be made: " + utf16(std::strerror(errno)) + u".");
-    ::close(fd);
+void make_journal_file(const fs::path& file, const fs::path& like_file) {
+    // SQLite makes a journal of an empty file.
+    if (auto why = make_private_file(file, like_file)) refuse(file, u"cannot be made: " + utf16(*why) + u".");
 }
 
-int open_for_hold(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) refuse(file, u"cannot be opened: " + utf16(std::strerror(errno)) + u".");
-    return fd;
+void open_for_hold(JournalHoldFile& hold, const fs::path& file) {
+    if (auto why = hold.open(file)) refuse(file, u"cannot be opened: " + utf16(*why) + u".");
 }
 
-// Takes the hold on fd, or says that another program has it. Another program's look at the hold
-// (a shared lock of a moment) is waited out; a run's hold is not.
-bool take_hold(int fd, const fs::path& file) {
-    using namespace std::chrono;
-    const auto give_up = steady_clock::now() + milliseconds(200);
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            refuse(file, u"cannot be held for the run: " + utf16(std::strerror(errno)) + u".");
-        if (steady_clock::now() > give_up) return false;
-        std::this_thread::sleep_for(milliseconds(5));
+// Takes the hold, or says that another program has it.
+bool take_hold(JournalHoldFile& hold, const fs::path& file) {
+    try {
+        return hold.take() == JournalHoldFile::Take::taken;
+    } catch (const std::runtime_error& e) {
+        refuse(file, u"cannot be held for the run: " + utf16(e.what()) + u".");
     }
-    return true;
-}
-
-// Whether some program holds fd's file: a shared lock is to be had only when none does.
-bool held_elsewhere(int fd) {
-    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) return errno == EWOULDBLOCK;
-    ::flock(fd, LOCK_UN);
-    return false;
 }
 
 std::string holder_text(const std::optional<JournalHolder>& holder) {
@@ -129,15 +103,6 @@ std::string holder_text(const std::optional<JournalHolder>& holder) {
 
 }  // namespace
 
-std::string journal_time_now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-    return text;
-}
-
 fs::path UndoJournal::beside(const fs::path& database) { return database.string() + ".pathmender-journal"; }
 
 UndoJournal::UndoJournal(fs::path file, bool create, const fs::path& like_file)
@@ -147,9 +112,9 @@ UndoJournal::UndoJournal(fs::path file, bool create, const fs::path& like_file)
           const bool exists = fs::exists(fs::symlink_status(file_, ec));
           if (!exists && !create) refuse(file_, u"does not exist.");
           if (exists && !fs::is_regular_file(file_, ec)) refuse(file_, u"is not a file.");
-          if (!exists) make_private_file(file_, like_file);
+          if (!exists) make_journal_file(file_, like_file);
           made_here_ = !exists;
-          hold_.fd = open_for_hold(file_);
+          open_for_hold(hold_, file_);
           return SqliteConnection::open_file(file_, !exists);
       }()) {
     sqlite3_busy_timeout(connection_.handle(), 5000);
@@ -182,16 +147,11 @@ UndoJournal::~UndoJournal() {
     }
 }
 
-UndoJournal::HoldDescriptor::~HoldDescriptor() {
-    if (fd >= 0) ::close(fd);
-}
-
 void UndoJournal::check_not_held(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return;
-    HoldDescriptor probe;
-    probe.fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (probe.fd < 0 || !held_elsewhere(probe.fd)) return;
+    JournalHoldFile probe;
+    if (probe.open(file) || !probe.held_elsewhere()) return;
     std::optional<JournalHolder> holder;
     try {
         holder = UndoJournal(file, false).recorded_holder();
@@ -205,7 +165,7 @@ void UndoJournal::hold(std::string_view command, std::int64_t run) {
         if (run) connection_.execute("UPDATE holder SET run = " + std::to_string(run));
         return;
     }
-    if (!take_hold(hold_.fd, file_)) refuse_held(file_, recorded_holder());
+    if (!take_hold(hold_, file_)) refuse_held(file_, recorded_holder());
     holding_ = true;
     connection_.execute(kHolderTable);
     connection_.execute("BEGIN IMMEDIATE");
@@ -214,7 +174,7 @@ void UndoJournal::hold(std::string_view command, std::int64_t run) {
     insert.bind_text(1, command);
     insert.bind_int64(2, run);
     insert.bind_text(3, journal_time_now());
-    insert.bind_int64(4, ::getpid());
+    insert.bind_int64(4, current_process_id());
     insert.step();
     connection_.execute("COMMIT");
 }
@@ -227,7 +187,7 @@ std::optional<JournalHolder> UndoJournal::recorded_holder() {
 }
 
 std::optional<JournalHolder> UndoJournal::live_holder() {
-    if (!holding_ && !held_elsewhere(hold_.fd)) return std::nullopt;
+    if (!holding_ && !hold_.held_elsewhere()) return std::nullopt;
     if (std::optional<JournalHolder> holder = recorded_holder()) return holder;
     return JournalHolder{};  // it holds the lock, and has not said who it is yet
 }

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hostapp/db/journal_hold.h"
 #include "hostapp/db/sha256.h"
 #include "hostapp/db/sqlite_connection.h"
 #include "hostapp/db/write_back_journal.h"
@@ -129,25 +130,16 @@ public:
 private:
     std::optional<JournalHolder> recorded_holder();
 
-    // A descriptor of the file of the journal's own, for the hold. Opened before the connection
-    // and closed after it: closing a descriptor of a file lets go of every record lock the process
-    // has on it, and SQLite's locks are such.
-    struct HoldDescriptor {
-        int fd = -1;
-        HoldDescriptor() = default;
-        HoldDescriptor(const HoldDescriptor&) = delete;
-        HoldDescriptor& operator=(const HoldDescriptor&) = delete;
-        ~HoldDescriptor();
-    };
+    // A handle of the journal's file of its own, for the hold. Opened before the connection and
+    // closed after it: closing a descriptor of a file lets go of every record lock the process has
+    // on it, and SQLite's locks are such.
 
     std::filesystem::path file_;
     bool made_here_ = false;  // set while connection_ is opened, so declared before it
-    HoldDescriptor hold_;     // likewise
+    JournalHoldFile hold_;    // likewise
     bool holding_ = false;
     SqliteConnection connection_;
     std::int64_t current_run_ = 0;
     SqliteStatement insert_;
 };
 
-// The time now, as the journal keeps it: local time with its offset, "2024-05-01T14:03:22+0200".
-std::string journal_time_now();

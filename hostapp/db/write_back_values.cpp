@@ -25,7 +25,8 @@ std::u16string key_text(const VARIANT& key) {
     try {
         VARIANT scratch;
         Variant copy;
-        check(VariantCopy(copy.get(), &dereferenced(key, scratch)));
+        // The platform's VariantCopy takes its source as non-const; it does not change it.
+        check(VariantCopy(copy.get(), const_cast<VARIANT*>(&dereferenced(key, scratch))));
         return copy.to_text();
     } catch (const ComError&) {
         return u"?";

@@ -94,7 +94,8 @@ int ForwardRecordset::column_index(const VARIANT& column) const {
     if (column.vt == VT_EMPTY || column.vt == VT_NULL || column.vt == VT_ERROR)
         raise_database_error(u"The field position is missing.");
     Variant copy;
-    check(VariantCopy(copy.get(), &column));
+    // The platform's VariantCopy takes its source as non-const; it does not change it.
+    check(VariantCopy(copy.get(), const_cast<VARIANT*>(&column)));
     double index = copy.to_double();
     if (!(index >= 0 && index < count && index == std::floor(index)))
         raise_database_error(u"The record set has no field at position " + copy.to_text() + u".");

@@ -2,6 +2,7 @@
 
 #include "com/class_factory.h"
 #include "com/error.h"
+#include "hostapp/services/class_registration.h"
 #include "hostapp/services/host_file_services.h"
 #include "hostapp/services/host_ole_services.h"
 #include "hostapp/services/host_path_services.h"
@@ -13,7 +14,7 @@ namespace {
 template <class T, class... Args>
 void register_class(REFCLSID clsid, Args... args) {
     ComPtr<ClassFactory<T, Args...>> factory = make_com<ClassFactory<T, Args...>>(std::move(args)...);
-    check(CoRegisterClassObject(clsid, factory.get()));
+    register_class_object(clsid, factory.get());
 }
 
 constexpr const CLSID* kHostClasses[] = {&CLSID_HostOleServices, &CLSID_HostFileServices,
@@ -30,5 +31,5 @@ void register_host_classes(HostEnvironmentRef environment) {
 }
 
 void revoke_host_classes() {
-    for (const CLSID* clsid : kHostClasses) CoRevokeClassObject(*clsid);
+    for (const CLSID* clsid : kHostClasses) revoke_class_object(*clsid);
 }

@@ -1,9 +1,8 @@
 #include "hostapp/services/host_file_services.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <system_error>
 
@@ -76,18 +75,21 @@ try {
         if (is_separator(c) || c == 0)
             raise_error(RuntimeError::InvalidProcedureCall,
                         u"MakeTempFileName: \"" + std::u16string(suffix) + u"\" is not an extension.");
-    struct stat status;
-    if (::stat(utf8(folder).c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) raise_os_error(ENOENT, true);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::path(std::u16string(folder)), ec))
+        raise_os_error(std::make_error_code(std::errc::no_such_file_or_directory), true);
 
     std::u16string head = folder_for_file(folder) + u"PM" + hex(std::uint32_t(*number), 8) + u"_";
     // 64 random bits make a clash unlikely; a name that exists all the same is passed over.
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::u16string candidate = head + hex(random_bits(), 16) + std::u16string(suffix);
-        if (::lstat(utf8(candidate).c_str(), &status) != 0) {
-            if (errno != ENOENT) raise_os_error(errno);
+        // A name is free when nothing, not even a link, has it.
+        const std::filesystem::file_status status = std::filesystem::symlink_status(candidate, ec);
+        if (status.type() == std::filesystem::file_type::not_found) {
             *path = make_bstr(candidate);
             return S_OK;
         }
+        if (ec) raise_os_error(ec);
     }
     raise_error(RuntimeError::FileAlreadyExists, u"MakeTempFileName: no free file name in " + std::u16string(folder));
 } catch (...) {

@@ -76,6 +76,6 @@ std::unique_ptr<OpenDocument> open_document(const std::filesystem::path& page_fi
                     utf16(module->path().string() + " cannot create documents (it has no DllCreateDocument)"));
     ComPtr<IDispatch> document;
     ComPtr<IDocumentView> view;
-    check(create(page.clsid, IDispatch::iid, document.put_void(), view.put()));
+    check(create(page.clsid, uuidof<IDispatch>(), document.put_void(), view.put()));
     return std::make_unique<OpenDocument>(std::move(module), std::move(document), std::move(view));
 }

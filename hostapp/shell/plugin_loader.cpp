@@ -8,7 +8,7 @@
 
 namespace {
 
-std::u16string read_text(HRESULT (IVXHeaderInfo::*member)(BSTR*), IVXHeaderInfo* info) {
+std::u16string read_text(HRESULT (STDMETHODCALLTYPE IVXHeaderInfo::*member)(BSTR*), IVXHeaderInfo* info) {
     Bstr text;
     check((info->*member)(text.put()), info);
     return text.str();
@@ -25,7 +25,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(std::u16string_view prog_id, Co
     InstallRegistryClassResolver();
     CLSID clsid{};
     std::u16string name(prog_id);
-    check(CLSIDFromProgID(name.c_str(), &clsid));
+    check(CLSIDFromProgID(olechars(name), &clsid));
     // Held by the host for as long as the plug-in is, so that its code stays mapped.
     std::shared_ptr<ServerModule> module = load_server_module(clsid);
     ComPtr<IVXHostedPlugin> plugin = create_instance<IVXHostedPlugin>(clsid);

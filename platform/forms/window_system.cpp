@@ -1,14 +1,12 @@
 #include "platform/forms/window_system.h"
 
 #include "platform/forms/console_window_system.h"
+#include "window_system_slot.h"
 
 namespace forms {
 namespace {
 
-WindowSystem*& installed() {
-    static WindowSystem* system = nullptr;
-    return system;
-}
+WindowSystem*& installed() { return window_system_slot(); }
 
 }  // namespace
 

@@ -1,0 +1,5 @@
+#include "app/terminal.h"
+
+#include <unistd.h>
+
+bool standard_error_is_terminal() { return ::isatty(STDERR_FILENO) != 0; }
