@@ -4,6 +4,9 @@
 #include "com/error.h"
 #include "com/utf.h"
 #include "app/commands.h"
+#include "hostapp/services/host_platform.h"
+
+std::filesystem::path program_folder() { return host_program_folder(); }
 
 void fail_command(const std::string& message) {
     std::cerr << "pathmender: " << message << "\n";

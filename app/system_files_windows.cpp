@@ -12,22 +12,11 @@
 #include <vector>
 
 #include "com/utf.h"
+#include "hostapp/db/windows_error_text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string system_text(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::u16string message(reinterpret_cast<const char16_t*>(text), length);
-    ::LocalFree(text);
-    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u'.'))
-        message.pop_back();
-    return message.empty() ? "system error " + std::to_string(error) : utf8(message);
-}
 
 std::string random_part(std::size_t length) {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -59,7 +48,7 @@ std::optional<std::string> file_not_writable(const fs::path& file) {
     HANDLE opened = ::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return system_text(::GetLastError());
+    if (opened == INVALID_HANDLE_VALUE) return windows_error_text(::GetLastError());
     ::CloseHandle(opened);
     return std::nullopt;
 }
@@ -69,7 +58,7 @@ std::optional<std::string> folder_not_writable(const fs::path& folder) {
     const fs::path probe = folder / (".pathmender-probe-" + random_part(12));
     HANDLE made = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (made == INVALID_HANDLE_VALUE) return system_text(::GetLastError());
+    if (made == INVALID_HANDLE_VALUE) return windows_error_text(::GetLastError());
     ::CloseHandle(made);
     return std::nullopt;
 }
@@ -111,7 +100,7 @@ const char kKeepItYoursHint[] = "an access list of your own alone keeps it yours
 // A folder under the user's own profile inherits an access list that is the user's alone.
 std::optional<std::string> make_private_folder_entry(const fs::path& folder) {
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        return system_text(::GetLastError());
+        return windows_error_text(::GetLastError());
     return std::nullopt;
 }
 
@@ -130,7 +119,7 @@ std::FILE* create_unique_file(std::string& name, std::string& why) {
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (made == INVALID_HANDLE_VALUE) {
             if (::GetLastError() == ERROR_FILE_EXISTS) continue;
-            why = system_text(::GetLastError());
+            why = windows_error_text(::GetLastError());
             return nullptr;
         }
         const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(made), _O_WRONLY | _O_BINARY);

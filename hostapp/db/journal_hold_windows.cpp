@@ -12,24 +12,12 @@
 #include <thread>
 #include <vector>
 
+#include "hostapp/db/windows_error_text.h"
 #include "com/utf.h"
 
 namespace {
 
 HANDLE as_handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-// The system's text for an error number, on one line.
-std::string system_text(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::u16string message(reinterpret_cast<const char16_t*>(text), length);
-    ::LocalFree(text);
-    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u'.'))
-        message.pop_back();
-    return message.empty() ? "system error " + std::to_string(error) : utf8(message);
-}
 
 struct LocalFreer {
     void operator()(void* memory) const { ::LocalFree(memory); }
@@ -91,12 +79,12 @@ std::optional<std::string> make_private_file(const std::filesystem::path& file,
                                              const std::filesystem::path& like_file) {
     std::vector<BYTE> like = like_file.empty() ? std::vector<BYTE>() : access_list_of(like_file);
     std::unique_ptr<void, LocalFreer> own = like.empty() ? owner_only_descriptor() : nullptr;
-    if (like.empty() && !own) return "no access list for the file's user alone could be made: " + system_text(::GetLastError());
+    if (like.empty() && !own) return "no access list for the file's user alone could be made: " + windows_error_text(::GetLastError());
     SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), like.empty() ? own.get() : like.data(), FALSE};
     // CREATE_NEW takes no name that is there already, a link included.
     HANDLE made = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, &security, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (made == INVALID_HANDLE_VALUE) return system_text(::GetLastError());
+    if (made == INVALID_HANDLE_VALUE) return windows_error_text(::GetLastError());
     ::CloseHandle(made);
     return std::nullopt;
 }
@@ -108,7 +96,7 @@ JournalHoldFile::~JournalHoldFile() {
 std::optional<std::string> JournalHoldFile::open(const std::filesystem::path& file) {
     HANDLE opened = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return system_text(::GetLastError());
+    if (opened == INVALID_HANDLE_VALUE) return windows_error_text(::GetLastError());
     handle_ = reinterpret_cast<std::intptr_t>(opened);
     return std::nullopt;
 }
@@ -119,7 +107,7 @@ JournalHoldFile::Take JournalHoldFile::take() {
     const auto give_up = steady_clock::now() + milliseconds(200);
     while (!lock_hold(as_handle(handle_), LOCKFILE_EXCLUSIVE_LOCK)) {
         const DWORD error = ::GetLastError();
-        if (!is_lock_conflict(error)) throw std::runtime_error(system_text(error));
+        if (!is_lock_conflict(error)) throw std::runtime_error(windows_error_text(error));
         if (steady_clock::now() > give_up) return Take::held_elsewhere;
         std::this_thread::sleep_for(milliseconds(5));
     }
