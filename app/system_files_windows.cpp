@@ -13,6 +13,7 @@
 
 #include "com/utf.h"
 #include "hostapp/db/windows_error_text.h"
+#include "hostapp/db/windows_process_user.h"
 
 namespace fs = std::filesystem;
 
@@ -29,18 +30,6 @@ std::string random_part(std::size_t length) {
 struct LocalFreer {
     void operator()(void* memory) const { ::LocalFree(memory); }
 };
-
-// The user running this process.
-std::vector<BYTE> process_user() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-    DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
-    if (!::GetTokenInformation(token, TokenUser, user.data(), size, &size)) user.clear();
-    ::CloseHandle(token);
-    return user;
-}
 
 }  // namespace
 
@@ -79,7 +68,7 @@ bool others_may_read(const fs::path& file) {
         return false;
     std::unique_ptr<void, LocalFreer> guard(descriptor);
     if (!list) return true;  // no list at all lets everyone in
-    const std::vector<BYTE> user = process_user();
+    const std::vector<unsigned char> user = process_user();
     for (DWORD i = 0; i < list->AceCount; ++i) {
         void* entry = nullptr;
         if (!::GetAce(list, i, &entry)) continue;

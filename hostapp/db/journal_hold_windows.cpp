@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "hostapp/db/windows_error_text.h"
+#include "hostapp/db/windows_process_user.h"
 #include "com/utf.h"
 
 namespace {
@@ -25,15 +26,9 @@ struct LocalFreer {
 
 // A descriptor granting the user running this process full access and nobody else any.
 std::unique_ptr<void, LocalFreer> owner_only_descriptor() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
-    std::unique_ptr<void, decltype(&::CloseHandle)> token_guard(token, &::CloseHandle);
-    DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
+    std::vector<unsigned char> user = process_user();
     wchar_t* sid = nullptr;
-    if (!::GetTokenInformation(token, TokenUser, user.data(), size, &size) ||
-        !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid))
+    if (user.empty() || !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid))
         return nullptr;
     const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
     ::LocalFree(sid);

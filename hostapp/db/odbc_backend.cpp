@@ -75,7 +75,8 @@ SqliteValue stored_number(const VARIANT& value) {
 OdbcBackend::OdbcBackend(std::u16string connection_string)
     : connection_string_(std::move(connection_string)), writer_(connect_host_database(connection_string_)) {
     check_host_database(writer_, connection_string_);
-    transact_sql_ = writer_.dbms_name().find(u"SQL Server") != std::u16string::npos;
+    transact_sql_ = is_sql_server(writer_);
+    reader_connection_string_ = streaming_connection_string(writer_.dbms_name(), connection_string_);
     // Every statement from now on belongs to a transaction that begin opens and commit or rollback ends.
     writer_.set_autocommit(false);
 }
@@ -83,7 +84,7 @@ OdbcBackend::OdbcBackend(std::u16string connection_string)
 std::u16string OdbcBackend::name_sql(std::u16string_view name) const { return plain_name_sql(name); }
 
 std::unique_ptr<RowSource> OdbcBackend::open_rows(std::u16string_view sql) const {
-    return std::make_unique<OdbcRowSource>(connection_string_, sql);
+    return std::make_unique<OdbcRowSource>(reader_connection_string_, sql);
 }
 
 OdbcStatement& OdbcBackend::kept_statement(const std::u16string& sql) {
@@ -151,7 +152,7 @@ StoredWriteBack OdbcBackend::write(const WriteBackRequest& request) {
 
     std::u16string sql = u"UPDATE " + table + u" SET " + column + u" = ? WHERE " + key_column + u" = ?";
     const ObjectRead* over = request.only_over;
-    if (over) sql += u" AND " + (over->bytes ? same_bytes_sql(writer_, column) : column + u" IS NULL");
+    if (over) sql += u" AND " + (over->bytes ? same_bytes_sql(transact_sql_, column) : column + u" IS NULL");
     OdbcStatement& update = kept_statement(sql);
     done.written = bind_value(update, 1, request.value);
     update.bind_int64(2, key);

@@ -40,6 +40,8 @@ private:
     OdbcStatement& kept_statement(const std::u16string& sql);
 
     std::u16string connection_string_;
+    // What each record set connects with: the driver asked to stream (odbc_row_source.h).
+    std::u16string reader_connection_string_;
     OdbcConnection writer_;
     bool in_transaction_ = false;
     // SQL Server names its savepoints in a dialect of its own.

@@ -88,8 +88,12 @@ std::int64_t count_media_records(std::u16string_view connection_string) {
     return total;
 }
 
-std::u16string same_bytes_sql(const OdbcConnection& connection, std::u16string_view column) {
-    if (connection.dbms_name().find(u"SQL Server") != std::u16string::npos)
+bool is_sql_server(const OdbcConnection& connection) {
+    return connection.dbms_name().find(u"SQL Server") != std::u16string::npos;
+}
+
+std::u16string same_bytes_sql(bool sql_server, std::u16string_view column) {
+    if (sql_server)
         return u"CAST(" + std::u16string(column) + u" AS varbinary(max)) = ?";
     return std::u16string(column) + u" = ?";
 }

@@ -22,9 +22,13 @@ void check_host_database(OdbcConnection& connection, std::u16string_view connect
 // connection of its own.
 std::int64_t count_media_records(std::u16string_view connection_string);
 
+// Whether the connection's database is SQL Server, whose dialect differs where the host's
+// statements meet it (savepoints, comparing bytes).
+bool is_sql_server(const OdbcConnection& connection);
+
 // "column = ?" as the database compares bytes: SQL Server compares no image column, so there the
 // column is cast to varbinary(max) first.
-std::u16string same_bytes_sql(const OdbcConnection& connection, std::u16string_view column);
+std::u16string same_bytes_sql(bool sql_server, std::u16string_view column);
 
 // A name as the host's statements on a server spell it: unquoted, as the page writes its own, so
 // that a server that folds unquoted names (PostgreSQL, to lower case) finds the same tables and

@@ -26,7 +26,7 @@ bool holds(const StoredBytes& now, const SqliteValue& before) {
 class OdbcRecordRestorer final : public RecordRestorer {
 public:
     explicit OdbcRecordRestorer(std::u16string_view connection_string)
-        : connection_(connect_host_database(connection_string)) {
+        : connection_(connect_host_database(connection_string)), sql_server_(is_sql_server(connection_)) {
         connection_.set_autocommit(false);
     }
     Restored restore(const JournalEntry& entry) override;
@@ -37,6 +37,7 @@ private:
     Restored put_back(const JournalEntry& entry, std::int64_t key);
 
     OdbcConnection connection_;
+    bool sql_server_;
 };
 
 std::optional<StoredBytes> OdbcRecordRestorer::read(const std::u16string& sql, std::int64_t key) {
@@ -78,7 +79,7 @@ Restored OdbcRecordRestorer::put_back(const JournalEntry& entry, std::int64_t ke
         return holds(now, entry.before) ? Restored::already : Restored::changed;
 
     OdbcStatement update = connection_.prepare(u"UPDATE " + table_sql + u" SET " + column + u" = ?" + where + u" AND " +
-                                               (now ? same_bytes_sql(connection_, column) : column + u" IS NULL"));
+                                               (now ? same_bytes_sql(sql_server_, column) : column + u" IS NULL"));
     if (entry.before.type() == SQLITE_NULL) update.bind_null_bytes(1);
     else update.bind_bytes(1, entry.before.bytes());
     update.bind_int64(2, key);

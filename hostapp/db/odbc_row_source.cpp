@@ -41,6 +41,15 @@ bool is_select(std::u16string_view sql) {
 
 }  // namespace
 
+std::u16string streaming_connection_string(std::u16string_view dbms, std::u16string_view connection_string) {
+    std::u16string streaming(connection_string);
+    if (dbms.find(u"PostgreSQL") != std::u16string_view::npos && !connection_attribute(streaming, u"UseDeclareFetch"))
+        streaming = with_attribute(with_attribute(streaming, u"UseDeclareFetch", u"1"), u"Fetch", u"32");
+    if (dbms.find(u"SQLite") != std::u16string_view::npos && !connection_attribute(streaming, u"StepAPI"))
+        streaming = with_attribute(streaming, u"StepAPI", u"1");
+    return streaming;
+}
+
 std::optional<MediaColumns> media_columns_of(const std::vector<OdbcColumn>& columns, std::u16string_view sql) {
     std::vector<ColumnOrigin> origins;
     bool driver_names_tables = false;
@@ -59,14 +68,10 @@ std::optional<MediaColumns> media_columns_of(const std::vector<OdbcColumn>& colu
 OdbcRowSource::OdbcRowSource(std::u16string_view connection_string, std::u16string_view sql) {
     if (!is_select(sql)) raise_database_error(u"A forward record set only reads; the query would write.");
     connection_.emplace(connect_host_database(connection_string));
-    // Drivers that would hold a whole result in memory (memory would grow with the table) are
-    // asked to hand it out a few rows at a time.
     const std::u16string dbms = connection_->dbms_name();
     const bool sqlite = dbms.find(u"SQLite") != std::u16string::npos;
-    std::u16string streaming(connection_string);
-    if (dbms.find(u"PostgreSQL") != std::u16string::npos && !connection_attribute(streaming, u"UseDeclareFetch"))
-        streaming = with_attribute(with_attribute(streaming, u"UseDeclareFetch", u"1"), u"Fetch", u"32");
-    if (sqlite && !connection_attribute(streaming, u"StepAPI")) streaming = with_attribute(streaming, u"StepAPI", u"1");
+    // A string that does not ask the driver to stream yet is connected again with what does.
+    const std::u16string streaming = streaming_connection_string(dbms, connection_string);
     if (streaming != connection_string) {
         connection_.reset();
         connection_.emplace(connect_host_database(streaming));

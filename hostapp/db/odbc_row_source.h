@@ -45,6 +45,12 @@ private:
     std::optional<MediaColumns> media_;
 };
 
+// The connection string a record set reads with on a database of the system dbms (as the driver
+// names it): drivers that would hold a whole result in memory, so that memory grew with the table,
+// are asked to hand it out a few rows at a time (psqlODBC: UseDeclareFetch=1;Fetch=32; the SQLite
+// driver: StepAPI=1), unless the string says otherwise.
+std::u16string streaming_connection_string(std::u16string_view dbms, std::u16string_view connection_string);
+
 // The media columns of a result: where the driver names each column's base table and column, by
 // those; where it names none, by the result's column names, when sql reads one media table only.
 std::optional<MediaColumns> media_columns_of(const std::vector<OdbcColumn>& columns, std::u16string_view sql);
