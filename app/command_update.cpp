@@ -22,7 +22,6 @@
 #include "app/system_files.h"
 #include "app/update_outcome.h"
 #include "com/utf.h"
-#include "hostapp/db/sqlite_host_file.h"
 #include "platform/forms/console_window_system.h"
 #include "platform/network.h"
 

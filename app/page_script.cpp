@@ -6,7 +6,6 @@
 #include "com/error.h"
 #include "com/registry.h"
 #include "com/utf.h"
-#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/services/host_application.h"
 #include "hostapp/services/host_session_context.h"
 #include "platform/case_insensitive.h"

@@ -1,7 +1,5 @@
 #include "app/run_report.h"
 
-#include <sqlite3.h>
-
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -9,9 +7,7 @@
 #include "app/system_files.h"
 #include "com/error.h"
 #include "com/utf.h"
-#include "hostapp/db/sqlite_host_file.h"
 #include "hostapp/db/media_tables.h"
-#include "hostapp/db/sqlite_connection.h"
 #include "platform/ole/ansi_codepage.h"
 #include "platform/case_insensitive.h"
 #include "platform/network.h"
